@@ -1,0 +1,242 @@
+#include "CursorDisplayWindow.h"
+
+#include "CursorImages.h"
+
+namespace {
+
+const WCHAR OBJECT_PROPERTY[] = TEXT("CursorDisplayWindow");
+const WCHAR ERROR_TITLE[] = TEXT("Pointrel Error");
+const WCHAR STARTUP_IMAGE_ERROR[] =
+    TEXT("Could not open cursor file. Please try another cursor by using the \"Display\" tab in ")
+        TEXT("Pointrel Settings.\n\nThis window will close automatically in 30 seconds if you ")
+            TEXT("don't press \"OK\".");
+const DWORD ERROR_BOX_TIMEOUT = 30000;
+
+// Ends the whole process when the start-up error box has not been answered
+// in time; it touches nothing the user-interface thread owns.
+DWORD WINAPI EndProcessAfterTimeout(LPVOID) {
+    Sleep(ERROR_BOX_TIMEOUT);
+    ExitProcess(0);
+    return 0;
+}
+
+} // namespace
+
+CursorDisplayWindow::CursorDisplayWindow(HINSTANCE programInstance, CursorSettings &record,
+                                         const ShellWindows &shellWindows)
+    : instance(programInstance), settings(record), shell(shellWindows), window(NULL),
+      closeRequested(0), cursorBitmap(NULL), cursorRegion(NULL), x(0), y(0), cursorWidth(0),
+      cursorHeight(0), visible(0), menuKeysMode(1), stylusDragging(0), screenWidth(0),
+      screenHeight(0), captureActive(0), speed(28), motionPeriod(50), motionTimerRunning(0),
+      accelerationEnabled(1), rampRunning(0), step(6), rampElapsed(0), polledMove(0),
+      KeyMessageMotion(0), steppingArmed(1), resetRepeatOnSwitch(0), pollQuiet(0),
+      ticksPerSecond(20), tickCount(0), hotKeyCountdown(1), hotKeysRegistered(1), repeatCount(0),
+      lastKey(0), clampLimitsKnown(0), limitX(0), limitY(0), logPixelsX(96), logPixelsY(96),
+      changingVisibility(0) {
+    SetRectEmpty(&taskbarRect);
+    SetRectEmpty(&softKeyBarRect);
+    dragAnchor.x = 0;
+    dragAnchor.y = 0;
+    SetCursorSpeed(speed);
+    SetAccelerationProfile(3);
+    InitializeCriticalSection(&lock);
+    HDC screen = GetDC(NULL);
+    if (screen != NULL) {
+        logPixelsX = GetDeviceCaps(screen, LOGPIXELSX);
+        logPixelsY = GetDeviceCaps(screen, LOGPIXELSY);
+        ReleaseDC(NULL, screen);
+    }
+}
+
+CursorDisplayWindow::~CursorDisplayWindow() {
+    if (window != NULL && IsWindow(window))
+        DestroyWindow(window);
+    ReleaseImage();
+    DeleteCriticalSection(&lock);
+}
+
+// ------------------------------------------------------------ start-up
+
+void CursorDisplayWindow::CreateCursorWindow() {
+    screenWidth = GetSystemMetrics(SM_CXSCREEN);
+    screenHeight = GetSystemMetrics(SM_CYSCREEN);
+    x = screenWidth / 2;
+    y = screenHeight / 2;
+
+    WNDCLASSW windowClass;
+    ZeroMemory(&windowClass, sizeof(windowClass));
+    windowClass.lpfnWndProc = WindowProc;
+    windowClass.hInstance = instance;
+    windowClass.lpszClassName = CURSOR_WINDOW_CLASS;
+    RegisterClassW(&windowClass);
+
+    CreateWindowExW(WS_EX_TOPMOST | WS_EX_NOACTIVATE, CURSOR_WINDOW_CLASS, NULL,
+                    WS_POPUP | WS_CLIPSIBLINGS, x, y, cursorWidth, cursorHeight, shell.sipButton,
+                    NULL, instance, this);
+    MeasureShellBars();
+}
+
+void CursorDisplayWindow::Startup() {
+    CreateCursorWindow();
+
+    LONG status = LoadSettings(settings);
+    if (status == ERROR_FILE_NOT_FOUND)
+        status = SaveSettings(settings);
+    if (status != ERROR_SUCCESS) {
+        SetDefaultSettings(settings);
+        SaveSettings(settings);
+    }
+
+    SetCursorSpeed(settings.cursorSpeed);
+    accelerationEnabled = settings.accelerationEnabled;
+    SetAccelerationProfile(settings.accelerationSpeed);
+    menuKeysMode = settings.menuNavigationMethod == MENU_NAVIGATION_CURSOR ? 0 : 1;
+    KeyMessageMotion = settings.deviceModel == DEVICE_MODEL_X1 ? 1 : 0;
+
+    if (!LoadStartupImage())
+        ReportStartupImageFailure();
+    ShowCursorWindow(1);
+}
+
+bool CursorDisplayWindow::LoadStartupImage() {
+    WCHAR name[CURSOR_IMAGE_CAPACITY];
+    DWORD capacity = CURSOR_IMAGE_CAPACITY;
+    if (GetCursorImageName(settings, name, &capacity) != ERROR_SUCCESS)
+        return false;
+    WCHAR path[CURSOR_PATH_CAPACITY];
+    if (!BuildCursorImagePath(name, path, CURSOR_PATH_CAPACITY))
+        return false;
+    return SetCursorImage(path, CURSOR_TRANSPARENT_COLOUR);
+}
+
+void CursorDisplayWindow::ReportStartupImageFailure() {
+    HANDLE timeout = CreateThread(NULL, 0, EndProcessAfterTimeout, NULL, 0, NULL);
+    if (timeout != NULL)
+        CloseHandle(timeout);
+    MessageBoxW(NULL, STARTUP_IMAGE_ERROR, ERROR_TITLE, MB_ICONHAND);
+    ShowCursorWindow(0);
+    if (captureActive == 1)
+        SetKeyCapture(0);
+    Shutdown();
+    ExitProcess(0);
+}
+
+// ------------------------------------------------------------ show, hide, end
+
+BOOL CursorDisplayWindow::ShowCursorWindow(LONG show) {
+    EnterCriticalSection(&lock);
+    visible = show;
+    BOOL result = FALSE;
+    changingVisibility = 1;
+    if (show == 1) {
+        hotKeyCountdown = 1;
+        if (captureActive != 1)
+            SetKeyCapture(1);
+        SetTimer(window, TIMER_HOUSEKEEPING, 100, NULL);
+        result = ShowWindow(window, SW_SHOW);
+    } else if (show == 0) {
+        if (captureActive != 0)
+            SetKeyCapture(0);
+        KillTimer(window, TIMER_HOUSEKEEPING);
+        result = ShowWindow(window, SW_HIDE);
+    }
+    changingVisibility = 0;
+    LeaveCriticalSection(&lock);
+    return result;
+}
+
+BOOL CursorDisplayWindow::Shutdown() {
+    RestoreTaskBar();
+    ShowCursorWindow(0);
+    if (captureActive == 1)
+        SetKeyCapture(0);
+    BOOL destroyed = DestroyWindow(window);
+    window = NULL;
+    return destroyed;
+}
+
+// ------------------------------------------------------------ messages
+
+LRESULT CALLBACK CursorDisplayWindow::WindowProc(HWND hwnd, UINT message, WPARAM wParam,
+                                                 LPARAM lParam) {
+    CursorDisplayWindow *self = (CursorDisplayWindow *)GetPropW(hwnd, OBJECT_PROPERTY);
+    if (self == NULL && message == WM_CREATE) {
+        self = (CursorDisplayWindow *)((CREATESTRUCTW *)lParam)->lpCreateParams;
+        SetPropW(hwnd, OBJECT_PROPERTY, (HANDLE)self);
+        self->window = hwnd;
+    }
+    if (self == NULL)
+        return DefWindowProcW(hwnd, message, wParam, lParam);
+    bool handled = false;
+    LRESULT result = self->HandleMessage(message, wParam, lParam, &handled);
+    if (message == WM_DESTROY)
+        RemovePropW(hwnd, OBJECT_PROPERTY);
+    return handled ? result : DefWindowProcW(hwnd, message, wParam, lParam);
+}
+
+LRESULT CursorDisplayWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam,
+                                           bool *handled) {
+    *handled = true;
+    switch (message) {
+    case WM_PAINT: OnPaint(); return 0;
+    case WM_ERASEBKGND: return 1;
+    case WM_TIMER: OnTimer(wParam); return 0;
+    case WM_HOTKEY: OnHotKey(LOWORD(lParam), HIWORD(lParam)); return 1;
+    default: break;
+    }
+    if (message >= WM_MOUSEFIRST && message <= WM_MOUSELAST) {
+        SendMessageW(window, WM_TIMER, TIMER_HOUSEKEEPING, 0);
+        if (screenCap.Exists())
+            SendMessageW(screenCap.Window(), WM_TIMER, 1, 0);
+        if (message == WM_LBUTTONDOWN || message == WM_LBUTTONUP || message == WM_MOUSEMOVE) {
+            OnMouse(message, lParam);
+            return 0;
+        }
+        *handled = false;
+        return 0;
+    }
+    switch (message) {
+    case WM_SHOWWINDOW:
+        // Only a request from outside toggles; the program's own ShowWindow
+        // calls also arrive here.
+        if (changingVisibility != 1)
+            ShowCursorWindow(visible == 0 ? 1 : 0);
+        return 0;
+    case WM_SETTINGCHANGE: OnDisplaySettingChange(); return 0;
+    case WM_SETTING_PREVIEW: ApplySettingPreview(wParam, lParam); return 1;
+    case WM_CREATE:
+        SetTimer(window, TIMER_HOUSEKEEPING, 100, NULL);
+        SetTimer(window, TIMER_SHELL_CHECK, 1000, NULL);
+        return 0;
+    case WM_CLOSE: closeRequested = 1; return 1;
+    case WM_DESTROY:
+        KillTimer(window, TIMER_SHELL_CHECK);
+        ShowCursorWindow(0);
+        ReleaseImage();
+        return 0;
+    default: *handled = false; return 0;
+    }
+}
+
+void CursorDisplayWindow::OnTimer(UINT_PTR id) {
+    switch (id) {
+    case TIMER_HOUSEKEEPING: KeepCursorOnTop(); break;
+    case TIMER_MOTION: MotionTick(); break;
+    case TIMER_ACCELERATION: AccelerationTick(); break;
+    case TIMER_MENU_WAIT: CheckHomeScreen(); break;
+    case TIMER_SHELL_CHECK: CheckHomeScreen(); break;
+    default: break;
+    }
+}
+
+void CursorDisplayWindow::ApplySettingPreview(WPARAM code, LPARAM value) {
+    switch (code) {
+    case SP_CURSOR_SPEED: SetCursorSpeed((LONG)value); break;
+    case SP_ACCELERATION_SPEED: SetAccelerationProfile((LONG)value); break;
+    case SP_ACCELERATION: accelerationEnabled = (LONG)value; break;
+    case SP_MENU_KEYS_ON: menuKeysMode = (LONG)value; break;
+    case SP_MENU_KEYS_OFF: menuKeysMode = value == 0 ? 1 : 0; break;
+    case SP_CURSOR_IMAGE: ShowImagePreview((LONG)value); break;
+    default: break;
+    }
+}

@@ -1,0 +1,134 @@
+// The cursor program's one window object: the cursor window with its image,
+// position, timers, key capture and motion state.
+#ifndef POINTREL_CURSORDISPLAYWINDOW_H
+#define POINTREL_CURSORDISPLAYWINDOW_H
+
+#include <windows.h>
+
+#include "CursorSettings.h"
+#include "ScreenCapWindow.h"
+#include "ShellWindows.h"
+
+#define CURSOR_WINDOW_CLASS TEXT("QuorvaneCursorDisplayClass")
+
+#define TIMER_HOUSEKEEPING 1
+#define TIMER_MOTION 2
+#define TIMER_ACCELERATION 3
+#define TIMER_MENU_WAIT 4
+#define TIMER_SHELL_CHECK 5
+
+#define CAPTURED_KEY_COUNT 5
+#define CAPTURED_MODIFIER_COUNT 5
+#define ACCELERATION_STEPS 5
+
+class CursorDisplayWindow {
+public:
+    CursorDisplayWindow(HINSTANCE instance, CursorSettings &settings, const ShellWindows &shell);
+    ~CursorDisplayWindow();
+
+    // Creates the window, applies the settings and shows the cursor; on a
+    // cursor image that cannot be loaded it reports and ends the process.
+    void Startup();
+    BOOL ShowCursorWindow(LONG show);
+    BOOL Shutdown();
+    LONG CloseRequested() const { return closeRequested; }
+
+    // ---- settings applied to the running state
+    void SetCursorSpeed(LONG newSpeed);
+    void SetAccelerationProfile(LONG profile);
+    void ApplySettingPreview(WPARAM code, LPARAM value);
+
+    // ---- key capture and motion
+    void RegisterCursorHotKeys();
+    void UnregisterCursorHotKeys();
+    void SetKeyCapture(LONG on);
+    void StopMotion();
+    void StartAcceleration();
+    void StopAcceleration();
+    void AccelerationTick();
+    void MotionTick();
+    void OnHotKey(UINT modifiers, UINT key);
+    void MoveCursorTo(LONG newX, LONG newY);
+
+    // ---- image and display
+    bool SetCursorImage(LPCWSTR path, COLORREF transparent);
+    void ShowImagePreview(LONG index);
+    void OnDisplaySettingChange();
+
+    // ---- shell upkeep
+    void MeasureShellBars();
+    void KeepCursorOnTop();
+    void CheckHomeScreen();
+    void RestoreTaskBar();
+    void RepaintSipButtonArea(const RECT &before);
+    void HideMenuSnapshot();
+    void CheckMenuBeforeMove();
+
+    LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam, bool *handled);
+
+private:
+    static LRESULT CALLBACK WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+    void CreateCursorWindow();
+    bool LoadStartupImage();
+    void ReportStartupImageFailure();
+    void OnTimer(UINT_PTR id);
+    void OnPaint();
+    void OnMouse(UINT message, LPARAM lParam);
+    void ComputeClampLimits();
+    void ReleaseImage();
+    LONG StepFor(double fraction) const;
+
+    HINSTANCE instance;
+    CursorSettings &settings;
+    const ShellWindows &shell;
+
+public:
+    // Fields in the order the object declares them.
+    HWND window;
+    LONG closeRequested;
+    HBITMAP cursorBitmap;
+    HRGN cursorRegion;
+    LONG x, y;
+    LONG cursorWidth, cursorHeight;
+    LONG visible;
+    LONG menuKeysMode;
+    LONG stylusDragging;
+    LONG screenWidth, screenHeight;
+    RECT taskbarRect, softKeyBarRect;
+    POINT dragAnchor;
+    LONG captureActive;
+    // Motion and acceleration.
+    LONG speed;
+    LONG motionPeriod;
+    LONG motionTimerRunning;
+    LONG accelerationEnabled;
+    LONG rampRunning;
+    LONG step;
+    LONG rampElapsed;
+    LONG thresholds[ACCELERATION_STEPS];
+    LONG steps[ACCELERATION_STEPS];
+    LONG polledMove;
+    LONG KeyMessageMotion;
+    LONG steppingArmed;
+    LONG resetRepeatOnSwitch;
+    LONG pollQuiet;
+    LONG ticksPerSecond;
+    LONG tickCount;
+    ScreenCapWindow screenCap;
+    LONG hotKeyCountdown;
+    CRITICAL_SECTION lock;
+
+    // Process-wide values of the motion code.
+    LONG hotKeysRegistered;
+    LONG repeatCount;
+    UINT lastKey;
+    LONG clampLimitsKnown;
+    LONG limitX, limitY;
+    // The screen's pixels per inch, read once.
+    int logPixelsX, logPixelsY;
+    // Set while the program itself shows or hides the window, so that the
+    // WM_SHOWWINDOW this causes is not taken for a request from outside.
+    LONG changingVisibility;
+};
+
+#endif

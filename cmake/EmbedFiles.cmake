@@ -1,0 +1,20 @@
+# Turns files into a C++ source that defines a table of their bytes:
+#   cmake -DOUTPUT=out.cpp -DNAME=table -DFILES="a;b" -P EmbedFiles.cmake
+# The table is `const sim::EmbeddedFile NAME[]` with `NAME_count` entries.
+set(body "// Generated from the files named below; do not edit.\n#include \"package/Embedded.h\"\n\nnamespace sim {\n")
+set(entries "")
+set(index 0)
+foreach(file IN LISTS FILES)
+    file(READ "${file}" hex HEX)
+    string(LENGTH "${hex}" hexLength)
+    math(EXPR size "${hexLength} / 2")
+    string(REGEX REPLACE "([0-9a-f][0-9a-f])" "0x\\1," bytes "${hex}")
+    get_filename_component(base "${file}" NAME)
+    string(APPEND body "static const unsigned char ${NAME}_${index}[] = {${bytes}0};\n")
+    string(APPEND entries "    {\"${base}\", ${NAME}_${index}, ${size}},\n")
+    math(EXPR index "${index} + 1")
+endforeach()
+string(APPEND body "extern const EmbeddedFile ${NAME}[];\nextern const int ${NAME}_count;\nconst EmbeddedFile ${NAME}[] = {\n${entries}};\nconst int ${NAME}_count = ${index};\n\n} // namespace sim\n")
+file(WRITE "${OUTPUT}.tmp" "${body}")
+execute_process(COMMAND ${CMAKE_COMMAND} -E copy_if_different "${OUTPUT}.tmp" "${OUTPUT}")
+file(REMOVE "${OUTPUT}.tmp")

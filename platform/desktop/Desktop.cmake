@@ -1,0 +1,19 @@
+# The deliverables cross-built for desktop Windows: the check that they are
+# C++03 written against the platform's real headers and types.
+enable_language(RC)
+set(CMAKE_CXX_STANDARD 98)
+set(CMAKE_CXX_EXTENSIONS ON)
+
+set(DESKTOP_DIR ${CMAKE_CURRENT_LIST_DIR})
+add_compile_options(-Wall -Wextra -Werror -fno-exceptions -fno-rtti
+    -include ${DESKTOP_DIR}/include/wince_compat.h)
+add_compile_definitions(UNICODE _UNICODE WINVER=0x0601 _WIN32_WINNT=0x0601)
+include_directories(BEFORE ${DESKTOP_DIR}/include)
+
+add_library(desktop_shell STATIC ${DESKTOP_DIR}/aygshell_standin.cpp)
+
+add_executable(Pointrel WIN32 ${CURSOR_PROGRAM_SOURCES} ${SETTINGS_STORE_SOURCES}
+    CursorDisplayApplication/Pointrel.rc)
+target_include_directories(Pointrel PRIVATE CursorDisplayApplication)
+target_link_options(Pointrel PRIVATE -municode -static)
+target_link_libraries(Pointrel PRIVATE desktop_shell gdi32 user32)

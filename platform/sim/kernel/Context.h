@@ -1,0 +1,36 @@
+// DeviceSim: what a platform call needs to know about its caller.
+//
+// Every Windows-shaped function runs on a simulated thread of some device;
+// these accessors give it that device's parts and the calling process.
+// Calling a platform function from a thread that is not a simulated thread
+// is a programming error and aborts with a clear message.
+#pragma once
+
+#include <cstdint>
+
+namespace sim {
+
+class Device;
+class Registry;
+class FileSystem;
+class HandleTable;
+class Gdi;
+class Process;
+class Thread;
+
+Device &CurrentDevice();
+Process &CurrentProcess();
+Thread &CurrentThread();
+Registry &CurrentRegistry();
+FileSystem &CurrentFiles();
+HandleTable &CurrentHandles();
+Gdi &CurrentGdi();
+uint64_t CurrentTime();
+void SetError(uint32_t error);
+
+// Failures a test can ask for, to reach the failure paths of the programs.
+enum class Fault { RegistryWrite, RegistryFlush, FileOpen, ProcessStart };
+// True, with the error to report, when the next such operation must fail.
+bool TakeFault(Fault fault, uint32_t *error);
+
+} // namespace sim

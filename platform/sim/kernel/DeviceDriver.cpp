@@ -1,0 +1,64 @@
+// DeviceSim: what the driver of a device (a test or a device script) asks of
+// it and does to it from outside.
+#include "gdi/Gdi.h"
+#include "gdi/PngWriter.h"
+#include "kernel/Device.h"
+#include "user/MessageBox.h"
+#include "user/WindowManager.h"
+
+namespace sim {
+
+namespace {
+
+WindowInfo InfoOf(WindowManager &wm, Window *w) {
+    return WindowInfo{w->cls->name, w->title, wm.ScreenRect(w), w->Visible(),
+                      w->thread->process ? w->thread->process->pid : 0};
+}
+
+} // namespace
+
+bool Device::Answer(const std::u16string &title, int buttonId) {
+    if (!started_)
+        return false;
+    for (Window *w : windows_->TopLevel())
+        if (w->cls->name == u"Dialog" && w->title == title && IsMessageBox(w->Hwnd()))
+            return PressMessageBoxButton(w, buttonId);
+    return false;
+}
+
+bool Device::Post(const std::u16string &className, uint32_t msg, uintptr_t wParam,
+                  intptr_t lParam) {
+    if (!started_)
+        return false;
+    Window *w = windows_->FindTopmost(className, nullptr);
+    return w && windows_->Post(w, msg, wParam, lParam);
+}
+
+std::optional<WindowInfo> Device::FindTopmost(const std::u16string &className) {
+    if (!started_)
+        return std::nullopt;
+    Window *w = windows_->FindTopmost(className, nullptr);
+    if (!w)
+        return std::nullopt;
+    return InfoOf(*windows_, w);
+}
+
+std::vector<WindowInfo> Device::TopLevelWindows() {
+    std::vector<WindowInfo> out;
+    if (started_)
+        for (Window *w : windows_->TopLevel())
+            out.push_back(InfoOf(*windows_, w));
+    return out;
+}
+
+uint32_t Device::PixelAt(int x, int y) {
+    Boot();
+    return gdi_->Screen().GetPixel(x, y);
+}
+
+bool Device::Screenshot(const std::string &hostPath, std::string *why) {
+    Boot();
+    return WritePng(gdi_->Screen(), hostPath, why);
+}
+
+} // namespace sim

@@ -1,0 +1,76 @@
+// DeviceSim: simulated processes and threads.
+#pragma once
+
+#include "kernel/Handles.h"
+#include "kernel/Scheduler.h"
+#include "kernel/Waitable.h"
+
+#include <condition_variable>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace sim {
+
+class Device;
+class Process;
+struct ThreadMessages;
+
+// A program that the device can run: what an executable file in the device
+// file system stands for.
+struct ProgramImage {
+    const char *name;
+    // The program's WinMain: instance, previous instance, command line, show.
+    int (*entry)(void *instance, void *previous, char16_t *commandLine, int show);
+    const uint8_t *resources; // compiled .res, or null
+    size_t resourcesSize;
+};
+
+class Thread {
+public:
+    enum class State { New, Ready, Running, Waiting, Done };
+
+    Thread(Device &device, Process *process, uint32_t id);
+    ~Thread();
+
+    Device &device;
+    Process *process; // null for the driver
+    const uint32_t id;
+    State state = State::New;
+    uint64_t wakeAt = kNever;
+    bool terminating = false;
+    uint32_t lastError = 0;
+    std::condition_variable cv;
+    std::thread host;
+    std::function<uint32_t()> body;
+    uint32_t exitCode = 0x103;
+    std::unique_ptr<ThreadMessages> messages;
+};
+
+class Process : public Waitable, public std::enable_shared_from_this<Process> {
+public:
+    Process(Device &device, uint32_t pid, std::u16string path, const ProgramImage *image);
+
+    Device &device;
+    const uint32_t pid;
+    const std::u16string path;
+    const ProgramImage *image;
+    std::vector<Thread *> threads;
+    bool ending = false;
+    bool ended = false;
+    uint32_t exitCode = 0x103; // STILL_ACTIVE
+
+    bool Signaled(Thread *) const override { return ended; }
+
+    // The module handle of the program (its HINSTANCE).
+    void *Instance() const { return reinterpret_cast<void *>(uintptr_t(0x10000) * pid); }
+};
+
+// Called on the ending thread, holding the baton, after its body returned or
+// unwound: the device releases what the thread (and maybe its process) held.
+void OnThreadEnded(Thread *thread);
+
+} // namespace sim

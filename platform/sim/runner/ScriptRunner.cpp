@@ -1,0 +1,381 @@
+#include "ScriptRunner.h"
+
+#include "kernel/Device.h"
+#include "kernel/FileSystem.h"
+#include "kernel/Registry.h"
+
+#include <cerrno>
+#include <cstdlib>
+#include <istream>
+#include <map>
+#include <ostream>
+#include <sstream>
+#include <vector>
+
+namespace sim {
+
+namespace {
+
+// A failed line: the status to end with and the message to print.
+struct Stop {
+    ScriptResult result;
+    std::string message;
+};
+
+std::vector<std::string> SplitWords(const std::string &line) {
+    std::vector<std::string> words;
+    std::string word;
+    bool inWord = false, quoted = false;
+    for (size_t i = 0; i < line.size(); ++i) {
+        char c = line[i];
+        if (quoted) {
+            if (c == '\\' && i + 1 < line.size() && line[i + 1] == '"') {
+                word += '"';
+                ++i;
+            } else if (c == '"') {
+                quoted = false;
+            } else {
+                word += c;
+            }
+            continue;
+        }
+        if (c == '#')
+            break;
+        if (c == '"') {
+            quoted = inWord = true;
+        } else if (c == ' ' || c == '\t' || c == '\r') {
+            if (inWord)
+                words.push_back(word);
+            word.clear();
+            inWord = false;
+        } else {
+            word += c;
+            inWord = true;
+        }
+    }
+    if (quoted)
+        throw Stop{kScriptError, "unterminated quote"};
+    if (inWord)
+        words.push_back(word);
+    return words;
+}
+
+int64_t Number(const std::string &word) {
+    if (word.empty())
+        throw Stop{kScriptError, "missing number"};
+    size_t start = word[0] == '-' ? 1 : 0;
+    bool hex = word.size() > start + 2 && word[start] == '0' &&
+               (word[start + 1] == 'x' || word[start + 1] == 'X');
+    const char *digits = word.c_str() + start + (hex ? 2 : 0);
+    char *end = nullptr;
+    errno = 0;
+    unsigned long long value = std::strtoull(digits, &end, hex ? 16 : 10);
+    if (*digits == 0 || *end != 0 || errno != 0 || value > 0xFFFFFFFFull ||
+        !(hex || (*digits >= '0' && *digits <= '9')))
+        throw Stop{kScriptError, "bad number: " + word};
+    int64_t n = static_cast<int64_t>(value);
+    return start ? -n : n;
+}
+
+std::vector<uint8_t> HexBytes(const std::string &text) {
+    std::vector<uint8_t> bytes;
+    if (text == "-")
+        return bytes;
+    if (text.size() % 2 != 0)
+        throw Stop{kScriptError, "odd number of hex digits"};
+    for (size_t i = 0; i < text.size(); i += 2) {
+        auto digit = [&](char c) -> int {
+            if (c >= '0' && c <= '9')
+                return c - '0';
+            if (c >= 'a' && c <= 'f')
+                return c - 'a' + 10;
+            if (c >= 'A' && c <= 'F')
+                return c - 'A' + 10;
+            throw Stop{kScriptError, "bad hex digit in " + text};
+        };
+        bytes.push_back(static_cast<uint8_t>(digit(text[i]) * 16 + digit(text[i + 1])));
+    }
+    return bytes;
+}
+
+std::vector<uint8_t> Utf16Bytes(const std::string &text) {
+    std::vector<uint8_t> bytes;
+    for (char16_t c : Widen(text)) {
+        bytes.push_back(static_cast<uint8_t>(c & 0xFF));
+        bytes.push_back(static_cast<uint8_t>(c >> 8));
+    }
+    bytes.push_back(0);
+    bytes.push_back(0);
+    return bytes;
+}
+
+int ButtonId(const std::string &name) {
+    static const std::map<std::string, int> ids = {{"OK", 1}, {"CANCEL", 2}, {"YES", 6}, {"NO", 7}};
+    auto it = ids.find(name);
+    if (it == ids.end())
+        throw Stop{kScriptError, "unknown button: " + name};
+    return it->second;
+}
+
+class Runner {
+public:
+    explicit Runner(std::ostream &out) : out_(out) {
+        device_.onTrace = [this](const TraceEvent &e) {
+            out_ << "T=" << e.time << " " << e.text << "\n";
+        };
+    }
+
+    void Execute(const std::vector<std::string> &w) {
+        const std::string &c = w[0];
+        if (c == "screen")
+            return Screen(w);
+        if (c == "shell")
+            return SetUp(w, 2, [&] {
+                if (w[1] != "off" && w[1] != "on")
+                    throw Stop{kScriptError, "shell takes on or off"};
+                device_.SetShell(w[1] == "on");
+            });
+        if (c == "keys")
+            return Keys(w);
+        if (c == "aku")
+            return SetUp(w, 2, [&] {
+                device_.registry().CreateKeyPath(u"HKLM\\System\\Versions", nullptr);
+                RegKeyRef key = device_.registry().FindKey(u"HKLM\\System\\Versions");
+                device_.registry().SetValue(key, u"AKU", kRegSz, Utf16Bytes(w[1]));
+            });
+        if (c == "install") {
+            Arity(w, 1, 2);
+            started_ = true;
+            device_.Install(w.size() > 1 ? Widen(w[1]) : u"\\Program Files\\Pointrel");
+            return;
+        }
+        if (c == "file")
+            return File(w);
+        if (c == "registry")
+            return Registry(w);
+        if (c == "start") {
+            Arity(w, 2, 2);
+            started_ = true;
+            device_.Start(Widen(w[1]));
+            return;
+        }
+        if (c == "wait") {
+            Arity(w, 2, 2);
+            started_ = true;
+            int64_t ms = Number(w[1]);
+            if (ms < 0)
+                throw Stop{kScriptError, "wait needs a time of 0 or more"};
+            device_.Wait(static_cast<uint64_t>(ms));
+            return;
+        }
+        if (c == "answer") {
+            Arity(w, 3, 3);
+            if (!device_.Answer(Widen(w[1]), ButtonId(w[2])))
+                throw Stop{kScriptError, "no message box \"" + w[1] + "\" with button " + w[2]};
+            return;
+        }
+        if (c == "post") {
+            Arity(w, 5, 5);
+            if (!device_.Post(Widen(w[1]), static_cast<uint32_t>(Number(w[2])),
+                              static_cast<uintptr_t>(Number(w[3])),
+                              static_cast<intptr_t>(static_cast<int32_t>(Number(w[4])))))
+                throw Stop{kScriptError, "no window of class " + w[1]};
+            return;
+        }
+        if (c == "screenshot") {
+            Arity(w, 2, 2);
+            std::string why;
+            if (!device_.Screenshot(w[1], &why))
+                throw Stop{kScriptError, "screenshot failed: " + why};
+            return;
+        }
+        if (c == "print")
+            return Print(w);
+        if (c == "expect")
+            return Expect(w);
+        if (c == "key" || c == "tap" || c == "stylus" || c == "window")
+            throw Stop{kScriptError, c + " not supported yet"};
+        throw Stop{kScriptError, "unknown command: " + c};
+    }
+
+private:
+    static void Arity(const std::vector<std::string> &w, size_t least, size_t most) {
+        if (w.size() < least || w.size() > most)
+            throw Stop{kScriptError, "wrong number of arguments for " + w[0]};
+    }
+
+    template <class F> void SetUp(const std::vector<std::string> &w, size_t n, F apply) {
+        Arity(w, n, n);
+        if (started_)
+            throw Stop{kScriptError, w[0] + " belongs before the first start, install or wait"};
+        apply();
+    }
+
+    void Screen(const std::vector<std::string> &w) {
+        Arity(w, 4, 4);
+        int64_t width = Number(w[1]), height = Number(w[2]), dpi = Number(w[3]);
+        if (width < 16 || height < 16 || width > 2048 || height > 2048 || dpi < 48 || dpi > 480)
+            throw Stop{kScriptError, "screen size or DPI out of range"};
+        device_.SetScreen(static_cast<int>(width), static_cast<int>(height), static_cast<int>(dpi));
+    }
+
+    void Keys(const std::vector<std::string> &w) {
+        if (w.size() == 2 && w[1] == "unreadable")
+            return SetUp(w, 2, [&] { device_.SetKeysUnreadable(true); });
+        if (w.size() == 3 && w[1] == "repeat" && w[2] == "off")
+            return device_.SetKeyRepeat(0, 0);
+        if (w.size() == 4 && w[1] == "repeat") {
+            int64_t delay = Number(w[2]), period = Number(w[3]);
+            if (delay <= 0 || period <= 0)
+                throw Stop{kScriptError, "keys repeat needs positive times"};
+            return device_.SetKeyRepeat(static_cast<int>(delay), static_cast<int>(period));
+        }
+        throw Stop{kScriptError, "keys: unknown form"};
+    }
+
+    void File(const std::vector<std::string> &w) {
+        if (w.size() < 3)
+            throw Stop{kScriptError, "file needs an action and a path"};
+        FileSystem &files = device_.files();
+        std::u16string path = Widen(w[2]);
+        FsStatus status;
+        if (w[1] == "write" && w.size() == 4) {
+            status =
+                files.CopyIn(path, std::vector<uint8_t>(w[3].begin(), w[3].end()), device_.Now());
+        } else if (w[1] == "hex" && w.size() == 4) {
+            status = files.CopyIn(path, HexBytes(w[3]), device_.Now());
+        } else if (w[1] == "delete" && w.size() == 3) {
+            status = files.Delete(path);
+        } else {
+            throw Stop{kScriptError, "file: unknown form"};
+        }
+        if (status != FsStatus::Ok)
+            throw Stop{kScriptError, "file " + w[1] + " failed for " + w[2]};
+    }
+
+    void Registry(const std::vector<std::string> &w) {
+        sim::Registry &reg = device_.registry();
+        if (w.size() == 6 && w[1] == "set") {
+            const std::string &type = w[4], &data = w[5];
+            uint32_t kind;
+            std::vector<uint8_t> bytes;
+            if (type == "sz" || type == "expand_sz") {
+                kind = type == "sz" ? kRegSz : kRegExpandSz;
+                bytes = Utf16Bytes(data);
+            } else if (type == "dword") {
+                kind = kRegDword;
+                uint32_t v = static_cast<uint32_t>(Number(data));
+                bytes = {uint8_t(v), uint8_t(v >> 8), uint8_t(v >> 16), uint8_t(v >> 24)};
+            } else if (type == "binary") {
+                kind = kRegBinary;
+                bytes = HexBytes(data);
+            } else {
+                throw Stop{kScriptError, "unknown registry type: " + type};
+            }
+            RegKeyRef key;
+            if (reg.CreateKeyPath(Widen(w[2]), &key) != RegStatus::Ok)
+                throw Stop{kScriptError, "bad registry key: " + w[2]};
+            std::u16string name = w[3] == "@" ? u"" : Widen(w[3]);
+            if (reg.SetValue(key, name, kind, bytes) != RegStatus::Ok)
+                throw Stop{kScriptError, "bad registry value name: " + w[3]};
+            return;
+        }
+        if ((w.size() == 3 || w.size() == 4) && w[1] == "delete") {
+            if (w.size() == 3) {
+                reg.DeleteKeyPath(Widen(w[2]));
+                return;
+            }
+            RegKeyRef key = reg.FindKey(Widen(w[2]));
+            if (key)
+                reg.DeleteValue(key, w[3] == "@" ? u"" : Widen(w[3]));
+            return;
+        }
+        throw Stop{kScriptError, "registry: unknown form"};
+    }
+
+    std::string CursorLine() {
+        std::optional<WindowInfo> c = device_.FindTopmost(u"QuorvaneCursorDisplayClass");
+        if (!c)
+            return "cursor none";
+        std::ostringstream s;
+        s << "cursor " << c->rect.left << " " << c->rect.top << " " << c->rect.Width() << " "
+          << c->rect.Height() << (c->visible ? " visible" : " hidden");
+        return s.str();
+    }
+
+    void Print(const std::vector<std::string> &w) {
+        if (w.size() == 2 && w[1] == "cursor") {
+            out_ << CursorLine() << "\n";
+        } else if (w.size() == 2 && w[1] == "time") {
+            out_ << "time " << device_.Now() << "\n";
+        } else if (w.size() == 2 && w[1] == "windows") {
+            for (const WindowInfo &i : device_.TopLevelWindows())
+                out_ << "window " << Narrow(i.className) << " " << QuoteText(i.title) << " "
+                     << i.rect.left << " " << i.rect.top << " " << i.rect.Width() << " "
+                     << i.rect.Height() << (i.visible ? " visible" : " hidden") << "\n";
+        } else if (w.size() == 2 && w[1] == "processes") {
+            for (const ProcessInfo &p : device_.Processes())
+                out_ << "process " << p.pid << " " << QuoteText(p.path) << "\n";
+        } else if (w.size() == 3 && w[1] == "registry") {
+            std::optional<std::string> text = device_.registry().Export(Widen(w[2]));
+            out_ << (text ? *text : std::string("REGEDIT4\n\n"));
+        } else {
+            throw Stop{kScriptError, "print: unknown form"};
+        }
+    }
+
+    void Expect(const std::vector<std::string> &w) {
+        if (w.size() == 4 && w[1] == "cursor") {
+            std::optional<WindowInfo> c = device_.FindTopmost(u"QuorvaneCursorDisplayClass");
+            int64_t x = Number(w[2]), y = Number(w[3]);
+            if (!c || c->rect.left != x || c->rect.top != y)
+                throw Stop{kScriptExpectFailed,
+                           "expected cursor at " + w[2] + " " + w[3] + ", found " + CursorLine()};
+            return;
+        }
+        if (w.size() == 3 && (w[1] == "visible" || w[1] == "hidden" || w[1] == "absent")) {
+            std::optional<WindowInfo> win = device_.FindTopmost(Widen(w[2]));
+            std::string found = !win ? "absent" : win->visible ? "visible" : "hidden";
+            if (found != w[1])
+                throw Stop{kScriptExpectFailed,
+                           "expected " + w[2] + " " + w[1] + ", found " + found};
+            return;
+        }
+        if (w.size() == 3 && (w[1] == "running" || w[1] == "stopped")) {
+            bool running = device_.IsRunning(Widen(w[2]));
+            if (running != (w[1] == "running"))
+                throw Stop{kScriptExpectFailed, "expected " + w[2] + " " + w[1]};
+            return;
+        }
+        throw Stop{kScriptError, "expect: unknown form"};
+    }
+
+    std::ostream &out_;
+    Device device_;
+    bool started_ = false;
+};
+
+} // namespace
+
+ScriptResult RunScript(std::istream &script, std::ostream &out) {
+    Runner runner(out);
+    std::string line;
+    int number = 0;
+    while (std::getline(script, line)) {
+        ++number;
+        try {
+            std::vector<std::string> words = SplitWords(line);
+            if (!words.empty())
+                runner.Execute(words);
+        } catch (const Stop &stop) {
+            out << (stop.result == kScriptExpectFailed ? "FAIL" : "ERROR") << " line " << number
+                << ": " << stop.message << "\n";
+            out.flush();
+            return stop.result;
+        }
+    }
+    out.flush();
+    return kScriptDone;
+}
+
+} // namespace sim

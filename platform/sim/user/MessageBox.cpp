@@ -1,0 +1,196 @@
+// DeviceSim: message boxes.
+//
+// A message box is a real top-level window of the system class "Dialog",
+// titled by its caption, with a modal loop on the caller's thread: the
+// caller's other windows keep getting their messages (timers included) until
+// a button is pressed. Tests and scripts press buttons through the device.
+#include <windows.h>
+
+#include "gdi/Gdi.h"
+#include "user/MessageBox.h"
+#include "user/WindowManager.h"
+
+#include <algorithm>
+
+namespace sim {
+
+namespace {
+
+const char16_t kStateProp[] = u"DeviceSim.MessageBox";
+
+struct BoxState {
+    std::u16string text;
+    UINT type;
+    int result = 0;
+};
+
+std::vector<int> ButtonsOf(UINT type) {
+    switch (type & 0xF) {
+    case MB_OKCANCEL: return {IDOK, IDCANCEL};
+    case MB_ABORTRETRYIGNORE: return {IDABORT, IDRETRY, IDIGNORE};
+    case MB_YESNOCANCEL: return {IDYES, IDNO, IDCANCEL};
+    case MB_YESNO: return {IDYES, IDNO};
+    case MB_RETRYCANCEL: return {IDRETRY, IDCANCEL};
+    default: return {IDOK};
+    }
+}
+
+const char16_t *ButtonText(int id) {
+    switch (id) {
+    case IDOK: return u"OK";
+    case IDCANCEL: return u"Cancel";
+    case IDABORT: return u"Abort";
+    case IDRETRY: return u"Retry";
+    case IDIGNORE: return u"Ignore";
+    case IDYES: return u"Yes";
+    default: return u"No";
+    }
+}
+
+BoxState *StateOf(HWND hwnd) {
+    return static_cast<BoxState *>(GetPropW(hwnd, kStateProp));
+}
+
+int Scaled(int v) {
+    return (v * CurrentGdi().Dpi() + 48) / 96;
+}
+
+void Paint(HWND hwnd, BoxState &box) {
+    PAINTSTRUCT ps;
+    HDC dc = BeginPaint(hwnd, &ps);
+    RECT r;
+    GetClientRect(hwnd, &r);
+    HBRUSH white = CreateSolidBrush(0xFFFFFF);
+    HBRUSH title = CreateSolidBrush(0x8C4A10);
+    HBRUSH frame = CreateSolidBrush(0x000000);
+    FillRect(dc, &r, frame);
+    RECT inner{1, 1, r.right - 1, r.bottom - 1};
+    FillRect(dc, &inner, white);
+    RECT bar{1, 1, r.right - 1, Scaled(22)};
+    FillRect(dc, &bar, title);
+    WCHAR caption[128];
+    GetWindowTextW(hwnd, caption, 128);
+    SetBkMode(dc, TRANSPARENT);
+    SetTextColor(dc, 0xFFFFFF);
+    RECT captionRect{Scaled(6), 1, r.right - Scaled(6), Scaled(22)};
+    DrawTextW(dc, caption, -1, &captionRect, DT_LEFT | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
+    SetTextColor(dc, 0x000000);
+    RECT body{Scaled(8), Scaled(28), r.right - Scaled(8), r.bottom - Scaled(32)};
+    DrawTextW(dc, box.text.c_str(), -1, &body, DT_LEFT | DT_WORDBREAK | DT_NOPREFIX);
+    std::vector<int> buttons = ButtonsOf(box.type);
+    int width = Scaled(56), gap = Scaled(6), height = Scaled(22);
+    int x = r.right - Scaled(8) - static_cast<int>(buttons.size()) * (width + gap) + gap;
+    for (int id : buttons) {
+        RECT b{x, r.bottom - Scaled(8) - height, x + width, r.bottom - Scaled(8)};
+        FillRect(dc, &b, frame);
+        RECT face{b.left + 1, b.top + 1, b.right - 1, b.bottom - 1};
+        FillRect(dc, &face, white);
+        DrawTextW(dc, ButtonText(id), -1, &b, DT_CENTER | DT_VCENTER | DT_SINGLELINE);
+        x += width + gap;
+    }
+    DeleteObject(white);
+    DeleteObject(title);
+    DeleteObject(frame);
+    EndPaint(hwnd, &ps);
+}
+
+LRESULT CALLBACK BoxProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+    BoxState *box = StateOf(hwnd);
+    switch (msg) {
+    case WM_PAINT:
+        if (box) {
+            Paint(hwnd, *box);
+            return 0;
+        }
+        break;
+    case WM_ERASEBKGND: return 1;
+    case WM_COMMAND: {
+        int id = LOWORD(wParam);
+        if (box && !box->result) {
+            std::vector<int> buttons = ButtonsOf(box->type);
+            if (std::find(buttons.begin(), buttons.end(), id) != buttons.end())
+                box->result = id;
+        }
+        return 0;
+    }
+    default: break;
+    }
+    return DefWindowProcW(hwnd, msg, wParam, lParam);
+}
+
+} // namespace
+
+void RegisterSystemClasses(WindowManager &wm) {
+    wm.AddClass(
+        std::make_shared<WindowClass>(WindowClass{u"Dialog", BoxProc, 0, nullptr, nullptr}));
+}
+
+bool IsMessageBox(HWND hwnd) {
+    return StateOf(hwnd) != nullptr;
+}
+
+bool PressMessageBoxButton(Window *box, int id) {
+    BoxState *state = StateOf(box->Hwnd());
+    if (!state)
+        return false;
+    std::vector<int> buttons = ButtonsOf(state->type);
+    if (std::find(buttons.begin(), buttons.end(), id) == buttons.end())
+        return false;
+    return box->thread->device.windows().Post(box, WM_COMMAND, static_cast<WPARAM>(id), 0);
+}
+
+} // namespace sim
+
+using namespace sim;
+
+int WINAPI MessageBoxW(HWND owner, LPCWSTR text, LPCWSTR caption, UINT type) {
+    Device &device = CurrentDevice();
+    WindowManager &wm = device.windows();
+    Process &process = CurrentProcess();
+    BoxState box{text ? text : u"", type};
+    std::u16string title = caption ? caption : u"Error";
+    device.Record("messagebox " + std::to_string(process.pid) + " " + QuoteText(title) + " " +
+                  QuoteText(box.text) + " 0x" + [&] {
+                      char hex[16];
+                      std::snprintf(hex, sizeof hex, "%x", type);
+                      return std::string(hex);
+                  }());
+
+    int width = device.Config().width - 2 * Scaled(8);
+    int lines = 1 + static_cast<int>(std::count(box.text.begin(), box.text.end(), u'\n')) +
+                static_cast<int>(box.text.size()) / 34;
+    int height = std::min(device.Config().height - Scaled(16), Scaled(70) + lines * Scaled(14));
+    int x = Scaled(8), y = (device.Config().height - height) / 2;
+    HWND hwnd = CreateWindowExW(WS_EX_TOPMOST, u"Dialog", title.c_str(), WS_POPUP, x, y, width,
+                                height, owner, nullptr, nullptr, nullptr);
+    if (!hwnd)
+        return 0;
+    SetPropW(hwnd, kStateProp, &box);
+    bool ownerWasEnabled = owner && IsWindowEnabled(owner);
+    if (ownerWasEnabled)
+        EnableWindow(owner, FALSE);
+    ShowWindow(hwnd, SW_SHOW);
+    SetForegroundWindow(hwnd);
+
+    MSG msg;
+    bool quit = false;
+    while (!box.result) {
+        if (!GetMessageW(&msg, nullptr, 0, 0)) {
+            // WM_QUIT ends the box and is left for the caller's own loop.
+            quit = true;
+            break;
+        }
+        DispatchMessageW(&msg);
+    }
+    if (ownerWasEnabled && IsWindow(owner))
+        EnableWindow(owner, TRUE);
+    RemovePropW(hwnd, kStateProp);
+    if (Window *w = wm.Get(hwnd))
+        wm.Destroy(w);
+    if (quit)
+        PostQuitMessage(static_cast<int>(msg.wParam));
+    int result = quit ? 0 : box.result;
+    device.Record("messagebox " + std::to_string(process.pid) + " closed " +
+                  std::to_string(result));
+    return result;
+}

@@ -1,0 +1,677 @@
+// DeviceSim: the window manager's calls — classes, windows, messages, timers,
+// painting, capture and system metrics.
+#include <windows.h>
+
+#include "gdi/Gdi.h"
+#include "user/WindowManager.h"
+
+#include <algorithm>
+#include <cstring>
+
+using namespace sim;
+
+namespace {
+
+bool OwnThread(Window *w) {
+    return w->thread == &CurrentThread();
+}
+
+int Scaled(int v) {
+    return (v * CurrentGdi().Dpi() + 48) / 96;
+}
+
+Region WholeClient(Window *w) {
+    return Region(Rect{0, 0, w->rect.Width(), w->rect.Height()});
+}
+
+} // namespace
+
+// ------------------------------------------------------------ classes
+
+ATOM WINAPI RegisterClassW(const WNDCLASSW *wc) {
+    if (!wc || !wc->lpszClassName || !wc->lpfnWndProc) {
+        SetError(ERROR_INVALID_PARAMETER);
+        return 0;
+    }
+    auto cls = std::make_shared<WindowClass>(WindowClass{
+        wc->lpszClassName, wc->lpfnWndProc, wc->style, wc->hbrBackground, &CurrentProcess()});
+    if (!Windows().AddClass(cls)) {
+        SetError(ERROR_CLASS_ALREADY_EXISTS);
+        return 0;
+    }
+    return static_cast<ATOM>(0xC000 + (reinterpret_cast<uintptr_t>(cls.get()) >> 4 & 0x3FFF));
+}
+
+BOOL WINAPI UnregisterClassW(LPCWSTR name, HINSTANCE) {
+    if (!name || !Windows().RemoveClass(name, &CurrentProcess())) {
+        SetError(ERROR_CLASS_DOES_NOT_EXIST);
+        return FALSE;
+    }
+    return TRUE;
+}
+
+// ------------------------------------------------------------ windows
+
+HWND WINAPI CreateWindowExW(DWORD exStyle, LPCWSTR className, LPCWSTR title, DWORD style, int x,
+                            int y, int cx, int cy, HWND parent, HMENU menu, HINSTANCE instance,
+                            LPVOID param) {
+    WindowManager &wm = Windows();
+    std::shared_ptr<WindowClass> cls =
+        className ? wm.FindClass(className, &CurrentProcess()) : nullptr;
+    if (!cls) {
+        SetError(1407); // ERROR_CANNOT_FIND_WND_CLASS
+        return nullptr;
+    }
+    if (parent && !wm.Get(parent)) {
+        SetError(ERROR_INVALID_WINDOW_HANDLE);
+        return nullptr;
+    }
+    if ((style & WS_CHILD) && !parent) {
+        SetError(1406); // ERROR_TLW_WITH_WSCHILD
+        return nullptr;
+    }
+    CREATESTRUCTW cs{param, instance,  menu,   parent, cy, cx, y, x, static_cast<LONG>(style),
+                     title, className, exStyle};
+    Window *w = wm.Create(cs, cls, &CurrentThread());
+    HWND hwnd = w->Hwnd();
+    if (w->proc(hwnd, WM_CREATE, 0, reinterpret_cast<LPARAM>(&cs)) == -1) {
+        if (Window *still = wm.Get(hwnd))
+            wm.Destroy(still);
+        SetError(ERROR_INVALID_PARAMETER);
+        return nullptr;
+    }
+    if ((style & WS_VISIBLE) && wm.Get(hwnd))
+        wm.Show(w, SW_SHOW);
+    return wm.Get(hwnd) ? hwnd : nullptr;
+}
+
+BOOL WINAPI DestroyWindow(HWND hwnd) {
+    Window *w = WindowOf(hwnd);
+    if (!w)
+        return FALSE;
+    if (!OwnThread(w)) {
+        SetError(ERROR_ACCESS_DENIED);
+        return FALSE;
+    }
+    Windows().Destroy(w);
+    return TRUE;
+}
+
+LRESULT WINAPI DefWindowProcW(HWND hwnd, UINT msg, WPARAM wParam, LPARAM) {
+    Window *w = Windows().Get(hwnd);
+    if (!w)
+        return 0;
+    switch (msg) {
+    case WM_PAINT: {
+        PAINTSTRUCT ps;
+        BeginPaint(hwnd, &ps);
+        EndPaint(hwnd, &ps);
+        return 0;
+    }
+    case WM_ERASEBKGND: {
+        if (!w->cls->background)
+            return 0;
+        RECT r{0, 0, w->rect.Width(), w->rect.Height()};
+        FillRect(reinterpret_cast<HDC>(wParam), &r, w->cls->background);
+        return 1;
+    }
+    case WM_CLOSE: DestroyWindow(hwnd); return 0;
+    default: return 0;
+    }
+}
+
+LRESULT WINAPI CallWindowProcW(WNDPROC proc, HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+    return proc ? proc(hwnd, msg, wParam, lParam) : 0;
+}
+
+BOOL WINAPI ShowWindow(HWND hwnd, int cmd) {
+    Window *w = WindowOf(hwnd);
+    return w && Windows().Show(w, cmd) ? TRUE : FALSE;
+}
+
+BOOL WINAPI SetWindowPos(HWND hwnd, HWND after, int x, int y, int cx, int cy, UINT flags) {
+    Window *w = WindowOf(hwnd);
+    if (!w)
+        return FALSE;
+    if (!(flags & SWP_NOZORDER) && after != HWND_TOP && after != HWND_BOTTOM &&
+        after != HWND_TOPMOST && after != HWND_NOTOPMOST && !Windows().Get(after)) {
+        SetError(ERROR_INVALID_WINDOW_HANDLE);
+        return FALSE;
+    }
+    return Windows().SetPos(w, after, x, y, cx, cy, flags) ? TRUE : FALSE;
+}
+
+BOOL WINAPI MoveWindow(HWND hwnd, int x, int y, int cx, int cy, BOOL repaint) {
+    Window *w = WindowOf(hwnd);
+    if (!w)
+        return FALSE;
+    Windows().SetPos(w, nullptr, x, y, cx, cy, SWP_NOZORDER | SWP_NOACTIVATE);
+    if (!repaint)
+        Windows().Validate(w, WholeClient(w));
+    return TRUE;
+}
+
+BOOL WINAPI GetWindowRect(HWND hwnd, LPRECT out) {
+    Window *w = WindowOf(hwnd);
+    if (!w || !out)
+        return FALSE;
+    Rect r = Windows().ScreenRect(w);
+    *out = RECT{r.left, r.top, r.right, r.bottom};
+    return TRUE;
+}
+
+BOOL WINAPI GetClientRect(HWND hwnd, LPRECT out) {
+    Window *w = WindowOf(hwnd);
+    if (!w || !out)
+        return FALSE;
+    *out = RECT{0, 0, w->rect.Width(), w->rect.Height()};
+    return TRUE;
+}
+
+BOOL WINAPI ClientToScreen(HWND hwnd, LPPOINT p) {
+    Window *w = WindowOf(hwnd);
+    if (!w || !p)
+        return FALSE;
+    Rect r = Windows().ScreenRect(w);
+    p->x += r.left;
+    p->y += r.top;
+    return TRUE;
+}
+
+BOOL WINAPI ScreenToClient(HWND hwnd, LPPOINT p) {
+    Window *w = WindowOf(hwnd);
+    if (!w || !p)
+        return FALSE;
+    Rect r = Windows().ScreenRect(w);
+    p->x -= r.left;
+    p->y -= r.top;
+    return TRUE;
+}
+
+HWND WINAPI FindWindowW(LPCWSTR className, LPCWSTR title) {
+    std::u16string t = title ? std::u16string(title) : std::u16string();
+    Window *w = Windows().FindTopmost(className ? std::u16string(className) : std::u16string(),
+                                      title ? &t : nullptr);
+    return w ? w->Hwnd() : nullptr;
+}
+
+BOOL WINAPI SetForegroundWindow(HWND hwnd) {
+    Window *w = WindowOf(hwnd);
+    if (!w)
+        return FALSE;
+    while (w->parent)
+        w = w->parent;
+    Windows().SetPos(w, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    Windows().Activate(w);
+    return TRUE;
+}
+
+HWND WINAPI GetForegroundWindow(void) {
+    Window *w = Windows().foreground;
+    return w ? w->Hwnd() : nullptr;
+}
+
+HWND WINAPI SetFocus(HWND hwnd) {
+    Window *old = Windows().focus;
+    Windows().focus = Windows().Get(hwnd);
+    return old ? old->Hwnd() : nullptr;
+}
+
+HWND WINAPI GetFocus(void) {
+    Window *w = Windows().focus;
+    return w ? w->Hwnd() : nullptr;
+}
+
+HWND WINAPI SetActiveWindow(HWND hwnd) {
+    HWND old = GetForegroundWindow();
+    if (Window *w = WindowOf(hwnd))
+        Windows().Activate(w);
+    return old;
+}
+
+HWND WINAPI GetActiveWindow(void) {
+    return GetForegroundWindow();
+}
+
+BOOL WINAPI IsWindow(HWND hwnd) {
+    return Windows().Get(hwnd) ? TRUE : FALSE;
+}
+
+BOOL WINAPI IsWindowVisible(HWND hwnd) {
+    for (Window *w = Windows().Get(hwnd); w; w = w->parent)
+        if (!w->Visible())
+            return FALSE;
+    return Windows().Get(hwnd) ? TRUE : FALSE;
+}
+
+BOOL WINAPI IsWindowEnabled(HWND hwnd) {
+    Window *w = Windows().Get(hwnd);
+    return w && w->Enabled() ? TRUE : FALSE;
+}
+
+BOOL WINAPI EnableWindow(HWND hwnd, BOOL enable) {
+    Window *w = WindowOf(hwnd);
+    if (!w)
+        return FALSE;
+    BOOL wasDisabled = w->Enabled() ? FALSE : TRUE;
+    if (enable)
+        w->style &= ~WS_DISABLED;
+    else
+        w->style |= WS_DISABLED;
+    if (wasDisabled == enable)
+        Windows().Send(w, WM_ENABLE, enable, 0);
+    return wasDisabled;
+}
+
+HWND WINAPI GetWindow(HWND hwnd, UINT cmd) {
+    WindowManager &wm = Windows();
+    Window *w = wm.Get(hwnd);
+    auto handleOf = [](Window *x) { return x ? x->Hwnd() : nullptr; };
+    if (cmd == GW_CHILD) {
+        if (!hwnd)
+            return wm.TopLevel().empty() ? nullptr : wm.TopLevel().front()->Hwnd();
+        if (!w)
+            return SetError(ERROR_INVALID_WINDOW_HANDLE), nullptr;
+        return w->children.empty() ? nullptr : w->children.front()->Hwnd();
+    }
+    if (!w) {
+        SetError(ERROR_INVALID_WINDOW_HANDLE);
+        return nullptr;
+    }
+    const std::vector<Window *> &list = w->parent ? w->parent->children : wm.TopLevel();
+    auto self = std::find(list.begin(), list.end(), w);
+    switch (cmd) {
+    case GW_HWNDFIRST: return handleOf(list.empty() ? nullptr : list.front());
+    case GW_HWNDLAST: return handleOf(list.empty() ? nullptr : list.back());
+    case GW_HWNDNEXT: return self + 1 < list.end() ? (*(self + 1))->Hwnd() : nullptr;
+    case GW_HWNDPREV: return self > list.begin() ? (*(self - 1))->Hwnd() : nullptr;
+    case GW_OWNER: return handleOf(w->owner);
+    default: SetError(ERROR_INVALID_PARAMETER); return nullptr;
+    }
+}
+
+HWND WINAPI GetParent(HWND hwnd) {
+    Window *w = WindowOf(hwnd);
+    if (!w)
+        return nullptr;
+    Window *p = w->parent ? w->parent : w->owner;
+    return p ? p->Hwnd() : nullptr;
+}
+
+HWND WINAPI GetDesktopWindow(void) {
+    return nullptr;
+}
+
+int WINAPI GetClassNameW(HWND hwnd, LPWSTR buffer, int max) {
+    Window *w = WindowOf(hwnd);
+    if (!w || !buffer || max <= 0)
+        return 0;
+    const std::u16string &name = w->cls->name;
+    int n = std::min<int>(static_cast<int>(name.size()), max - 1);
+    std::copy(name.begin(), name.begin() + n, buffer);
+    buffer[n] = 0;
+    return n;
+}
+
+int WINAPI GetWindowTextW(HWND hwnd, LPWSTR buffer, int max) {
+    Window *w = WindowOf(hwnd);
+    if (!w || !buffer || max <= 0)
+        return 0;
+    int n = std::min<int>(static_cast<int>(w->title.size()), max - 1);
+    std::copy(w->title.begin(), w->title.begin() + n, buffer);
+    buffer[n] = 0;
+    return n;
+}
+
+BOOL WINAPI SetWindowTextW(HWND hwnd, LPCWSTR text) {
+    Window *w = WindowOf(hwnd);
+    if (!w)
+        return FALSE;
+    w->title = text ? text : u"";
+    return TRUE;
+}
+
+LONG WINAPI GetWindowLongW(HWND hwnd, int index) {
+    Window *w = WindowOf(hwnd);
+    if (!w)
+        return 0;
+    switch (index) {
+    case GWL_STYLE: return static_cast<LONG>(w->style);
+    case GWL_EXSTYLE: return static_cast<LONG>(w->exStyle);
+    case GWL_ID: return static_cast<LONG>(w->id);
+    case GWL_USERDATA: return static_cast<LONG>(w->userData);
+    default: SetError(ERROR_INVALID_PARAMETER); return 0;
+    }
+}
+
+LONG WINAPI SetWindowLongW(HWND hwnd, int index, LONG value) {
+    Window *w = WindowOf(hwnd);
+    if (!w)
+        return 0;
+    LONG old = GetWindowLongW(hwnd, index);
+    switch (index) {
+    case GWL_STYLE: Windows().Change([&] { w->style = static_cast<DWORD>(value); }); break;
+    case GWL_EXSTYLE: w->exStyle = static_cast<DWORD>(value); break;
+    case GWL_ID: w->id = value; break;
+    case GWL_USERDATA: w->userData = value; break;
+    default: SetError(ERROR_INVALID_PARAMETER); return 0;
+    }
+    return old;
+}
+
+BOOL WINAPI SetPropW(HWND hwnd, LPCWSTR name, HANDLE data) {
+    Window *w = WindowOf(hwnd);
+    if (!w || !name)
+        return FALSE;
+    for (auto &p : w->props)
+        if (p.first == name) {
+            p.second = data;
+            return TRUE;
+        }
+    w->props.emplace_back(name, data);
+    return TRUE;
+}
+
+HANDLE WINAPI GetPropW(HWND hwnd, LPCWSTR name) {
+    Window *w = Windows().Get(hwnd);
+    if (!w || !name)
+        return nullptr;
+    for (auto &p : w->props)
+        if (p.first == name)
+            return p.second;
+    return nullptr;
+}
+
+HANDLE WINAPI RemovePropW(HWND hwnd, LPCWSTR name) {
+    Window *w = Windows().Get(hwnd);
+    if (!w || !name)
+        return nullptr;
+    for (auto it = w->props.begin(); it != w->props.end(); ++it)
+        if (it->first == name) {
+            HANDLE data = it->second;
+            w->props.erase(it);
+            return data;
+        }
+    return nullptr;
+}
+
+int WINAPI SetWindowRgn(HWND hwnd, HRGN hrgn, BOOL redraw) {
+    Window *w = WindowOf(hwnd);
+    if (!w)
+        return 0;
+    std::optional<Region> shape;
+    if (hrgn) {
+        GdiObject *r = CurrentGdi().Get(hrgn, GdiObject::Kind::Region);
+        if (!r)
+            return 0;
+        shape = r->region;
+        // The system owns the region from now on.
+        CurrentGdi().Delete(hrgn);
+    }
+    Windows().Change([&] { w->shape = shape; });
+    if (redraw)
+        Windows().Invalidate(w, WholeClient(w), true);
+    return 1;
+}
+
+int WINAPI GetWindowRgn(HWND hwnd, HRGN hrgn) {
+    Window *w = WindowOf(hwnd);
+    GdiObject *r = CurrentGdi().Get(hrgn, GdiObject::Kind::Region);
+    if (!w || !r || !w->shape)
+        return ERROR;
+    r->region = *w->shape;
+    return r->region.Kind();
+}
+
+// ------------------------------------------------------------ messages
+
+BOOL WINAPI GetMessageW(LPMSG msg, HWND hwnd, UINT first, UINT last) {
+    Windows().NextMessage(msg, hwnd, first, last, true, true);
+    return msg->message == WM_QUIT ? FALSE : TRUE;
+}
+
+BOOL WINAPI PeekMessageW(LPMSG msg, HWND hwnd, UINT first, UINT last, UINT remove) {
+    return Windows().NextMessage(msg, hwnd, first, last, false, (remove & PM_REMOVE) != 0) ? TRUE
+                                                                                           : FALSE;
+}
+
+BOOL WINAPI TranslateMessage(const MSG *) {
+    return FALSE;
+}
+
+LRESULT WINAPI DispatchMessageW(const MSG *msg) {
+    if (!msg)
+        return 0;
+    if (msg->message == WM_TIMER && msg->lParam) {
+        reinterpret_cast<TIMERPROC>(msg->lParam)(msg->hwnd, WM_TIMER, msg->wParam,
+                                                 static_cast<DWORD>(CurrentTime()));
+        return 0;
+    }
+    Window *w = Windows().Get(msg->hwnd);
+    if (!w || !OwnThread(w))
+        return 0;
+    return w->proc(msg->hwnd, msg->message, msg->wParam, msg->lParam);
+}
+
+BOOL WINAPI PostMessageW(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+    WindowManager &wm = Windows();
+    if (!hwnd)
+        return wm.PostToThread(&CurrentThread(), nullptr, msg, wParam, lParam) ? TRUE : FALSE;
+    if (hwnd == HWND_BROADCAST) {
+        for (Window *w : std::vector<Window *>(wm.TopLevel()))
+            wm.Post(w, msg, wParam, lParam);
+        return TRUE;
+    }
+    Window *w = WindowOf(hwnd);
+    return w && wm.Post(w, msg, wParam, lParam) ? TRUE : FALSE;
+}
+
+LRESULT WINAPI SendMessageW(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+    WindowManager &wm = Windows();
+    if (hwnd == HWND_BROADCAST) {
+        for (Window *w : std::vector<Window *>(wm.TopLevel()))
+            if (wm.Get(w->Hwnd()))
+                wm.Send(w, msg, wParam, lParam);
+        return 0;
+    }
+    Window *w = WindowOf(hwnd);
+    return w ? wm.Send(w, msg, wParam, lParam) : 0;
+}
+
+void WINAPI PostQuitMessage(int code) {
+    Thread &self = CurrentThread();
+    if (!self.messages)
+        self.messages = std::make_unique<ThreadMessages>();
+    self.messages->quit = true;
+    self.messages->quitCode = code;
+}
+
+// ------------------------------------------------------------ timers
+
+UINT_PTR WINAPI SetTimer(HWND hwnd, UINT_PTR id, UINT elapse, TIMERPROC callback) {
+    Window *w = nullptr;
+    if (hwnd) {
+        w = WindowOf(hwnd);
+        if (!w || !OwnThread(w)) {
+            SetError(w ? ERROR_ACCESS_DENIED : ERROR_INVALID_WINDOW_HANDLE);
+            return 0;
+        }
+    }
+    return Windows().SetTimer(w, id, elapse, callback);
+}
+
+BOOL WINAPI KillTimer(HWND hwnd, UINT_PTR id) {
+    Window *w = hwnd ? Windows().Get(hwnd) : nullptr;
+    if (hwnd && !w) {
+        SetError(ERROR_INVALID_WINDOW_HANDLE);
+        return FALSE;
+    }
+    return Windows().KillTimer(w, id) ? TRUE : FALSE;
+}
+
+// ------------------------------------------------------------ painting
+
+BOOL WINAPI InvalidateRect(HWND hwnd, const RECT *r, BOOL erase) {
+    Window *w = WindowOf(hwnd);
+    if (!w)
+        return FALSE;
+    Windows().Invalidate(w, r ? Region(Rect{r->left, r->top, r->right, r->bottom}) : WholeClient(w),
+                         erase != FALSE);
+    return TRUE;
+}
+
+BOOL WINAPI ValidateRect(HWND hwnd, const RECT *r) {
+    Window *w = WindowOf(hwnd);
+    if (!w)
+        return FALSE;
+    Windows().Validate(w, r ? Region(Rect{r->left, r->top, r->right, r->bottom}) : WholeClient(w));
+    return TRUE;
+}
+
+BOOL WINAPI UpdateWindow(HWND hwnd) {
+    Window *w = WindowOf(hwnd);
+    if (!w)
+        return FALSE;
+    Windows().UpdateNow(w);
+    return TRUE;
+}
+
+BOOL WINAPI GetUpdateRect(HWND hwnd, LPRECT out, BOOL) {
+    Window *w = WindowOf(hwnd);
+    if (!w)
+        return FALSE;
+    Rect b = w->update.Bounds();
+    if (out)
+        *out = RECT{b.left, b.top, b.right, b.bottom};
+    return w->update.Empty() ? FALSE : TRUE;
+}
+
+HDC WINAPI GetDC(HWND hwnd) {
+    Gdi &gdi = CurrentGdi();
+    if (!hwnd) {
+        Rect all{0, 0, gdi.Screen().width, gdi.Screen().height};
+        return gdi.CreateScreenDC(&CurrentProcess(), nullptr, 0, 0, Region(all));
+    }
+    Window *w = WindowOf(hwnd);
+    if (!w)
+        return nullptr;
+    Rect r = Windows().ScreenRect(w);
+    return gdi.CreateScreenDC(&CurrentProcess(), hwnd, r.left, r.top, Windows().VisibleRegion(w));
+}
+
+HDC WINAPI GetWindowDC(HWND hwnd) {
+    return GetDC(hwnd);
+}
+
+int WINAPI ReleaseDC(HWND, HDC hdc) {
+    GdiObject *dc = CurrentGdi().Get(hdc, GdiObject::Kind::DC);
+    if (!dc || !dc->screen)
+        return 0;
+    return CurrentGdi().Delete(hdc) ? 1 : 0;
+}
+
+HDC WINAPI BeginPaint(HWND hwnd, LPPAINTSTRUCT ps) {
+    Window *w = WindowOf(hwnd);
+    if (!w || !ps)
+        return nullptr;
+    WindowManager &wm = Windows();
+    Rect r = wm.ScreenRect(w);
+    Region update = w->update;
+    bool erase = w->erase;
+    wm.Validate(w, WholeClient(w));
+    HDC hdc =
+        CurrentGdi().CreateScreenDC(&CurrentProcess(), hwnd, r.left, r.top,
+                                    wm.VisibleRegion(w).Intersect(update.Offset(r.left, r.top)));
+    *ps = PAINTSTRUCT{};
+    ps->hdc = hdc;
+    Rect b = update.Bounds();
+    ps->rcPaint = RECT{b.left, b.top, b.right, b.bottom};
+    ps->fErase =
+        erase ? (w->proc(hwnd, WM_ERASEBKGND, reinterpret_cast<WPARAM>(hdc), 0) == 0) : FALSE;
+    return hdc;
+}
+
+BOOL WINAPI EndPaint(HWND, const PAINTSTRUCT *ps) {
+    if (!ps)
+        return FALSE;
+    return CurrentGdi().Delete(ps->hdc) ? TRUE : FALSE;
+}
+
+// ------------------------------------------------------------ capture
+
+HWND WINAPI SetCapture(HWND hwnd) {
+    Window *old = Windows().capture;
+    Windows().capture = Windows().Get(hwnd);
+    return old ? old->Hwnd() : nullptr;
+}
+
+BOOL WINAPI ReleaseCapture(void) {
+    Windows().capture = nullptr;
+    return TRUE;
+}
+
+HWND WINAPI GetCapture(void) {
+    Window *w = Windows().capture;
+    return w ? w->Hwnd() : nullptr;
+}
+
+// ------------------------------------------------------------ system
+
+int WINAPI GetSystemMetrics(int index) {
+    Gdi &gdi = CurrentGdi();
+    switch (index) {
+    case SM_CXSCREEN: return gdi.Screen().width;
+    case SM_CYSCREEN: return gdi.Screen().height;
+    case SM_CXVSCROLL:
+    case SM_CYHSCROLL:
+    case SM_CYVSCROLL:
+    case SM_CXHSCROLL: return Scaled(13);
+    case SM_CYCAPTION: return Scaled(26);
+    case SM_CXBORDER:
+    case SM_CYBORDER: return 1;
+    case SM_CXDLGFRAME:
+    case SM_CYDLGFRAME: return Scaled(2);
+    case SM_CXICON:
+    case SM_CYICON: return Scaled(32);
+    case SM_CXSMICON:
+    case SM_CYSMICON: return Scaled(16);
+    case SM_CYMENU: return 26;
+    default: return 0;
+    }
+}
+
+BOOL WINAPI SystemParametersInfoW(UINT action, UINT, PVOID param, UINT) {
+    if (action != SPI_GETWORKAREA || !param) {
+        SetError(ERROR_INVALID_PARAMETER);
+        return FALSE;
+    }
+    Gdi &gdi = CurrentGdi();
+    int w = gdi.Screen().width, h = gdi.Screen().height;
+    RECT area =
+        CurrentDevice().Config().shell ? RECT{0, Scaled(26), w, h - Scaled(26)} : RECT{0, 0, w, h};
+    std::memcpy(param, &area, sizeof area);
+    return TRUE;
+}
+
+DWORD WINAPI GetSysColor(int index) {
+    switch (index) {
+    case COLOR_WINDOW: return 0xFFFFFF;
+    case COLOR_WINDOWTEXT: return 0x000000;
+    case COLOR_BTNFACE:
+    case COLOR_STATIC: return 0xC0C0C0;
+    default: return 0x808080;
+    }
+}
+
+HBRUSH WINAPI GetSysColorBrush(int index) {
+    return reinterpret_cast<HBRUSH>(static_cast<uintptr_t>(index + 1));
+}
+
+HCURSOR WINAPI LoadCursorW(HINSTANCE, LPCWSTR name) {
+    return reinterpret_cast<HCURSOR>(reinterpret_cast<uintptr_t>(name));
+}
+
+HCURSOR WINAPI SetCursor(HCURSOR cursor) {
+    static_cast<void>(cursor);
+    return nullptr;
+}
