@@ -238,6 +238,7 @@ TEST(FileSystem, SharingBetweenOpenings) {
         {kRead, kShareRead, kRead, kShareAll, true},
         {kRead, kShareRead, kWrite, kShareAll, false},
         {kRead, kShareNone, kRead, kShareAll, false},
+        {kRead, kShareAll, kRead, kShareNone, false},  // second would not share with a reader
         {kWrite, kShareAll, kRead, kShareRead, false}, // second would not share with a writer
         {kWrite, kShareAll, kRead, kShareAll, true},
         {kReadWrite, kShareAll, kReadWrite, kShareAll, true},

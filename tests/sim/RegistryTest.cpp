@@ -163,7 +163,7 @@ TEST(Registry, ExportsEveryTypeInRegeditForm) {
     reg.SetValue(key, u"Empty", kRegBinary, {});
     reg.SetValue(key, u"Exp", kRegExpandSz, Utf16(u"%T%"));
     reg.SetValue(key, u"Multi", kRegMultiSz, std::vector<uint8_t>{'a', 0, 0, 0, 0, 0});
-    reg.SetValue(key, u"Odd", kRegSz, std::vector<uint8_t>{'a', 0, 'b'});
+    reg.SetValue(key, u"Odd", kRegSz, std::vector<uint8_t>{'a', 0, 0});
     reg.SetValue(key, u"Unterminated", kRegSz, Utf16(u"ab", false));
     reg.SetValue(key, u"Inner", kRegSz, Utf16(std::u16string(u"a\0b", 3)));
     reg.SetValue(key, u"Tab", kRegSz, Utf16(u"a\tb"));
@@ -184,7 +184,7 @@ TEST(Registry, ExportsEveryTypeInRegeditForm) {
               "\"Empty\"=hex:\n"
               "\"Exp\"=hex(2):25,00,54,00,25,00,00,00\n"
               "\"Multi\"=hex(7):61,00,00,00,00,00\n"
-              "\"Odd\"=hex(1):61,00,62\n"
+              "\"Odd\"=hex(1):61,00,00\n"
               "\"Unterminated\"=hex(1):61,00,62,00\n"
               "\"Inner\"=hex(1):61,00,00,00,62,00,00,00\n"
               "\"Tab\"=hex(1):61,00,09,00,62,00,00,00\n"

@@ -29,7 +29,7 @@ uint64_t CurrentTime();
 void SetError(uint32_t error);
 
 // Failures a test can ask for, to reach the failure paths of the programs.
-enum class Fault { RegistryWrite, RegistryFlush, FileOpen, ProcessStart };
+enum class Fault { RegistryCreate, RegistryWrite, RegistryFlush, FileOpen, ProcessStart };
 // True, with the error to report, when the next such operation must fail.
 bool TakeFault(Fault fault, uint32_t *error);
 

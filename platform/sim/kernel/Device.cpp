@@ -211,17 +211,31 @@ Process *Device::CreateProcessFromFile(const std::u16string &path, uint32_t *err
         *error = 193; // ERROR_BAD_EXE_FORMAT
         return nullptr;
     }
+    return NewProcess(path, image, [image] {
+        Process &self = CurrentProcess();
+        return static_cast<uint32_t>(image->entry(self.Instance(), nullptr,
+                                                  const_cast<char16_t *>(u""), 5));
+    });
+}
+
+Process *Device::NewProcess(const std::u16string &path, const ProgramImage *image,
+                            std::function<uint32_t()> body) {
     auto process = std::make_shared<Process>(*this, nextPid_++, path, image);
     processes_.push_back(process);
     Process *p = process.get();
-    Record("process start " + std::to_string(p->pid) + " \"" + Narrow(path) + "\"");
-    CreateThreadIn(p, [this, p] {
-        uint32_t code = static_cast<uint32_t>(
-            p->image->entry(p->Instance(), nullptr, const_cast<char16_t *>(u""), 5));
+    Record("process start " + std::to_string(p->pid) + " " + QuoteText(path));
+    // Returning from the entry function ends the process with its result.
+    CreateThreadIn(p, [this, p, body = std::move(body)] {
+        uint32_t code = body();
         EndProcess(p, code);
         return code;
     });
     return p;
+}
+
+uint32_t Device::StartFunction(const std::u16string &path, std::function<uint32_t()> body) {
+    Boot();
+    return NewProcess(path, nullptr, std::move(body))->pid;
 }
 
 Thread *Device::CreateThreadIn(Process *process, std::function<uint32_t()> body) {

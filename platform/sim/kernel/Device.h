@@ -81,6 +81,9 @@ public:
     // ---- actions
     // Starts a program as the shell would; returns its process id, or 0.
     uint32_t Start(const std::u16string &path);
+    // Starts a process whose program is a function of the test itself, so
+    // that platform calls can be made from inside the device.
+    uint32_t StartFunction(const std::u16string &path, std::function<uint32_t()> body);
     // Lets `ms` milliseconds of device time pass.
     void Wait(uint64_t ms);
     // Presses a button of the open message box with this title.
@@ -129,6 +132,8 @@ public:
 
 private:
     void Boot();
+    Process *NewProcess(const std::u16string &path, const ProgramImage *image,
+                        std::function<uint32_t()> body);
     void ReleaseProcess(Process *process);
 
     DeviceConfig config_;

@@ -38,7 +38,8 @@ enum class RegStatus {
     AccessDenied,
 };
 
-// Value types the export format names specially; other types are kept too.
+// Value types the export format writes in their own forms; any other type is
+// kept and written as hex(N).
 inline constexpr uint32_t kRegSz = 1;
 inline constexpr uint32_t kRegExpandSz = 2;
 inline constexpr uint32_t kRegBinary = 3;

@@ -120,7 +120,7 @@ LONG WINAPI RegOpenKeyExW(HKEY hKey, LPCWSTR lpSubKey, DWORD, REGSAM, PHKEY phkR
 LONG WINAPI RegCreateKeyExW(HKEY hKey, LPCWSTR lpSubKey, DWORD, LPWSTR, DWORD, REGSAM,
                             LPSECURITY_ATTRIBUTES, PHKEY phkResult, LPDWORD lpdwDisposition) {
     uint32_t fault;
-    if (TakeFault(Fault::RegistryWrite, &fault))
+    if (TakeFault(Fault::RegistryCreate, &fault))
         return LONG(fault);
     if (!lpSubKey || !phkResult)
         return ERROR_INVALID_PARAMETER;

@@ -39,7 +39,7 @@ private:
 
 enum class Size { Default, Short, Long, LongLong, Pointer };
 
-struct Spec {
+struct Field {
     bool left = false;
     bool plus = false;
     bool space = false;
@@ -53,9 +53,9 @@ struct Spec {
     bool wide = false;   // l or w: wide text for S and C
 };
 
-// Widths and precisions beyond any buffer the functions can fill are cut
-// down, so a hostile format cannot make the loops run for billions of steps.
-constexpr size_t kMaxField = 1 << 20;
+// Widths and precisions are capped so their arithmetic cannot overflow; the
+// padding loops stop at the end of the buffer whatever the width.
+constexpr size_t kMaxField = STRSAFE_MAX_CCH;
 
 size_t ParseNumber(const WCHAR *&p) {
     size_t n = 0;
@@ -66,24 +66,24 @@ size_t ParseNumber(const WCHAR *&p) {
     return n;
 }
 
-void PutField(Sink &out, const Spec &spec, const WCHAR *prefix, size_t prefixLength,
+void PutField(Sink &out, const Field &field, const WCHAR *prefix, size_t prefixLength,
               const WCHAR *body, size_t bodyLength, size_t leadingZeros) {
     size_t total = prefixLength + leadingZeros + bodyLength;
-    size_t pad = spec.width > total ? spec.width - total : 0;
-    if (!spec.left && !spec.zero)
+    size_t pad = field.width > total ? field.width - total : 0;
+    if (!field.left && !field.zero)
         out.Repeat(u' ', pad);
     for (size_t i = 0; i < prefixLength; ++i)
         out.Put(prefix[i]);
-    if (!spec.left && spec.zero)
+    if (!field.left && field.zero)
         out.Repeat(u'0', pad);
     out.Repeat(u'0', leadingZeros);
     for (size_t i = 0; i < bodyLength && !out.Truncated(); ++i)
         out.Put(body[i]);
-    if (spec.left)
+    if (field.left)
         out.Repeat(u' ', pad);
 }
 
-void PutInteger(Sink &out, Spec spec, WCHAR conversion, bool negative, uint64_t magnitude) {
+void PutInteger(Sink &out, Field field, WCHAR conversion, bool negative, uint64_t magnitude) {
     unsigned base = 10;
     const char *digitChars = "0123456789abcdef";
     if (conversion == u'x' || conversion == u'p') {
@@ -102,77 +102,77 @@ void PutInteger(Sink &out, Spec spec, WCHAR conversion, bool negative, uint64_t 
     for (uint64_t v = magnitude; v != 0; v /= base)
         digits[count++] = WCHAR(digitChars[v % base]);
     std::reverse(digits, digits + count);
-    if (count == 0 && !(spec.hasPrecision && spec.precision == 0))
+    if (count == 0 && !(field.hasPrecision && field.precision == 0))
         digits[count++] = u'0';
 
     WCHAR prefix[2];
     size_t prefixLength = 0;
     if (negative)
         prefix[prefixLength++] = u'-';
-    else if (spec.plus && (conversion == u'd' || conversion == u'i'))
+    else if (field.plus && (conversion == u'd' || conversion == u'i'))
         prefix[prefixLength++] = u'+';
-    else if (spec.space && (conversion == u'd' || conversion == u'i'))
+    else if (field.space && (conversion == u'd' || conversion == u'i'))
         prefix[prefixLength++] = u' ';
-    if (spec.alternate && magnitude != 0 && base == 16 && conversion != u'p') {
+    if (field.alternate && magnitude != 0 && base == 16 && conversion != u'p') {
         prefix[prefixLength++] = u'0';
         prefix[prefixLength++] = conversion;
     }
     size_t leadingZeros = 0;
-    if (spec.hasPrecision && spec.precision > count)
-        leadingZeros = spec.precision - count;
-    if (spec.alternate && base == 8 && leadingZeros == 0 && (count == 0 || digits[0] != u'0'))
+    if (field.hasPrecision && field.precision > count)
+        leadingZeros = field.precision - count;
+    if (field.alternate && base == 8 && leadingZeros == 0 && (count == 0 || digits[0] != u'0'))
         leadingZeros = 1;
     // With a precision the field is padded with spaces, never zeros.
-    if (spec.hasPrecision)
-        spec.zero = false;
-    PutField(out, spec, prefix, prefixLength, digits, count, leadingZeros);
+    if (field.hasPrecision)
+        field.zero = false;
+    PutField(out, field, prefix, prefixLength, digits, count, leadingZeros);
 }
 
-void PutWideText(Sink &out, const Spec &spec, const WCHAR *text) {
+void PutWideText(Sink &out, const Field &field, const WCHAR *text) {
     if (!text)
         text = u"(null)";
     size_t length = 0;
-    size_t limit = spec.hasPrecision ? spec.precision : SIZE_MAX;
+    size_t limit = field.hasPrecision ? field.precision : SIZE_MAX;
     while (length < limit && text[length])
         ++length;
-    PutField(out, spec, nullptr, 0, text, length, 0);
+    PutField(out, field, nullptr, 0, text, length, 0);
 }
 
-void PutNarrowText(Sink &out, const Spec &spec, const char *text) {
+void PutNarrowText(Sink &out, const Field &field, const char *text) {
     if (!text)
         text = "(null)";
     size_t length = 0;
-    size_t limit = spec.hasPrecision ? spec.precision : SIZE_MAX;
+    size_t limit = field.hasPrecision ? field.precision : SIZE_MAX;
     while (length < limit && text[length])
         ++length;
     // Narrow text is taken as Latin-1, one byte to one character.
-    size_t pad = spec.width > length ? spec.width - length : 0;
-    if (!spec.left)
-        out.Repeat(spec.zero ? u'0' : u' ', pad);
+    size_t pad = field.width > length ? field.width - length : 0;
+    if (!field.left)
+        out.Repeat(field.zero ? u'0' : u' ', pad);
     for (size_t i = 0; i < length && !out.Truncated(); ++i)
         out.Put(WCHAR(static_cast<unsigned char>(text[i])));
-    if (spec.left)
+    if (field.left)
         out.Repeat(u' ', pad);
 }
 
 // Floating point is rare on the device; the host's formatter does the digits.
-void PutFloat(Sink &out, const Spec &spec, WCHAR conversion, double value) {
+void PutFloat(Sink &out, const Field &field, WCHAR conversion, double value) {
     char format[16];
     size_t n = 0;
     format[n++] = '%';
-    if (spec.left)
+    if (field.left)
         format[n++] = '-';
-    if (spec.plus)
+    if (field.plus)
         format[n++] = '+';
-    if (spec.space)
+    if (field.space)
         format[n++] = ' ';
-    if (spec.alternate)
+    if (field.alternate)
         format[n++] = '#';
-    if (spec.zero)
+    if (field.zero)
         format[n++] = '0';
     std::snprintf(format + n, sizeof format - n, "*.*%c", char(conversion));
-    int width = int(std::min<size_t>(spec.width, 400));
-    int precision = spec.hasPrecision ? int(std::min<size_t>(spec.precision, 300)) : 6;
+    int width = int(std::min<size_t>(field.width, 400));
+    int precision = field.hasPrecision ? int(std::min<size_t>(field.precision, 300)) : 6;
     char text[1024];
     int length = std::snprintf(text, sizeof text, format, width, precision, value);
     for (int i = 0; i < length && i < int(sizeof text) - 1; ++i)
@@ -187,71 +187,71 @@ void Format(Sink &out, const WCHAR *format, va_list args) {
             continue;
         }
         const WCHAR *start = p++;
-        Spec spec;
+        Field field;
         for (;; ++p) {
             if (*p == u'-')
-                spec.left = true;
+                field.left = true;
             else if (*p == u'+')
-                spec.plus = true;
+                field.plus = true;
             else if (*p == u' ')
-                spec.space = true;
+                field.space = true;
             else if (*p == u'#')
-                spec.alternate = true;
+                field.alternate = true;
             else if (*p == u'0')
-                spec.zero = true;
+                field.zero = true;
             else
                 break;
         }
         if (*p == u'*') {
             int width = va_arg(args, int);
             if (width < 0) {
-                spec.left = true;
-                spec.width = std::min<size_t>(size_t(-(int64_t)width), kMaxField);
+                field.left = true;
+                field.width = std::min<size_t>(size_t(-(int64_t)width), kMaxField);
             } else {
-                spec.width = std::min<size_t>(size_t(width), kMaxField);
+                field.width = std::min<size_t>(size_t(width), kMaxField);
             }
             ++p;
         } else {
-            spec.width = ParseNumber(p);
+            field.width = ParseNumber(p);
         }
         if (*p == u'.') {
             ++p;
-            spec.hasPrecision = true;
+            field.hasPrecision = true;
             if (*p == u'*') {
                 int precision = va_arg(args, int);
-                spec.hasPrecision = precision >= 0;
-                spec.precision =
+                field.hasPrecision = precision >= 0;
+                field.precision =
                     precision >= 0 ? std::min<size_t>(size_t(precision), kMaxField) : 0;
                 ++p;
             } else {
-                spec.precision = ParseNumber(p);
+                field.precision = ParseNumber(p);
             }
         }
-        if (spec.left)
-            spec.zero = false;
+        if (field.left)
+            field.zero = false;
         if (*p == u'h') {
-            spec.size = Size::Short;
-            spec.narrow = true;
+            field.size = Size::Short;
+            field.narrow = true;
             ++p;
         } else if (*p == u'l') {
-            spec.wide = true;
+            field.wide = true;
             ++p;
-            spec.size = Size::Long;
+            field.size = Size::Long;
             if (*p == u'l') {
-                spec.size = Size::LongLong;
+                field.size = Size::LongLong;
                 ++p;
             }
         } else if (*p == u'w') {
-            spec.wide = true;
+            field.wide = true;
             ++p;
         } else if (p[0] == u'I' && p[1] == u'6' && p[2] == u'4') {
-            spec.size = Size::LongLong;
+            field.size = Size::LongLong;
             p += 3;
         } else if (p[0] == u'I' && p[1] == u'3' && p[2] == u'2') {
-            spec.size = Size::Long;
+            field.size = Size::Long;
             p += 3;
         } else if (*p == u'I' || *p == u'z') {
-            spec.size = Size::Pointer;
+            field.size = Size::Pointer;
             ++p;
         }
 
@@ -268,16 +268,16 @@ void Format(Sink &out, const WCHAR *format, va_list args) {
         case u'd':
         case u'i': {
             int64_t v;
-            if (spec.size == Size::LongLong)
+            if (field.size == Size::LongLong)
                 v = va_arg(args, long long);
-            else if (spec.size == Size::Pointer)
+            else if (field.size == Size::Pointer)
                 v = va_arg(args, intptr_t);
-            else if (spec.size == Size::Short)
+            else if (field.size == Size::Short)
                 v = short(va_arg(args, int));
             else
                 v = va_arg(args, int);
             uint64_t magnitude = v < 0 ? uint64_t(0) - uint64_t(v) : uint64_t(v);
-            PutInteger(out, spec, conversion, v < 0, magnitude);
+            PutInteger(out, field, conversion, v < 0, magnitude);
             break;
         }
         case u'u':
@@ -285,19 +285,19 @@ void Format(Sink &out, const WCHAR *format, va_list args) {
         case u'X':
         case u'o': {
             uint64_t v;
-            if (spec.size == Size::LongLong)
+            if (field.size == Size::LongLong)
                 v = va_arg(args, unsigned long long);
-            else if (spec.size == Size::Pointer)
+            else if (field.size == Size::Pointer)
                 v = va_arg(args, uintptr_t);
-            else if (spec.size == Size::Short)
+            else if (field.size == Size::Short)
                 v = static_cast<unsigned short>(va_arg(args, unsigned int));
             else
                 v = va_arg(args, unsigned int);
-            PutInteger(out, spec, conversion, false, v);
+            PutInteger(out, field, conversion, false, v);
             break;
         }
         case u'p': {
-            Spec pointer = spec;
+            Field pointer = field;
             pointer.hasPrecision = true;
             pointer.precision = 2 * sizeof(void *);
             PutInteger(out, pointer, u'p', false, uintptr_t(va_arg(args, void *)));
@@ -305,26 +305,26 @@ void Format(Sink &out, const WCHAR *format, va_list args) {
         }
         case u'c':
         case u'C': {
-            bool narrow = conversion == u'c' ? spec.narrow : !spec.wide;
+            bool narrow = conversion == u'c' ? field.narrow : !field.wide;
             int v = va_arg(args, int);
             WCHAR c = narrow ? WCHAR(static_cast<unsigned char>(v)) : WCHAR(v);
-            PutField(out, spec, nullptr, 0, &c, 1, 0);
+            PutField(out, field, nullptr, 0, &c, 1, 0);
             break;
         }
         case u's':
         case u'S': {
-            bool narrow = conversion == u's' ? spec.narrow : !spec.wide;
+            bool narrow = conversion == u's' ? field.narrow : !field.wide;
             if (narrow)
-                PutNarrowText(out, spec, va_arg(args, const char *));
+                PutNarrowText(out, field, va_arg(args, const char *));
             else
-                PutWideText(out, spec, va_arg(args, const WCHAR *));
+                PutWideText(out, field, va_arg(args, const WCHAR *));
             break;
         }
         case u'e':
         case u'E':
         case u'f':
         case u'g':
-        case u'G': PutFloat(out, spec, conversion, va_arg(args, double)); break;
+        case u'G': PutFloat(out, field, conversion, va_arg(args, double)); break;
         default:
             // Unknown conversions (and %n, which writes memory) print as
             // written and take no argument.

@@ -578,7 +578,8 @@ HDC WINAPI BeginPaint(HWND hwnd, LPPAINTSTRUCT ps) {
     Rect r = wm.ScreenRect(w);
     Region update = w->update;
     bool erase = w->erase;
-    wm.Validate(w, WholeClient(w));
+    w->update = Region();
+    w->erase = false;
     HDC hdc =
         CurrentGdi().CreateScreenDC(&CurrentProcess(), hwnd, r.left, r.top,
                                     wm.VisibleRegion(w).Intersect(update.Offset(r.left, r.top)));

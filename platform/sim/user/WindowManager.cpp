@@ -312,6 +312,7 @@ bool WindowManager::SetPos(Window *w, HWND insertAfter, int x, int y, int cx, in
     Change(
         [&] {
             w->rect = next;
+            w->update = w->update.Intersect(Region(Rect{0, 0, next.Width(), next.Height()}));
             if (!(flags & SWP_NOZORDER))
                 PlaceInZOrder(w, insertAfter);
             if (flags & SWP_SHOWWINDOW)
@@ -401,7 +402,8 @@ void WindowManager::UpdateNow(Window *w) {
 Window *WindowManager::NextToPaint(Thread *thread) const {
     for (const auto &entry : windows_) {
         Window *w = entry.second.get();
-        if (w->thread == thread && !w->destroying && !w->update.Empty())
+        if (w->thread == thread && !w->destroying && !w->update.Empty() &&
+            !VisibleRegion(w).Empty())
             return w;
     }
     return nullptr;

@@ -1,0 +1,264 @@
+// The cursor program as a user and the platform see it: start, toggle, the
+// start-up error box, previews and screen changes.
+#include "support/Devices.h"
+
+#include <gtest/gtest.h>
+
+using namespace test;
+
+namespace {
+
+const std::string kErrorBox =
+    "\"Pointrel Error\" \"Could not open cursor file. Please try another cursor by using the "
+    "\\\"Display\\\" tab in Pointrel Settings.\\n\\nThis window will close automatically in 30 "
+    "seconds if you don't press \\\"OK\\\".\" 0x10";
+const std::string kPreviewErrorBox =
+    "\"Pointrel Error\" \"Could not open cursor file. Please try another cursor by using the "
+    "\\\"Display\\\" tab in Pointrel Settings.\" 0x10";
+
+sim::Rect CursorRect(sim::Device &d) {
+    auto c = d.FindTopmost(kCursorClass);
+    return c ? c->rect : sim::Rect{-1, -1, -1, -1};
+}
+
+bool CursorVisible(sim::Device &d) {
+    auto c = d.FindTopmost(kCursorClass);
+    return c && c->visible;
+}
+
+uint32_t StartCursor(sim::Device &d, uint64_t settle = 200) {
+    uint32_t pid = d.Start(kPointrel);
+    d.Wait(settle);
+    return pid;
+}
+
+void Preview(sim::Device &d, uint32_t code, intptr_t value) {
+    ASSERT_TRUE(d.Post(kCursorClass, 0x8048, code, value));
+    d.Wait(50);
+}
+
+} // namespace
+
+TEST(CursorProgram, FreshDeviceShowsTheCursorAtTheCentre) {
+    sim::Device d;
+    d.Install();
+    StartCursor(d);
+    EXPECT_EQ(CursorRect(d), (sim::Rect{120, 160, 136, 176}));
+    EXPECT_TRUE(CursorVisible(d));
+    // The hot spot pixel is drawn from the image; the key colour is not.
+    EXPECT_EQ(d.PixelAt(120, 160) & 0xF8FCF8, 0xF8FCF8u & 0xFFFFFF);
+    uint32_t beside = d.PixelAt(135, 160);
+    EXPECT_EQ(beside, d.PixelAt(200, 50)) << "transparent pixels show what lies below";
+}
+
+TEST(CursorProgram, StartingAgainTogglesTheCursor) {
+    sim::Device d;
+    d.Install();
+    uint32_t first = StartCursor(d);
+    uint32_t second = StartCursor(d);
+    EXPECT_EQ(d.ExitCode(first), 0u);
+    EXPECT_EQ(d.ExitCode(second), 0u);
+    EXPECT_FALSE(d.FindTopmost(kCursorClass));
+    EXPECT_EQ(EventsStarting(d, "messagebox").size(), 0u);
+    uint32_t third = StartCursor(d);
+    EXPECT_EQ(d.ExitCode(third), 0x103u);
+    EXPECT_TRUE(CursorVisible(d));
+}
+
+TEST(CursorProgram, ACloseFromAnyoneEndsTheProgram) {
+    sim::Device d;
+    d.Install();
+    uint32_t pid = StartCursor(d);
+    ASSERT_TRUE(d.Post(kCursorClass, 0x0010 /* WM_CLOSE */, 0, 0));
+    d.Wait(10);
+    EXPECT_EQ(d.ExitCode(pid), 0u);
+    EXPECT_FALSE(d.FindTopmost(kCursorClass));
+}
+
+TEST(CursorProgram, MissingImageShowsTheTimedErrorBox) {
+    struct Case {
+        const char *what;
+        bool answer;
+        uint64_t endsAfter; // ms from the box's opening
+    };
+    const Case cases[] = {{"answered", true, 999}, {"unanswered", false, 30000}};
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.what);
+        sim::Device d;
+        d.Install();
+        SetValue(d, kSettingsKey, u"CursorImage", 1, Utf16z(u"nothing.bmp"));
+        uint32_t pid = d.Start(kPointrel);
+        d.Wait(0);
+        auto boxes = EventsStarting(d, "messagebox");
+        ASSERT_EQ(boxes.size(), 1u);
+        EXPECT_EQ(boxes[0].text, "messagebox " + std::to_string(pid) + " " + kErrorBox);
+        uint64_t opened = boxes[0].time;
+        d.Wait(c.endsAfter - 1);
+        EXPECT_EQ(d.ExitCode(pid), 0x103u) << "still running just before";
+        if (c.answer) {
+            d.Wait(1);
+            EXPECT_TRUE(d.Answer(u"Pointrel Error", 1));
+        }
+        d.Wait(c.answer ? 0 : 1);
+        EXPECT_EQ(d.ExitCode(pid), 0u);
+        auto exits = EventsStarting(d, "process exit " + std::to_string(pid));
+        ASSERT_EQ(exits.size(), 1u);
+        EXPECT_EQ(exits[0].time, opened + c.endsAfter);
+        EXPECT_FALSE(d.FindTopmost(u"Dialog"));
+    }
+}
+
+TEST(CursorProgram, StartingWhileTheErrorBoxIsOpenBringsItForward) {
+    sim::Device d;
+    d.Install();
+    SetValue(d, kSettingsKey, u"CursorImage", 1, Utf16z(u"nothing.bmp"));
+    uint32_t first = StartCursor(d);
+    uint32_t second = StartCursor(d);
+    EXPECT_EQ(d.ExitCode(second), 0u);
+    EXPECT_EQ(d.ExitCode(first), 0x103u);
+    auto windows = d.TopLevelWindows();
+    ASSERT_FALSE(windows.empty());
+    EXPECT_EQ(windows.front().title, u"Pointrel Error");
+}
+
+TEST(CursorProgram, UnloadableImagesTakeTheErrorPath) {
+    std::vector<uint8_t> valid = MakeBmp24(4, 4, [](int, int) { return 0u; });
+    auto truncated = valid;
+    truncated.resize(60);
+    auto zeroWidth = valid;
+    zeroWidth[18] = 0;
+    auto hugeHeight = valid;
+    hugeHeight[22] = 0xFF, hugeHeight[23] = 0xFF, hugeHeight[24] = 0xFF, hugeHeight[25] = 0x7F;
+    auto badOffset = valid;
+    badOffset[10] = 0xF0, badOffset[11] = 0xFF;
+    auto badBitCount = valid;
+    badBitCount[28] = 7;
+    const std::pair<const char *, std::vector<uint8_t>> cases[] = {
+        {"empty file", {}},
+        {"not a bitmap", {'G', 'I', 'F', '8', '9', 'a'}},
+        {"truncated", truncated},
+        {"zero width", zeroWidth},
+        {"huge height", hugeHeight},
+        {"offset past the end", badOffset},
+        {"bad bit count", badBitCount},
+    };
+    for (const auto &[what, bytes] : cases) {
+        SCOPED_TRACE(what);
+        sim::Device d;
+        d.Install();
+        WriteFile(d, u"\\Program Files\\Pointrel\\cursors\\bad.bmp", bytes);
+        SetValue(d, kSettingsKey, u"CursorImage", 1, Utf16z(u"bad.bmp"));
+        uint32_t pid = StartCursor(d);
+        EXPECT_EQ(EventsStarting(d, "messagebox " + std::to_string(pid) + " \"Pointrel Error\"")
+                      .size(),
+                  1u);
+        EXPECT_TRUE(d.Answer(u"Pointrel Error", 1));
+        d.Wait(10);
+        EXPECT_EQ(d.ExitCode(pid), 0u);
+    }
+}
+
+TEST(CursorProgram, AnOverlongImagePathIsAnErrorNotAnOverflow) {
+    // Folder + "cursors\" + name exceed 260 code units only through the name.
+    sim::Device d;
+    d.Install();
+    std::u16string name(250, u'n');
+    SetValue(d, kSettingsKey, u"CursorImage", 1, Utf16z(name));
+    uint32_t pid = StartCursor(d);
+    EXPECT_EQ(EventsStarting(d, "messagebox " + std::to_string(pid)).size(), 1u);
+}
+
+TEST(CursorPreview, ALargerImageNearTheCornerMovesUpAndLeftToFit) {
+    // On a 60 x 70 screen the cursor starts at (30, 35); a 48-pixel image
+    // must move to (12, 22) to fit.
+    sim::Device d(sim::DeviceConfig{60, 70, 96});
+    d.Install();
+    StartCursor(d);
+    EXPECT_EQ(CursorRect(d), (sim::Rect{30, 35, 46, 51}));
+    Preview(d, 425, 8);
+    EXPECT_EQ(CursorRect(d), (sim::Rect{12, 22, 60, 70}));
+    Preview(d, 425, 0);
+    EXPECT_EQ(CursorRect(d), (sim::Rect{12, 22, 24, 41}));
+}
+
+TEST(CursorPreview, UnknownIndexAndCodeChangeNothing) {
+    sim::Device d;
+    d.Install();
+    StartCursor(d);
+    Preview(d, 425, 9);
+    Preview(d, 425, -1);
+    Preview(d, 426, 8);
+    EXPECT_EQ(CursorRect(d), (sim::Rect{120, 160, 136, 176}));
+    EXPECT_TRUE(EventsStarting(d, "messagebox").empty());
+}
+
+TEST(CursorPreview, AMissingImageGivesTheShortBoxAndTheProgramGoesOn) {
+    sim::Device d;
+    d.Install();
+    uint32_t pid = StartCursor(d);
+    d.files().Delete(u"\\Program Files\\Pointrel\\cursors\\cursor_white-32.bmp");
+    Preview(d, 425, 3);
+    auto boxes = EventsStarting(d, "messagebox " + std::to_string(pid));
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0].text, "messagebox " + std::to_string(pid) + " " + kPreviewErrorBox);
+    EXPECT_TRUE(d.Answer(u"Pointrel Error", 1));
+    d.Wait(100);
+    EXPECT_EQ(d.ExitCode(pid), 0x103u);
+    // The window keeps its size; a later preview loads again.
+    EXPECT_EQ(CursorRect(d), (sim::Rect{120, 160, 136, 176}));
+    Preview(d, 425, 6);
+    EXPECT_EQ(CursorRect(d), (sim::Rect{120, 160, 144, 184}));
+}
+
+TEST(CursorDisplay, RotationScalesFromTheNearerEdge) {
+    struct Case {
+        const char *what;
+        int startWidth, startHeight;
+        int toWidth, toHeight;
+        sim::Rect before, after;
+    };
+    // 16-pixel cursor at the centre (120, 160) of 240 x 320: its centre
+    // (128, 168) is right of and below the middle, so the distances to the
+    // right and bottom edges are scaled: x = 320 - round(104 * 4 / 3) - 16,
+    // y = 240 - round(144 * 3 / 4) - 16.
+    const Case cases[] = {
+        {"portrait to landscape", 240, 320, 320, 240, {120, 160, 136, 176}, {165, 116, 181, 132}},
+        {"landscape to portrait", 320, 240, 240, 320, {160, 120, 176, 136}, {116, 165, 132, 181}},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.what);
+        sim::Device d(sim::DeviceConfig{c.startWidth, c.startHeight, 96});
+        d.Install();
+        StartCursor(d);
+        EXPECT_EQ(CursorRect(d), c.before);
+        d.SetScreen(c.toWidth, c.toHeight, 96);
+        d.Wait(10);
+        EXPECT_EQ(CursorRect(d), c.after);
+    }
+}
+
+TEST(CursorDisplay, RotationKeepsACursorLeftOfCentreNearTheLeftEdge) {
+    sim::Device d;
+    d.Install();
+    StartCursor(d);
+    // Drag-free way to the left half: a smaller screen first puts the cursor
+    // at the scaled place; then rotating scales x from the left edge.
+    d.SetScreen(480, 320, 96);
+    d.Wait(10);
+    sim::Rect wide = CursorRect(d); // centre right of the middle: 480 - 208 - 16 = 256
+    EXPECT_EQ(wide.left, 256);
+    d.SetScreen(240, 320, 96);
+    d.Wait(10);
+    EXPECT_EQ(CursorRect(d).left, 120);
+}
+
+TEST(CursorProgram, AnIdleHourCostsLittle) {
+    sim::Device d;
+    d.Install();
+    StartCursor(d);
+    uint64_t switches = d.HostSwitches();
+    d.Wait(3600000);
+    EXPECT_TRUE(CursorVisible(d));
+    // Timers 1, 2, 3 and 5 wake one thread; the driver wakes once.
+    EXPECT_LT(d.HostSwitches() - switches, 10u);
+}

@@ -1,0 +1,107 @@
+// Test helpers: simulated devices with the package installed, registry and
+// file set-up, and running test code inside a device.
+#pragma once
+
+#include "kernel/Device.h"
+#include "kernel/FileSystem.h"
+#include "kernel/Registry.h"
+
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace test {
+
+inline const std::u16string kPointrel = u"\\Program Files\\Pointrel\\Pointrel.exe";
+inline const std::u16string kSettingsKey = u"HKLM\\SOFTWARE\\Quorvane\\Pointrel";
+inline const std::u16string kCursorClass = u"QuorvaneCursorDisplayClass";
+
+inline std::vector<uint8_t> Le32(int64_t value) {
+    uint32_t v = static_cast<uint32_t>(value);
+    return {uint8_t(v), uint8_t(v >> 8), uint8_t(v >> 16), uint8_t(v >> 24)};
+}
+
+inline std::vector<uint8_t> Utf16z(const std::u16string &text) {
+    std::vector<uint8_t> bytes;
+    for (char16_t c : text) {
+        bytes.push_back(uint8_t(c & 0xFF));
+        bytes.push_back(uint8_t(c >> 8));
+    }
+    bytes.push_back(0);
+    bytes.push_back(0);
+    return bytes;
+}
+
+inline void SetValue(sim::Device &d, const std::u16string &key, const std::u16string &name,
+                     uint32_t type, const std::vector<uint8_t> &data) {
+    sim::RegKeyRef ref;
+    d.registry().CreateKeyPath(key, &ref);
+    d.registry().SetValue(ref, name, type, data);
+}
+
+inline std::optional<sim::RegValue> GetValue(sim::Device &d, const std::u16string &key,
+                                             const std::u16string &name) {
+    sim::RegKeyRef ref = d.registry().FindKey(key);
+    if (!ref)
+        return std::nullopt;
+    const sim::RegValue *v = ref->FindValue(name);
+    return v ? std::optional<sim::RegValue>(*v) : std::nullopt;
+}
+
+inline void WriteFile(sim::Device &d, const std::u16string &path, const std::vector<uint8_t> &data) {
+    d.files().CopyIn(path, data, d.Now());
+}
+
+// Runs `body` on a thread of a process inside the device and lets device
+// time pass until that process has ended.
+inline void RunInside(sim::Device &d, const std::function<void()> &body) {
+    uint32_t pid = d.StartFunction(u"\\Temp\\probe.exe", [&body] {
+        body();
+        return 0u;
+    });
+    for (int i = 0; i < 1000 && d.ExitCode(pid) == 0x103u; ++i)
+        d.Wait(i == 0 ? 0 : 100);
+}
+
+// A 24-bit bottom-up BMP file; pixel(x, y) gives each pixel's COLORREF,
+// y counted from the top.
+inline std::vector<uint8_t> MakeBmp24(int width, int height,
+                                      const std::function<uint32_t(int, int)> &pixel) {
+    uint32_t stride = (uint32_t(width) * 3 + 3) & ~3u;
+    uint32_t dataSize = stride * uint32_t(height);
+    std::vector<uint8_t> f;
+    auto put16 = [&](uint32_t v) { f.push_back(uint8_t(v)), f.push_back(uint8_t(v >> 8)); };
+    auto put32 = [&](uint32_t v) { put16(v & 0xFFFF), put16(v >> 16); };
+    f.push_back('B');
+    f.push_back('M');
+    put32(54 + dataSize), put32(0), put32(54);
+    put32(40), put32(uint32_t(width)), put32(uint32_t(height)), put16(1), put16(24), put32(0);
+    put32(dataSize), put32(3780), put32(3780), put32(0), put32(0);
+    for (int y = height - 1; y >= 0; --y) {
+        for (int x = 0; x < width; ++x) {
+            uint32_t c = pixel(x, y);
+            f.push_back(uint8_t(c >> 16)), f.push_back(uint8_t(c >> 8)), f.push_back(uint8_t(c));
+        }
+        for (uint32_t pad = uint32_t(width) * 3; pad < stride; ++pad)
+            f.push_back(0);
+    }
+    return f;
+}
+
+// The 16-bit value of a colour in the converted cursor images.
+inline uint16_t To565(uint32_t c) {
+    return uint16_t(((c & 0xFF) >> 3) << 11 | ((c >> 8 & 0xFF) >> 2) << 5 | (c >> 16 & 0xFF) >> 3);
+}
+
+// The events of the trace whose text begins with `prefix`.
+inline std::vector<sim::TraceEvent> EventsStarting(const sim::Device &d, const std::string &prefix) {
+    std::vector<sim::TraceEvent> out;
+    for (const sim::TraceEvent &e : d.Trace())
+        if (e.text.rfind(prefix, 0) == 0)
+            out.push_back(e);
+    return out;
+}
+
+} // namespace test
