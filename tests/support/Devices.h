@@ -56,11 +56,15 @@ inline void WriteFile(sim::Device &d, const std::u16string &path, const std::vec
 
 // Runs `body` on a thread of a process inside the device and lets device
 // time pass until that process has ended.
-inline void RunInside(sim::Device &d, const std::function<void()> &body) {
-    uint32_t pid = d.StartFunction(u"\\Temp\\probe.exe", [&body] {
-        body();
-        return 0u;
-    });
+inline void RunInside(sim::Device &d, const std::function<void()> &body,
+                      const std::string &imageName = "") {
+    uint32_t pid = d.StartFunction(
+        u"\\Temp\\probe.exe",
+        [&body] {
+            body();
+            return 0u;
+        },
+        imageName);
     for (int i = 0; i < 1000 && d.ExitCode(pid) == 0x103u; ++i)
         d.Wait(i == 0 ? 0 : 100);
 }

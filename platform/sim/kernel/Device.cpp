@@ -233,14 +233,20 @@ Process *Device::NewProcess(const std::u16string &path, const ProgramImage *imag
     return p;
 }
 
-uint32_t Device::StartFunction(const std::u16string &path, std::function<uint32_t()> body) {
+uint32_t Device::StartFunction(const std::u16string &path, std::function<uint32_t()> body,
+                              const std::string &imageName) {
     Boot();
-    return NewProcess(path, nullptr, std::move(body))->pid;
+    const ProgramImage *image = nullptr;
+    for (const ProgramImage &candidate : BuiltInImages())
+        if (imageName == candidate.name)
+            image = &candidate;
+    return NewProcess(path, image, std::move(body))->pid;
 }
 
 Thread *Device::CreateThreadIn(Process *process, std::function<uint32_t()> body) {
     threads_.push_back(std::make_unique<Thread>(*this, process, nextTid_++));
     Thread *t = threads_.back().get();
+    t->signal = std::make_shared<ThreadSignal>(t);
     t->body = [t, body = std::move(body)] {
         tCurrent = t;
         return body();
@@ -269,6 +275,9 @@ void Device::ThreadEnded(Thread *thread) {
         windows_->ThreadEnded(thread);
     auto &live = process->threads;
     live.erase(std::find(live.begin(), live.end(), thread));
+    // Waiters run once the baton has passed on from the ending thread.
+    thread->state = Thread::State::Done;
+    thread->signal->WakeWaiters();
     if (live.empty())
         ReleaseProcess(process);
 }

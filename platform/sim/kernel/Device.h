@@ -83,7 +83,9 @@ public:
     uint32_t Start(const std::u16string &path);
     // Starts a process whose program is a function of the test itself, so
     // that platform calls can be made from inside the device.
-    uint32_t StartFunction(const std::u16string &path, std::function<uint32_t()> body);
+    // With an image name, the process has that program's resources.
+    uint32_t StartFunction(const std::u16string &path, std::function<uint32_t()> body,
+                           const std::string &imageName = "");
     // Lets `ms` milliseconds of device time pass.
     void Wait(uint64_t ms);
     // Presses a button of the open message box with this title.

@@ -45,12 +45,6 @@ struct Event : Waitable {
     }
 };
 
-struct ThreadObject : Waitable {
-    Thread *thread;
-    explicit ThreadObject(Thread *t) : thread(t) {}
-    bool Signaled(Thread *) const override { return thread->state == Thread::State::Done; }
-};
-
 struct CriticalSection {
     Thread *owner = nullptr;
     int count = 0;
@@ -243,8 +237,7 @@ HANDLE WINAPI CreateThread(LPSECURITY_ATTRIBUTES, DWORD, LPTHREAD_START_ROUTINE 
     Thread *t = CurrentDevice().CreateThreadIn(&process, [start, param] { return start(param); });
     if (threadId)
         *threadId = t->id;
-    auto object = std::make_shared<ThreadObject>(t);
-    return ToHandle(CurrentHandles().Add(object, &process));
+    return ToHandle(CurrentHandles().Add(t->signal, &process));
 }
 
 void WINAPI ExitThread(DWORD code) {
@@ -330,7 +323,7 @@ BOOL WINAPI CreateProcessW(LPCWSTR image, LPWSTR, LPSECURITY_ATTRIBUTES, LPSECUR
         std::shared_ptr<Process> shared = p->shared_from_this();
         info->hProcess = ToHandle(CurrentHandles().Add(shared, &caller));
         info->hThread = ToHandle(
-            CurrentHandles().Add(std::make_shared<ThreadObject>(p->threads.front()), &caller));
+            CurrentHandles().Add(p->threads.front()->signal, &caller));
         info->dwProcessId = p->pid;
         info->dwThreadId = p->threads.front()->id;
     }

@@ -48,6 +48,14 @@ public:
     std::function<uint32_t()> body;
     uint32_t exitCode = 0x103;
     std::unique_ptr<ThreadMessages> messages;
+    // Signalled when the thread ends; what its handles wait for.
+    std::shared_ptr<Waitable> signal;
+};
+
+struct ThreadSignal : Waitable {
+    Thread *thread;
+    explicit ThreadSignal(Thread *t) : thread(t) {}
+    bool Signaled(Thread *) const override { return thread->state == Thread::State::Done; }
 };
 
 class Process : public Waitable, public std::enable_shared_from_this<Process> {

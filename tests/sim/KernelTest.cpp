@@ -1,0 +1,243 @@
+// DeviceSim's kernel and window manager as programs see them: virtual time,
+// timers, threads, processes, mutexes, messages and resources.
+#include "support/Devices.h"
+
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+
+using namespace test;
+
+namespace {
+
+struct Ticks {
+    std::vector<DWORD> at;
+};
+
+LRESULT CALLBACK CountTimers(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+    if (msg == WM_TIMER) {
+        static_cast<Ticks *>(GetPropW(hwnd, u"ticks"))->at.push_back(GetTickCount());
+        if (wParam == 2)
+            Sleep(30); // a slow handler does not shift the timer's schedule
+        return 0;
+    }
+    if (msg == WM_USER)
+        return static_cast<LRESULT>(wParam * 2);
+    return DefWindowProcW(hwnd, msg, wParam, lParam);
+}
+
+HWND MakeWindow(const char16_t *cls) {
+    WNDCLASSW wc{};
+    wc.lpfnWndProc = CountTimers;
+    wc.lpszClassName = cls;
+    RegisterClassW(&wc);
+    return CreateWindowExW(0, cls, u"", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, nullptr,
+                           nullptr);
+}
+
+void PumpFor(DWORD ms) {
+    DWORD end = GetTickCount() + ms;
+    MSG msg;
+    while (GetTickCount() < end) {
+        SetTimer(nullptr, 99, end - GetTickCount(), nullptr);
+        GetMessageW(&msg, nullptr, 0, 0);
+        DispatchMessageW(&msg);
+    }
+}
+
+} // namespace
+
+TEST(Kernel, TimersKeepTheirScheduleInVirtualTime) {
+    sim::Device d;
+    Ticks fast, slow;
+    RunInside(d, [&] {
+        HWND a = MakeWindow(u"A");
+        SetPropW(a, u"ticks", &fast);
+        SetTimer(a, 1, 50, nullptr);
+        HWND b = MakeWindow(u"B");
+        SetPropW(b, u"ticks", &slow);
+        SetTimer(b, 2, 100, nullptr);
+        PumpFor(510);
+    });
+    EXPECT_EQ(fast.at, (std::vector<DWORD>{50, 100, 150, 200, 250, 300, 350, 400, 450, 500}));
+    // The slow handler delays its own messages but not its schedule.
+    EXPECT_EQ(slow.at, (std::vector<DWORD>{100, 200, 300, 400, 500}));
+}
+
+TEST(Kernel, SleepAndThreadsInterleaveDeterministically) {
+    std::string order;
+    for (int run = 0; run < 3; ++run) {
+        sim::Device d;
+        std::string trace;
+        RunInside(d, [&] {
+            struct Arg {
+                std::string *trace;
+                char name;
+            };
+            auto body = [](LPVOID p) -> DWORD {
+                Arg *a = static_cast<Arg *>(p);
+                for (int i = 0; i < 3; ++i) {
+                    *a->trace += a->name;
+                    *a->trace += std::to_string(GetTickCount()) + " ";
+                    Sleep(a->name == 'a' ? 10 : 15);
+                }
+                return 0;
+            };
+            Arg a{&trace, 'a'}, b{&trace, 'b'};
+            HANDLE ta = CreateThread(nullptr, 0, body, &a, 0, nullptr);
+            HANDLE tb = CreateThread(nullptr, 0, body, &b, 0, nullptr);
+            EXPECT_EQ(WaitForSingleObject(ta, 1000), WAIT_OBJECT_0);
+            EXPECT_EQ(GetTickCount(), 30u);
+            EXPECT_EQ(WaitForSingleObject(tb, 0), WAIT_TIMEOUT);
+            EXPECT_EQ(WaitForSingleObject(tb, INFINITE), WAIT_OBJECT_0);
+            CloseHandle(ta);
+            CloseHandle(tb);
+        });
+        if (run == 0)
+            order = trace;
+        EXPECT_EQ(trace, order);
+    }
+    EXPECT_EQ(order, "a0 b0 a10 b15 a20 b30 ");
+}
+
+TEST(Kernel, NamedMutexesAreSharedUntilTheLastHandleCloses) {
+    sim::Device d;
+    DWORD first = 0, second = 0, afterExit = 0;
+    RunInside(d, [&] {
+        CreateMutexW(nullptr, FALSE, u"Shared");
+        first = GetLastError();
+    });
+    RunInside(d, [&] {
+        HANDLE a = CreateMutexW(nullptr, FALSE, u"Unique");
+        HANDLE b = CreateMutexW(nullptr, FALSE, u"unique");
+        second = GetLastError();
+        EXPECT_NE(a, b);
+    });
+    RunInside(d, [&] {
+        CreateMutexW(nullptr, FALSE, u"Unique");
+        afterExit = GetLastError();
+    });
+    EXPECT_EQ(first, 0u);
+    EXPECT_EQ(second, static_cast<DWORD>(ERROR_ALREADY_EXISTS));
+    EXPECT_EQ(afterExit, 0u) << "the first process's handles closed with it";
+}
+
+TEST(Kernel, ExitProcessFromAnotherThreadEndsTheProcess) {
+    sim::Device d;
+    uint32_t pid = d.StartFunction(u"\\Temp\\p.exe", [] {
+        CreateThread(
+            nullptr, 0,
+            [](LPVOID) -> DWORD {
+                Sleep(250);
+                ExitProcess(7);
+                return 0;
+            },
+            nullptr, 0, nullptr);
+        MakeWindow(u"W");
+        MSG msg;
+        while (GetMessageW(&msg, nullptr, 0, 0))
+            DispatchMessageW(&msg);
+        return 1u;
+    });
+    d.Wait(249);
+    EXPECT_EQ(d.ExitCode(pid), 0x103u);
+    EXPECT_TRUE(d.FindTopmost(u"W"));
+    d.Wait(1);
+    EXPECT_EQ(d.ExitCode(pid), 7u);
+    EXPECT_FALSE(d.FindTopmost(u"W")) << "windows go with their process";
+}
+
+TEST(Kernel, ModuleFileNameIsTruncatedAndTerminated) {
+    struct Case {
+        DWORD size;
+        DWORD result;
+        DWORD error;
+        std::u16string text;
+    };
+    // The probe's path is "\Temp\probe.exe", 15 characters.
+    const Case cases[] = {{16, 15, 0, u"\\Temp\\probe.exe"},
+                          {15, 15, ERROR_INSUFFICIENT_BUFFER, u"\\Temp\\probe.ex"},
+                          {4, 4, ERROR_INSUFFICIENT_BUFFER, u"\\Te"}};
+    for (const Case &c : cases) {
+        sim::Device d;
+        DWORD result = 0, error = 0;
+        WCHAR buffer[20];
+        RunInside(d, [&] {
+            SetLastError(0);
+            result = GetModuleFileNameW(nullptr, buffer, c.size);
+            error = GetLastError();
+        });
+        EXPECT_EQ(result, c.result);
+        EXPECT_EQ(error, c.error);
+        EXPECT_EQ(std::u16string(buffer), c.text);
+    }
+}
+
+TEST(Kernel, SendMessageCrossesProcesses) {
+    sim::Device d;
+    d.StartFunction(u"\\Temp\\server.exe", [] {
+        MakeWindow(u"Server");
+        MSG msg;
+        while (GetMessageW(&msg, nullptr, 0, 0))
+            DispatchMessageW(&msg);
+        return 0u;
+    });
+    d.Wait(10);
+    LRESULT answer = 0;
+    BOOL posted = FALSE;
+    RunInside(d, [&] {
+        HWND server = FindWindowW(u"Server", nullptr);
+        answer = SendMessageW(server, WM_USER, 21, 0);
+        posted = PostMessageW(reinterpret_cast<HWND>(uintptr_t(0x777)), WM_USER, 0, 0);
+    });
+    EXPECT_EQ(answer, 42);
+    EXPECT_FALSE(posted);
+}
+
+TEST(Kernel, ProgramResourcesAreFound) {
+    sim::Device d;
+    DWORD size = 0;
+    WORD value = 0;
+    HRSRC missing = reinterpret_cast<HRSRC>(1);
+    RunInside(
+        d,
+        [&] {
+            HRSRC found = FindResourceW(nullptr, u"HI_RES_AWARE", u"CEUX");
+            size = SizeofResource(nullptr, found);
+            if (const void *data = LockResource(LoadResource(nullptr, found)))
+                std::memcpy(&value, data, sizeof value);
+            missing = FindResourceW(nullptr, u"NOTHING", u"CEUX");
+        },
+        "Pointrel");
+    EXPECT_EQ(size, 2u);
+    EXPECT_EQ(value, 1);
+    EXPECT_EQ(missing, nullptr);
+}
+
+TEST(Kernel, WindowsStackInTheirBands) {
+    sim::Device d;
+    RunInside(d, [&] {
+        auto make = [](const char16_t *cls, DWORD ex) {
+            WNDCLASSW wc{};
+            wc.lpfnWndProc = DefWindowProcW;
+            wc.lpszClassName = cls;
+            RegisterClassW(&wc);
+            return CreateWindowExW(ex, cls, u"", WS_POPUP | WS_VISIBLE, 0, 0, 10, 10, nullptr,
+                                   nullptr, nullptr, nullptr);
+        };
+        HWND top = make(u"Top", WS_EX_TOPMOST);
+        HWND plain = make(u"Plain", 0);
+        HWND later = make(u"Later", 0);
+        // A plain window never rises above the top-most band.
+        EXPECT_EQ(GetWindow(nullptr, GW_CHILD), top);
+        EXPECT_EQ(GetWindow(top, GW_HWNDNEXT), later);
+        SetWindowPos(plain, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+        EXPECT_EQ(GetWindow(top, GW_HWNDNEXT), plain);
+        SetWindowPos(later, top, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+        EXPECT_EQ(GetWindow(top, GW_HWNDNEXT), later);
+        EXPECT_EQ(GetWindow(top, GW_HWNDLAST), plain);
+        EXPECT_EQ(FindWindowW(u"plain", nullptr), plain);
+    });
+}

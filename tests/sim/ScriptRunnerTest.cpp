@@ -1,0 +1,79 @@
+// The device-script contract: syntax, answers, failures and exit statuses.
+#include "ScriptRunner.h"
+
+#include <gtest/gtest.h>
+
+#include <sstream>
+
+namespace {
+
+std::pair<int, std::string> RunText(const std::string &script) {
+    std::istringstream in(script);
+    std::ostringstream out;
+    int status = sim::RunScript(in, out);
+    return {status, out.str()};
+}
+
+} // namespace
+
+TEST(ScriptRunner, StatusesAndMessages) {
+    struct Case {
+        const char *script;
+        int status;
+        std::string output;
+    };
+    const Case cases[] = {
+        {"# only a comment\n\n", 0, ""},
+        {"print time\nwait 0x10\nprint time\n", 0, "time 0\ntime 16\n"},
+        {"frobnicate\n", 2, "ERROR line 1: unknown command: frobnicate\n"},
+        {"wait 10\nwait ten\n", 2, "ERROR line 2: bad number: ten\n"},
+        {"wait 1\nshell off\n", 2,
+         "ERROR line 2: shell belongs before the first start, install or wait\n"},
+        {"expect cursor 1 2\nprint time\n", 1,
+         "FAIL line 1: expected cursor at 1 2, found cursor none\n"},
+        {"expect absent Foo\nexpect running \"\\A B.exe\"\n", 1,
+         "FAIL line 2: expected \\A B.exe running\n"},
+        {"answer \"Pointrel Error\" OK\n", 2,
+         "ERROR line 1: no message box \"Pointrel Error\" with button OK\n"},
+        {"start \"unterminated\n", 2, "ERROR line 1: unterminated quote\n"},
+        {"key press UP\n", 2, "ERROR line 1: key not supported yet\n"},
+        {"print processes\nstart \\Windows\\none.exe\nprint processes\n", 0, ""},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.script);
+        auto [status, output] = RunText(c.script);
+        EXPECT_EQ(status, c.status);
+        EXPECT_EQ(output, c.output);
+    }
+}
+
+TEST(ScriptRunner, RegistryAndFilesRoundTrip) {
+    auto [status, output] = RunText("registry set HKLM\\Software\\T \"A \\\"b\\\"\" sz \"x\\y\"\n"
+                                "registry set HKLM\\Software\\T N dword 0x1c\n"
+                                "registry set HKLM\\Software\\T @ binary -\n"
+                                "registry set HKLM\\Software\\T Gone binary 01\n"
+                                "registry delete HKLM\\Software\\T Gone\n"
+                                "print registry HKLM\\Software\\T\n");
+    EXPECT_EQ(status, 0);
+    EXPECT_EQ(output, "REGEDIT4\n\n[HKEY_LOCAL_MACHINE\\Software\\T]\n"
+                      "\"A \\\"b\\\"\"=\"x\\\\y\"\n\"N\"=dword:0000001c\n@=hex:\n\n");
+}
+
+TEST(ScriptRunner, TheCursorProgramAnswersAndToggles) {
+    auto [status, output] = RunText("install\n"
+                                "start \"\\Program Files\\Pointrel\\Pointrel.exe\"\n"
+                                "wait 100\n"
+                                "expect visible QuorvaneCursorDisplayClass\n"
+                                "expect cursor 120 160\n"
+                                "print cursor\n"
+                                "start \"\\Program Files\\Pointrel\\Pointrel.exe\"\n"
+                                "wait 100\n"
+                                "expect absent QuorvaneCursorDisplayClass\n"
+                                "expect stopped \"\\Program Files\\Pointrel\\Pointrel.exe\"\n");
+    EXPECT_EQ(status, 0) << output;
+    EXPECT_EQ(output, "T=0 process start 1 \"\\Program Files\\Pointrel\\Pointrel.exe\"\n"
+                      "cursor 120 160 16 16 visible\n"
+                      "T=100 process start 2 \"\\Program Files\\Pointrel\\Pointrel.exe\"\n"
+                      "T=100 process exit 2 code 0\n"
+                      "T=100 process exit 1 code 0\n");
+}
