@@ -2,6 +2,8 @@
 // start-up error box, previews and screen changes.
 #include "support/Devices.h"
 
+#include <windows.h>
+
 #include <gtest/gtest.h>
 
 using namespace test;
@@ -261,4 +263,42 @@ TEST(CursorProgram, AnIdleHourCostsLittle) {
     EXPECT_TRUE(CursorVisible(d));
     // Timers 1, 2, 3 and 5 wake one thread; the driver wakes once.
     EXPECT_LT(d.HostSwitches() - switches, 10u);
+}
+
+TEST(CursorWindow, HasItsClassStylesAndMessageResults) {
+    sim::Device d;
+    d.Install();
+    uint32_t pid = StartCursor(d);
+    LONG style = 0, exStyle = 0;
+    std::vector<LRESULT> results;
+    RunInside(d, [&] {
+        HWND cursor = FindWindowW(u"QuorvaneCursorDisplayClass", nullptr);
+        style = GetWindowLongW(cursor, GWL_STYLE);
+        exStyle = GetWindowLongW(cursor, GWL_EXSTYLE);
+        results.push_back(SendMessageW(cursor, WM_ERASEBKGND, 0, 0));
+        results.push_back(SendMessageW(cursor, WM_TIMER, 77, 0));
+        results.push_back(SendMessageW(cursor, 0x8048, 426, 0));
+        results.push_back(SendMessageW(cursor, WM_SETTINGCHANGE, 0, 0));
+        results.push_back(SendMessageW(cursor, WM_CLOSE, 0, 0));
+        results.push_back(IsWindow(cursor)); // WM_CLOSE does not destroy the window itself
+    });
+    EXPECT_EQ(static_cast<DWORD>(style), 0x94000000u) << "WS_POPUP | WS_CLIPSIBLINGS, shown";
+    EXPECT_EQ(static_cast<DWORD>(exStyle), 0x08000008u);
+    EXPECT_EQ(results, (std::vector<LRESULT>{1, 0, 1, 0, 1, TRUE}));
+    // The loop ends the program after the next message it dispatches.
+    d.Post(kCursorClass, WM_NULL, 0, 0);
+    d.Wait(10);
+    EXPECT_EQ(d.ExitCode(pid), 0u);
+}
+
+TEST(CursorWindow, ShowWindowFromOutsideTogglesAndTheShellCheckKeepsRunning) {
+    sim::Device d;
+    d.Install();
+    StartCursor(d);
+    d.Post(kCursorClass, WM_SHOWWINDOW, 0, 0);
+    d.Wait(10);
+    EXPECT_FALSE(CursorVisible(d));
+    d.Post(kCursorClass, WM_SHOWWINDOW, 0, 0);
+    d.Wait(10);
+    EXPECT_TRUE(CursorVisible(d));
 }

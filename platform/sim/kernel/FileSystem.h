@@ -128,7 +128,8 @@ public:
     FsStatus WriteAll(std::u16string_view path, std::span<const uint8_t> data, uint64_t now);
     // Like WriteAll, creating missing directories on the way.
     FsStatus CopyIn(std::u16string_view path, std::span<const uint8_t> data, uint64_t now);
-    // One directory; its parent must exist.
+    // One directory; its parent must exist. Not named CreateDirectory, which
+    // <windows.h> turns into CreateDirectoryW.
     FsStatus MakeDirectory(std::u16string_view path, uint64_t now);
     // Every missing directory on the way; an existing directory is fine.
     FsStatus CreateDirectories(std::u16string_view path, uint64_t now);

@@ -120,7 +120,8 @@ public:
     std::optional<std::string> Export(std::u16string_view fullPath) const;
     // Applies REGEDIT4 text (UTF-8, "\n" or "\r\n" line ends). The whole text
     // is checked first: if any entry is malformed nothing is applied and the
-    // result names the first such entry's line.
+    // result names the first such entry's line. Key lines may use the short
+    // root names as well.
     RegImportResult Import(std::string_view text);
 
 private:

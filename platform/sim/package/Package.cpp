@@ -56,7 +56,7 @@ void Device::Install(const std::u16string &folder) {
                        std::span<const uint8_t>(f.bytes, f.size), Now());
     }
     // A device shortcut is the length of its command line, '#', the line.
-    std::string command = "\"" + Narrow(base) + "\\Pointrel.exe\"";
+    std::string command = QuoteText(base + u"\\Pointrel.exe");
     std::string shortcut = std::to_string(command.size()) + "#" + command;
     files_->CopyIn(base + u"\\Shortcuts\\Pointrel Monodex.lnk",
                    std::span<const uint8_t>(reinterpret_cast<const uint8_t *>(shortcut.data()),
