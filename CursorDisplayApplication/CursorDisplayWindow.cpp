@@ -30,8 +30,9 @@ CursorDisplayWindow::CursorDisplayWindow(HINSTANCE programInstance, CursorSettin
       screenHeight(0), captureActive(0), speed(28), motionPeriod(50), motionTimerRunning(0),
       accelerationEnabled(1), rampRunning(0), step(6), rampElapsed(0), polledMove(0),
       KeyMessageMotion(0), steppingArmed(1), resetRepeatOnSwitch(0), pollQuiet(0),
-      ticksPerSecond(20), tickCount(0), hotKeyCountdown(1), hotKeysRegistered(1), repeatCount(0),
-      lastKey(0), clampLimitsKnown(0), limitX(0), limitY(0), logPixelsX(96), logPixelsY(96),
+      ticksPerSecond(20), tickCount(0), hotKeyCountdown(1), hotKeysRegistered(1),
+      actionPressOutstanding(0), stepPressOutstanding(0), repeatCount(0), lastKey(0),
+      clampLimitsKnown(0), limitX(0), limitY(0), logPixelsX(96), logPixelsY(96),
       changingVisibility(0) {
     SetRectEmpty(&taskbarRect);
     SetRectEmpty(&softKeyBarRect);

@@ -48,6 +48,9 @@ public:
     void AccelerationTick();
     void MotionTick();
     void OnHotKey(UINT modifiers, UINT key);
+    void OnHotKeyStep(UINT modifiers, UINT key);
+    void OnActionKey(UINT modifiers, UINT key);
+    void PassVolumeKey(BYTE key);
     void MoveCursorTo(LONG newX, LONG newY);
 
     // ---- image and display
@@ -77,6 +80,9 @@ private:
     void ComputeClampLimits();
     void ReleaseImage();
     LONG StepFor(double fraction) const;
+    void InjectActionKey(UINT modifiers, LONG *pressOutstanding);
+    POINT TapPoint() const;
+    bool InStartZone() const;
 
     HINSTANCE instance;
     CursorSettings &settings;
@@ -120,6 +126,8 @@ public:
 
     // Process-wide values of the motion code.
     LONG hotKeysRegistered;
+    LONG actionPressOutstanding;
+    LONG stepPressOutstanding;
     LONG repeatCount;
     UINT lastKey;
     LONG clampLimitsKnown;

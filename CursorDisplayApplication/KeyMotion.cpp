@@ -147,10 +147,14 @@ void CursorDisplayWindow::MotionTick() {
     bool volumeUp = GetAsyncKeyState(VK_F6) != 0;
     if (up && !volumeUp)
         dy = -s;
+    if (volumeUp)
+        PassVolumeKey(VK_F6);
     bool down = GetAsyncKeyState(VK_DOWN) != 0;
     bool volumeDown = GetAsyncKeyState(VK_F7) != 0;
     if (down && !volumeDown)
         dy = AddSaturated(dy, s);
+    if (volumeDown)
+        PassVolumeKey(VK_F7);
 
     if (dx != 0 || dy != 0) {
         if (rampRunning == 0 && accelerationEnabled == 1)
@@ -171,7 +175,78 @@ void CursorDisplayWindow::MotionTick() {
         StopAcceleration();
 }
 
-void CursorDisplayWindow::OnHotKey(UINT, UINT) {}
+void CursorDisplayWindow::OnHotKey(UINT modifiers, UINT key) {
+    if (KeyMessageMotion == 1) {
+        OnHotKeyStep(modifiers, key);
+        return;
+    }
+    if (key == VK_RETURN)
+        OnActionKey(modifiers, key);
+    else if (polledMove != 1)
+        OnHotKeyStep(modifiers, key);
+}
+
+void CursorDisplayWindow::OnHotKeyStep(UINT modifiers, UINT key) {
+    if (key == VK_RETURN)
+        InjectActionKey(modifiers, &stepPressOutstanding);
+
+    // A direction key the polling engine can see keeps that engine.
+    if (GetAsyncKeyState(VK_LEFT) != 0 || GetAsyncKeyState(VK_RIGHT) != 0 ||
+        GetAsyncKeyState(VK_UP) != 0 || GetAsyncKeyState(VK_DOWN) != 0) {
+        steppingArmed = 0;
+        resetRepeatOnSwitch = 1;
+        pollQuiet = 0;
+        tickCount = 0;
+        if (motionTimerRunning == 0) {
+            motionTimerRunning = 1;
+            MotionTick();
+            SetTimer(window, TIMER_MOTION, motionPeriod, NULL);
+        }
+        StartAcceleration();
+        return;
+    }
+    if (key != VK_LEFT && key != VK_RIGHT && key != VK_UP && key != VK_DOWN)
+        return;
+
+    // Events that find no key down for a second of polling mean the key
+    // state cannot be read here: the hot-key events drive the cursor.
+    if (pollQuiet == 1) {
+        if (resetRepeatOnSwitch == 1)
+            repeatCount = 0;
+        resetRepeatOnSwitch = 0;
+        KeyMessageMotion = 1;
+        steppingArmed = 1;
+        StopMotion();
+        StopAcceleration();
+    }
+    if (steppingArmed != 1 || KeyMessageMotion != 1)
+        return;
+
+    repeatCount = key == lastKey ? AddSaturated(repeatCount, 1) : 1;
+    for (int i = 0; i < ACCELERATION_STEPS; ++i)
+        if (repeatCount == 1 + 2 * i)
+            step = steps[i];
+    LONG s = accelerationEnabled == 1 ? step : speed;
+    LONG dx = 0;
+    LONG dy = 0;
+    if (key == VK_LEFT)
+        dx = -s;
+    else if (key == VK_RIGHT)
+        dx = s;
+    else if (key == VK_UP)
+        dy = -s;
+    else
+        dy = s;
+    CheckMenuBeforeMove();
+    MoveCursorTo(AddSaturated(x, dx), AddSaturated(y, dy));
+    if (captureActive == 1)
+        RegisterCursorHotKeys();
+    else
+        UnregisterCursorHotKeys();
+    if (modifiers & MOD_KEYUP)
+        HideMenuSnapshot();
+    lastKey = key;
+}
 
 void CursorDisplayWindow::ComputeClampLimits() {
     limitX = GetSystemMetrics(SM_CXVSCROLL) - 2;

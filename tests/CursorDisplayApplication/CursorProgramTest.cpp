@@ -151,9 +151,9 @@ TEST(CursorProgram, UnloadableImagesTakeTheErrorPath) {
         WriteFile(d, u"\\Program Files\\Pointrel\\cursors\\bad.bmp", bytes);
         SetValue(d, kSettingsKey, u"CursorImage", 1, Utf16z(u"bad.bmp"));
         uint32_t pid = StartCursor(d);
-        EXPECT_EQ(EventsStarting(d, "messagebox " + std::to_string(pid) + " \"Pointrel Error\"")
-                      .size(),
-                  1u);
+        EXPECT_EQ(
+            EventsStarting(d, "messagebox " + std::to_string(pid) + " \"Pointrel Error\"").size(),
+            1u);
         EXPECT_TRUE(d.Answer(u"Pointrel Error", 1));
         d.Wait(10);
         EXPECT_EQ(d.ExitCode(pid), 0u);

@@ -49,7 +49,9 @@ void Store(sim::Device &d, const std::vector<Stored> &values) {
         SetValue(d, kSettingsKey, v.name, v.type, v.data);
 }
 
-std::u16string ImageOf(const CursorSettings &s) { return std::u16string(s.cursorImage); }
+std::u16string ImageOf(const CursorSettings &s) {
+    return std::u16string(s.cursorImage);
+}
 
 struct LoadCase {
     const char *what;
@@ -66,63 +68,113 @@ TEST(SettingsLoad, FollowsTheLoadRules) {
     oddLength.pop_back();
     std::vector<uint8_t> unterminated = {'a', 0, 'b', 0};
     const LoadCase cases[] = {
-        {"valid record", {}, 0,
+        {"valid record",
+         {},
+         0,
          [](auto &s) {
              return s.cursorSpeed == 30 && s.snapToSipLetters == 0 && s.accelerationEnabled == 0 &&
                     s.accelerationSpeed == 2 && s.menuNavigationMethod == 2 &&
                     ImageOf(s) == u"cursor_white-24.bmp" && s.deviceModel == 12 && s.loaded;
          }},
-        {"speed of wrong type", {{u"CursorSpeed", DWORD_, Le32(30)}}, 13,
+        {"speed of wrong type",
+         {{u"CursorSpeed", DWORD_, Le32(30)}},
+         13,
          [](auto &s) { return s.cursorSpeed == 19 && s.menuNavigationMethod == 2; }},
-        {"speed below range", {{u"CursorSpeed", BINARY, Le32(5)}}, 0,
+        {"speed below range",
+         {{u"CursorSpeed", BINARY, Le32(5)}},
+         0,
          [](auto &s) { return s.cursorSpeed == 7; }},
-        {"speed above range", {{u"CursorSpeed", BINARY, Le32(100)}}, 0,
+        {"speed above range",
+         {{u"CursorSpeed", BINARY, Le32(100)}},
+         0,
          [](auto &s) { return s.cursorSpeed == 70; }},
-        {"speed negative", {{u"CursorSpeed", BINARY, Le32(-2000000000)}}, 0,
+        {"speed negative",
+         {{u"CursorSpeed", BINARY, Le32(-2000000000)}},
+         0,
          [](auto &s) { return s.cursorSpeed == 7; }},
-        {"speed of two bytes", {{u"CursorSpeed", BINARY, {30, 0}}}, 0,
+        {"speed of two bytes",
+         {{u"CursorSpeed", BINARY, {30, 0}}},
+         0,
          [](auto &s) { return s.cursorSpeed == 19; }},
-        {"speed of eight bytes", {{u"CursorSpeed", BINARY, {30, 0, 0, 0, 0, 0, 0, 0}}}, 234,
+        {"speed of eight bytes",
+         {{u"CursorSpeed", BINARY, {30, 0, 0, 0, 0, 0, 0, 0}}},
+         234,
          [](auto &s) { return s.cursorSpeed == 19; }},
-        {"speed missing", {{u"CursorSpeed", 0, {}}}, 2,
+        {"speed missing",
+         {{u"CursorSpeed", 0, {}}},
+         2,
          [](auto &s) { return s.cursorSpeed == 19 && s.accelerationSpeed == 2; }},
         {"wrong type then model missing: the last failure counts",
-         {{u"CursorSpeed", DWORD_, Le32(30)}, {u"DeviceModel", 0, {}}}, 2,
+         {{u"CursorSpeed", DWORD_, Le32(30)}, {u"DeviceModel", 0, {}}},
+         2,
          [](auto &s) { return s.cursorSpeed == 19 && s.deviceModel == 10; }},
         {"a short value later clears an earlier failure",
-         {{u"SnapToSipLetters", DWORD_, Le32(1)}, {u"CursorAcceleration", BINARY, {1}}}, 0,
+         {{u"SnapToSipLetters", DWORD_, Le32(1)}, {u"CursorAcceleration", BINARY, {1}}},
+         0,
          [](auto &s) { return s.snapToSipLetters == 1 && s.accelerationEnabled == 1; }},
-        {"acceleration other than 1 is off", {{u"CursorAcceleration", BINARY, Le32(2)}}, 0,
+        {"acceleration other than 1 is off",
+         {{u"CursorAcceleration", BINARY, Le32(2)}},
+         0,
          [](auto &s) { return s.accelerationEnabled == 0; }},
-        {"acceleration speed 0", {{u"CursorAccelerationSpeed", BINARY, Le32(0)}}, 0,
+        {"acceleration speed 0",
+         {{u"CursorAccelerationSpeed", BINARY, Le32(0)}},
+         0,
          [](auto &s) { return s.accelerationSpeed == 1; }},
-        {"acceleration speed 9", {{u"CursorAccelerationSpeed", BINARY, Le32(9)}}, 0,
+        {"acceleration speed 9",
+         {{u"CursorAccelerationSpeed", BINARY, Le32(9)}},
+         0,
          [](auto &s) { return s.accelerationSpeed == 3; }},
-        {"menu method 0", {{u"MenuNavigationMethod", DWORD_, Le32(0)}}, 0,
+        {"menu method 0",
+         {{u"MenuNavigationMethod", DWORD_, Le32(0)}},
+         0,
          [](auto &s) { return s.menuNavigationMethod == 1; }},
-        {"menu method 3", {{u"MenuNavigationMethod", DWORD_, Le32(3)}}, 0,
+        {"menu method 3",
+         {{u"MenuNavigationMethod", DWORD_, Le32(3)}},
+         0,
          [](auto &s) { return s.menuNavigationMethod == 1; }},
-        {"menu method of wrong type", {{u"MenuNavigationMethod", BINARY, Le32(2)}}, 13,
+        {"menu method of wrong type",
+         {{u"MenuNavigationMethod", BINARY, Le32(2)}},
+         13,
          [](auto &s) { return s.menuNavigationMethod == 1; }},
-        {"image as expand_sz is not expanded", {{u"CursorImage", EXPAND_SZ, Utf16z(u"%x%.bmp")}},
-         0, [](auto &s) { return ImageOf(s) == u"%x%.bmp"; }},
-        {"empty image name", {{u"CursorImage", SZ, Utf16z(u"")}}, 0,
+        {"image as expand_sz is not expanded",
+         {{u"CursorImage", EXPAND_SZ, Utf16z(u"%x%.bmp")}},
+         0,
+         [](auto &s) { return ImageOf(s) == u"%x%.bmp"; }},
+        {"empty image name",
+         {{u"CursorImage", SZ, Utf16z(u"")}},
+         0,
          [](auto &s) { return ImageOf(s).empty(); }},
-        {"image of zero bytes", {{u"CursorImage", SZ, {}}}, 0,
+        {"image of zero bytes",
+         {{u"CursorImage", SZ, {}}},
+         0,
          [](auto &s) { return ImageOf(s).empty(); }},
-        {"image of odd length", {{u"CursorImage", SZ, oddLength}}, 13,
+        {"image of odd length",
+         {{u"CursorImage", SZ, oddLength}},
+         13,
          [](auto &s) { return ImageOf(s) == u"cursor_black-16.bmp"; }},
-        {"image without terminator", {{u"CursorImage", SZ, unterminated}}, 13,
+        {"image without terminator",
+         {{u"CursorImage", SZ, unterminated}},
+         13,
          [](auto &s) { return ImageOf(s) == u"cursor_black-16.bmp"; }},
-        {"image of wrong type", {{u"CursorImage", BINARY, Utf16z(u"a.bmp")}}, 13,
+        {"image of wrong type",
+         {{u"CursorImage", BINARY, Utf16z(u"a.bmp")}},
+         13,
          [](auto &s) { return ImageOf(s) == u"cursor_black-16.bmp"; }},
-        {"image too long", {{u"CursorImage", SZ, Utf16z(longName)}}, 234,
+        {"image too long",
+         {{u"CursorImage", SZ, Utf16z(longName)}},
+         234,
          [](auto &s) { return ImageOf(s) == u"cursor_black-16.bmp"; }},
-        {"model 9", {{u"DeviceModel", DWORD_, Le32(9)}}, 0,
+        {"model 9",
+         {{u"DeviceModel", DWORD_, Le32(9)}},
+         0,
          [](auto &s) { return s.deviceModel == 10; }},
-        {"model 14", {{u"DeviceModel", DWORD_, Le32(14)}}, 0,
+        {"model 14",
+         {{u"DeviceModel", DWORD_, Le32(14)}},
+         0,
          [](auto &s) { return s.deviceModel == 10; }},
-        {"model 13", {{u"DeviceModel", DWORD_, Le32(13)}}, 0,
+        {"model 13",
+         {{u"DeviceModel", DWORD_, Le32(13)}},
+         0,
          [](auto &s) { return s.deviceModel == 13; }},
     };
     for (const LoadCase &c : cases) {
@@ -192,8 +244,8 @@ TEST(SettingsSave, WritesEveryValueInOrderWithItsType) {
     sim::RegKeyRef key = d.registry().FindKey(kSettingsKey);
     ASSERT_TRUE(key);
     const std::vector<std::pair<std::u16string, uint32_t>> expected = {
-        {u"CursorSpeed", BINARY},         {u"CursorAccelerationSpeed", BINARY},
-        {u"SnapToSipLetters", BINARY},    {u"CursorAcceleration", BINARY},
+        {u"CursorSpeed", BINARY},          {u"CursorAccelerationSpeed", BINARY},
+        {u"SnapToSipLetters", BINARY},     {u"CursorAcceleration", BINARY},
         {u"MenuNavigationMethod", DWORD_}, {u"CursorImage", SZ},
         {u"DeviceModel", DWORD_}};
     ASSERT_EQ(key->Values().size(), expected.size());
@@ -237,8 +289,11 @@ TEST(SettingsImageName, CopiesOnlyWhenTheTerminatorFits) {
         std::u16string copied;
     };
     // "abc" is three characters: a capacity of three has no room for its end.
-    const Case cases[] = {{0, 234, 3, u"-"}, {2, 234, 3, u"-"}, {3, 234, 3, u"-"},
-                          {4, 0, 4, u"abc"}, {260, 0, 260, u"abc"}};
+    const Case cases[] = {{0, 234, 3, u"-"},
+                          {2, 234, 3, u"-"},
+                          {3, 234, 3, u"-"},
+                          {4, 0, 4, u"abc"},
+                          {260, 0, 260, u"abc"}};
     for (const Case &c : cases) {
         SCOPED_TRACE(c.capacity);
         CursorSettings s;

@@ -58,8 +58,8 @@ TEST(Region, SamePixelsCompareEqual) {
 
 TEST(Region, ContainsAndOffset) {
     Region ring = Region(Rect{0, 0, 10, 10}).Subtract(Region(Rect{2, 2, 8, 8}));
-    const std::tuple<int, int, bool> points[] = {
-        {0, 0, true}, {9, 9, true}, {10, 10, false}, {5, 5, false}, {1, 5, true}, {-1, 0, false}};
+    const std::tuple<int, int, bool> points[] = {{0, 0, true},  {9, 9, true}, {10, 10, false},
+                                                 {5, 5, false}, {1, 5, true}, {-1, 0, false}};
     for (auto [x, y, inside] : points)
         EXPECT_EQ(ring.Contains(x, y), inside) << x << "," << y;
     Region moved = ring.Offset(100, -50);

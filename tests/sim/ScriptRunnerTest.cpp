@@ -36,7 +36,7 @@ TEST(ScriptRunner, StatusesAndMessages) {
         {"answer \"Pointrel Error\" OK\n", 2,
          "ERROR line 1: no message box \"Pointrel Error\" with button OK\n"},
         {"start \"unterminated\n", 2, "ERROR line 1: unterminated quote\n"},
-        {"key press UP\n", 2, "ERROR line 1: key not supported yet\n"},
+        {"key press NOKEY\n", 2, "ERROR line 1: bad number: NOKEY\n"},
         {"print processes\nstart \\Windows\\none.exe\nprint processes\n", 0, ""},
     };
     for (const Case &c : cases) {
@@ -49,11 +49,11 @@ TEST(ScriptRunner, StatusesAndMessages) {
 
 TEST(ScriptRunner, RegistryAndFilesRoundTrip) {
     auto [status, output] = RunText("registry set HKLM\\Software\\T \"A \\\"b\\\"\" sz \"x\\y\"\n"
-                                "registry set HKLM\\Software\\T N dword 0x1c\n"
-                                "registry set HKLM\\Software\\T @ binary -\n"
-                                "registry set HKLM\\Software\\T Gone binary 01\n"
-                                "registry delete HKLM\\Software\\T Gone\n"
-                                "print registry HKLM\\Software\\T\n");
+                                    "registry set HKLM\\Software\\T N dword 0x1c\n"
+                                    "registry set HKLM\\Software\\T @ binary -\n"
+                                    "registry set HKLM\\Software\\T Gone binary 01\n"
+                                    "registry delete HKLM\\Software\\T Gone\n"
+                                    "print registry HKLM\\Software\\T\n");
     EXPECT_EQ(status, 0);
     EXPECT_EQ(output, "REGEDIT4\n\n[HKEY_LOCAL_MACHINE\\Software\\T]\n"
                       "\"A \\\"b\\\"\"=\"x\\\\y\"\n\"N\"=dword:0000001c\n@=hex:\n\n");
@@ -61,15 +61,15 @@ TEST(ScriptRunner, RegistryAndFilesRoundTrip) {
 
 TEST(ScriptRunner, TheCursorProgramAnswersAndToggles) {
     auto [status, output] = RunText("install\n"
-                                "start \"\\Program Files\\Pointrel\\Pointrel.exe\"\n"
-                                "wait 100\n"
-                                "expect visible QuorvaneCursorDisplayClass\n"
-                                "expect cursor 120 160\n"
-                                "print cursor\n"
-                                "start \"\\Program Files\\Pointrel\\Pointrel.exe\"\n"
-                                "wait 100\n"
-                                "expect absent QuorvaneCursorDisplayClass\n"
-                                "expect stopped \"\\Program Files\\Pointrel\\Pointrel.exe\"\n");
+                                    "start \"\\Program Files\\Pointrel\\Pointrel.exe\"\n"
+                                    "wait 100\n"
+                                    "expect visible QuorvaneCursorDisplayClass\n"
+                                    "expect cursor 120 160\n"
+                                    "print cursor\n"
+                                    "start \"\\Program Files\\Pointrel\\Pointrel.exe\"\n"
+                                    "wait 100\n"
+                                    "expect absent QuorvaneCursorDisplayClass\n"
+                                    "expect stopped \"\\Program Files\\Pointrel\\Pointrel.exe\"\n");
     EXPECT_EQ(status, 0) << output;
     EXPECT_EQ(output, "T=0 process start 1 \"\\Program Files\\Pointrel\\Pointrel.exe\"\n"
                       "cursor 120 160 16 16 visible\n"

@@ -166,7 +166,8 @@ TEST(Font, GlyphsAreCutToWhatIsVisible) {
             Canvas cut = Draw(ch, true, 1, c.visible);
             for (int y = 0; y < whole.height; ++y)
                 for (int x = 0; x < whole.width; ++x) {
-                    char expected = c.visible.Contains(x, y) ? whole.rows[size_t(y)][size_t(x)] : '.';
+                    char expected =
+                        c.visible.Contains(x, y) ? whole.rows[size_t(y)][size_t(x)] : '.';
                     EXPECT_EQ(cut.rows[size_t(y)][size_t(x)], expected) << x << "," << y;
                 }
         }
@@ -178,9 +179,14 @@ TEST(Font, GlyphsFarAwayGiveNothing) {
         int64_t x, y;
         int scale;
     } cases[] = {
-        {kMax64, 0, 1},          {kMin64, 0, 1},       {0, kMax64, 16},
-        {0, kMin64, 16},         {kMax64, kMin64, 99}, {int64_t{kMax32} + 1, 0, 1},
-        {int64_t{kMin32} - 6, 0, 1}, {500, 500, 1},
+        {kMax64, 0, 1},
+        {kMin64, 0, 1},
+        {0, kMax64, 16},
+        {0, kMin64, 16},
+        {kMax64, kMin64, 99},
+        {int64_t{kMax32} + 1, 0, 1},
+        {int64_t{kMin32} - 6, 0, 1},
+        {500, 500, 1},
     };
     for (const auto &c : cases) {
         SCOPED_TRACE(testing::Message() << c.x << "," << c.y);
@@ -203,9 +209,17 @@ TEST(Font, TextScale) {
     struct Case {
         int dpi, scale;
     } cases[] = {
-        {96, 1},  {192, 2},    {131, 1},       {191, 1},          {288, 3},
-        {95, 1},  {0, 1},      {-192, 1},      {96 * 100, kMaxTextScale},
-        {std::numeric_limits<int>::max(), kMaxTextScale}, {std::numeric_limits<int>::min(), 1},
+        {96, 1},
+        {192, 2},
+        {131, 1},
+        {191, 1},
+        {288, 3},
+        {95, 1},
+        {0, 1},
+        {-192, 1},
+        {96 * 100, kMaxTextScale},
+        {std::numeric_limits<int>::max(), kMaxTextScale},
+        {std::numeric_limits<int>::min(), 1},
     };
     for (const auto &c : cases)
         EXPECT_EQ(TextScale(c.dpi), c.scale) << c.dpi;
@@ -221,8 +235,8 @@ TEST(Font, TextExtent) {
         {u"a", 1, {6, 10}},
         {u"Hello", 1, {30, 10}},
         {u"Hello", 2, {60, 20}},
-        {u"a\nb&c", 1, {30, 10}},            // no line or prefix handling
-        {u"ab", 0, {12, 10}},                // nonsense scales are held in range
+        {u"a\nb&c", 1, {30, 10}}, // no line or prefix handling
+        {u"ab", 0, {12, 10}},     // nonsense scales are held in range
         {u"ab", -4, {12, 10}},
         {u"ab", 1000, {12 * kMaxTextScale, 10 * kMaxTextScale}},
         {std::u16string(100000, u'x'), 2, {1200000, 20}},
@@ -265,13 +279,15 @@ struct Line {
     std::vector<size_t> underlined = {};
 };
 
+using Lines = std::vector<Line>;
+
 struct LayoutCase {
     const char *name;
     std::u16string text;
     int64_t boxWidth, boxHeight;
     UINT format;
     int scale;
-    std::vector<Line> lines;
+    Lines lines;
     int64_t width, height;
 };
 
@@ -294,29 +310,29 @@ void Check(const LayoutCase &c) {
 
 TEST(Layout, Alignment) {
     const LayoutCase cases[] = {
-        {"empty", u"", 100, 50, DT_LEFT, 1, {}, 0, 0},
-        {"empty single line", u"", 100, 50, DT_SINGLELINE, 1, {{u"", 0, 0}}, 0, 10},
-        {"left", u"abc", 100, 50, DT_LEFT, 1, {{u"abc", 0, 0}}, 18, 10},
-        {"centre", u"abc", 100, 50, DT_CENTER, 1, {{u"abc", 41, 0}}, 18, 10},
-        {"right", u"abc", 100, 50, DT_RIGHT, 1, {{u"abc", 82, 0}}, 18, 10},
-        {"centre wins over right", u"abc", 100, 50, DT_CENTER | DT_RIGHT, 1, {{u"abc", 41, 0}},
+        {"empty", u"", 100, 50, DT_LEFT, 1, Lines{}, 0, 0},
+        {"empty single line", u"", 100, 50, DT_SINGLELINE, 1, Lines{{u"", 0, 0}}, 0, 10},
+        {"left", u"abc", 100, 50, DT_LEFT, 1, Lines{{u"abc", 0, 0}}, 18, 10},
+        {"centre", u"abc", 100, 50, DT_CENTER, 1, Lines{{u"abc", 41, 0}}, 18, 10},
+        {"right", u"abc", 100, 50, DT_RIGHT, 1, Lines{{u"abc", 82, 0}}, 18, 10},
+        {"centre wins over right", u"abc", 100, 50, DT_CENTER | DT_RIGHT, 1, Lines{{u"abc", 41, 0}},
          18, 10},
-        {"centred and too wide", u"abcdefghij", 20, 50, DT_CENTER, 1, {{u"abcdefghij", -20, 0}},
+        {"centred and too wide", u"abcdefghij", 20, 50, DT_CENTER, 1,
+         Lines{{u"abcdefghij", -20, 0}}, 60, 10},
+        {"right and too wide", u"abcdefghij", 20, 50, DT_RIGHT, 1, Lines{{u"abcdefghij", -40, 0}},
          60, 10},
-        {"right and too wide", u"abcdefghij", 20, 50, DT_RIGHT, 1, {{u"abcdefghij", -40, 0}}, 60,
-         10},
-        {"each line aligned", u"a\nbcd", 30, 50, DT_RIGHT, 1, {{u"a", 24, 0}, {u"bcd", 12, 10}},
-         18, 20},
-        {"vcentre", u"ab", 100, 30, DT_SINGLELINE | DT_VCENTER, 1, {{u"ab", 0, 10}}, 12, 10},
-        {"bottom", u"ab", 100, 30, DT_SINGLELINE | DT_BOTTOM, 1, {{u"ab", 0, 20}}, 12, 10},
+        {"each line aligned", u"a\nbcd", 30, 50, DT_RIGHT, 1,
+         Lines{{u"a", 24, 0}, {u"bcd", 12, 10}}, 18, 20},
+        {"vcentre", u"ab", 100, 30, DT_SINGLELINE | DT_VCENTER, 1, Lines{{u"ab", 0, 10}}, 12, 10},
+        {"bottom", u"ab", 100, 30, DT_SINGLELINE | DT_BOTTOM, 1, Lines{{u"ab", 0, 20}}, 12, 10},
         {"vcentre wins over bottom", u"ab", 100, 30, DT_SINGLELINE | DT_VCENTER | DT_BOTTOM, 1,
-         {{u"ab", 0, 10}}, 12, 10},
-        {"vcentre needs single line", u"ab", 100, 30, DT_VCENTER, 1, {{u"ab", 0, 0}}, 12, 10},
-        {"bottom needs single line", u"ab", 100, 30, DT_BOTTOM, 1, {{u"ab", 0, 0}}, 12, 10},
-        {"vcentre in a short box", u"ab", 100, 4, DT_SINGLELINE | DT_VCENTER, 1, {{u"ab", 0, -3}},
-         12, 10},
+         Lines{{u"ab", 0, 10}}, 12, 10},
+        {"vcentre needs single line", u"ab", 100, 30, DT_VCENTER, 1, Lines{{u"ab", 0, 0}}, 12, 10},
+        {"bottom needs single line", u"ab", 100, 30, DT_BOTTOM, 1, Lines{{u"ab", 0, 0}}, 12, 10},
+        {"vcentre in a short box", u"ab", 100, 4, DT_SINGLELINE | DT_VCENTER, 1,
+         Lines{{u"ab", 0, -3}}, 12, 10},
         {"both centres", u"OK", 56, 22, DT_SINGLELINE | DT_CENTER | DT_VCENTER, 1,
-         {{u"OK", 22, 6}}, 12, 10},
+         Lines{{u"OK", 22, 6}}, 12, 10},
     };
     for (const auto &c : cases)
         Check(c);
@@ -324,23 +340,24 @@ TEST(Layout, Alignment) {
 
 TEST(Layout, LineBreaks) {
     const LayoutCase cases[] = {
-        {"LF", u"ab\ncd", 100, 50, DT_LEFT, 1, {{u"ab", 0, 0}, {u"cd", 0, 10}}, 12, 20},
-        {"CR LF is one break", u"ab\r\ncd", 100, 50, DT_LEFT, 1, {{u"ab", 0, 0}, {u"cd", 0, 10}},
-         12, 20},
-        {"CR alone", u"ab\rcd", 100, 50, DT_LEFT, 1, {{u"ab", 0, 0}, {u"cd", 0, 10}}, 12, 20},
+        {"LF", u"ab\ncd", 100, 50, DT_LEFT, 1, Lines{{u"ab", 0, 0}, {u"cd", 0, 10}}, 12, 20},
+        {"CR LF is one break", u"ab\r\ncd", 100, 50, DT_LEFT, 1,
+         Lines{{u"ab", 0, 0}, {u"cd", 0, 10}}, 12, 20},
+        {"CR alone", u"ab\rcd", 100, 50, DT_LEFT, 1, Lines{{u"ab", 0, 0}, {u"cd", 0, 10}}, 12, 20},
         {"LF CR is two breaks", u"ab\n\rcd", 100, 50, DT_LEFT, 1,
-         {{u"ab", 0, 0}, {u"", 0, 10}, {u"cd", 0, 20}}, 12, 30},
+         Lines{{u"ab", 0, 0}, {u"", 0, 10}, {u"cd", 0, 20}}, 12, 30},
         {"blank line kept", u"ab\n\ncd", 100, 50, DT_LEFT, 1,
-         {{u"ab", 0, 0}, {u"", 0, 10}, {u"cd", 0, 20}}, 12, 30},
-        {"final break starts no line", u"ab\n", 100, 50, DT_LEFT, 1, {{u"ab", 0, 0}}, 12, 10},
-        {"final CR LF starts no line", u"ab\r\n", 100, 50, DT_LEFT, 1, {{u"ab", 0, 0}}, 12, 10},
-        {"a lone break is one empty line", u"\n", 100, 50, DT_LEFT, 1, {{u"", 0, 0}}, 0, 10},
-        {"leading break", u"\nab", 100, 50, DT_CENTER, 1, {{u"", 50, 0}, {u"ab", 44, 10}}, 12,
+         Lines{{u"ab", 0, 0}, {u"", 0, 10}, {u"cd", 0, 20}}, 12, 30},
+        {"final break starts no line", u"ab\n", 100, 50, DT_LEFT, 1, Lines{{u"ab", 0, 0}}, 12, 10},
+        {"final CR LF starts no line", u"ab\r\n", 100, 50, DT_LEFT, 1, Lines{{u"ab", 0, 0}}, 12,
+         10},
+        {"a lone break is one empty line", u"\n", 100, 50, DT_LEFT, 1, Lines{{u"", 0, 0}}, 0, 10},
+        {"leading break", u"\nab", 100, 50, DT_CENTER, 1, Lines{{u"", 50, 0}, {u"ab", 44, 10}}, 12,
          20},
         {"single line draws breaks as characters", u"ab\ncd", 100, 50, DT_SINGLELINE, 1,
-         {{u"ab\ncd", 0, 0}}, 30, 10},
-        {"no word break, no wrapping", u"ab cd ef", 18, 50, DT_LEFT, 1, {{u"ab cd ef", 0, 0}}, 48,
-         10},
+         Lines{{u"ab\ncd", 0, 0}}, 30, 10},
+        {"no word break, no wrapping", u"ab cd ef", 18, 50, DT_LEFT, 1, Lines{{u"ab cd ef", 0, 0}},
+         48, 10},
     };
     for (const auto &c : cases)
         Check(c);
@@ -350,34 +367,35 @@ TEST(Layout, WordBreak) {
     const UINT wb = DT_WORDBREAK;
     const LayoutCase cases[] = {
         {"wraps before the word that would cross", u"one two three", 60, 50, wb, 1,
-         {{u"one two", 0, 0}, {u"three", 0, 10}}, 42, 20},
-        {"exact fit stays", u"one two", 42, 50, wb, 1, {{u"one two", 0, 0}}, 42, 10},
-        {"one pixel short wraps", u"one two", 41, 50, wb, 1, {{u"one", 0, 0}, {u"two", 0, 10}},
+         Lines{{u"one two", 0, 0}, {u"three", 0, 10}}, 42, 20},
+        {"exact fit stays", u"one two", 42, 50, wb, 1, Lines{{u"one two", 0, 0}}, 42, 10},
+        {"one pixel short wraps", u"one two", 41, 50, wb, 1, Lines{{u"one", 0, 0}, {u"two", 0, 10}},
          18, 20},
         {"long word on its own line", u"a verylongword b", 30, 50, wb, 1,
-         {{u"a", 0, 0}, {u"verylongword", 0, 10}, {u"b", 0, 20}}, 72, 30},
+         Lines{{u"a", 0, 0}, {u"verylongword", 0, 10}, {u"b", 0, 20}}, 72, 30},
         {"spaces at a break are dropped", u"ab   cd", 24, 50, wb, 1,
-         {{u"ab", 0, 0}, {u"cd", 0, 10}}, 12, 20},
-        {"spaces inside a line stay", u"ab  cd", 36, 50, wb, 1, {{u"ab  cd", 0, 0}}, 36, 10},
-        {"indentation stays", u"  ab cd", 30, 50, wb, 1, {{u"  ab", 0, 0}, {u"cd", 0, 10}}, 24,
+         Lines{{u"ab", 0, 0}, {u"cd", 0, 10}}, 12, 20},
+        {"spaces inside a line stay", u"ab  cd", 36, 50, wb, 1, Lines{{u"ab  cd", 0, 0}}, 36, 10},
+        {"indentation stays", u"  ab cd", 30, 50, wb, 1, Lines{{u"  ab", 0, 0}, {u"cd", 0, 10}}, 24,
          20},
-        {"trailing spaces that fit", u"ab  ", 60, 50, wb, 1, {{u"ab  ", 0, 0}}, 24, 10},
-        {"trailing spaces that do not fit", u"ab  ", 18, 50, wb, 1, {{u"ab", 0, 0}}, 12, 10},
-        {"only spaces", u"    ", 12, 50, wb, 1, {{u"    ", 0, 0}}, 24, 10},
+        {"trailing spaces that fit", u"ab  ", 60, 50, wb, 1, Lines{{u"ab  ", 0, 0}}, 24, 10},
+        {"trailing spaces that do not fit", u"ab  ", 18, 50, wb, 1, Lines{{u"ab", 0, 0}}, 12, 10},
+        {"only spaces", u"    ", 12, 50, wb, 1, Lines{{u"    ", 0, 0}}, 24, 10},
         {"breaks and wrapping together", u"ab cd\nef", 18, 50, wb, 1,
-         {{u"ab", 0, 0}, {u"cd", 0, 10}, {u"ef", 0, 20}}, 12, 30},
+         Lines{{u"ab", 0, 0}, {u"cd", 0, 10}, {u"ef", 0, 20}}, 12, 30},
         {"wrap then a blank line", u"ab cd\n\nef", 18, 50, wb, 1,
-         {{u"ab", 0, 0}, {u"cd", 0, 10}, {u"", 0, 20}, {u"ef", 0, 30}}, 12, 40},
-        {"single line wins", u"ab cd", 18, 50, wb | DT_SINGLELINE, 1, {{u"ab cd", 0, 0}}, 30, 10},
+         Lines{{u"ab", 0, 0}, {u"cd", 0, 10}, {u"", 0, 20}, {u"ef", 0, 30}}, 12, 40},
+        {"single line wins", u"ab cd", 18, 50, wb | DT_SINGLELINE, 1, Lines{{u"ab cd", 0, 0}}, 30,
+         10},
         {"wrapped lines aligned right", u"a bcd", 24, 50, wb | DT_RIGHT, 1,
-         {{u"a", 18, 0}, {u"bcd", 6, 10}}, 18, 20},
+         Lines{{u"a", 18, 0}, {u"bcd", 6, 10}}, 18, 20},
         {"wrapped lines centred", u"a bcd", 24, 50, wb | DT_CENTER, 1,
-         {{u"a", 9, 0}, {u"bcd", 3, 10}}, 18, 20},
-        {"box narrower than a cell", u"ab cd", 5, 50, wb, 1, {{u"ab", 0, 0}, {u"cd", 0, 10}}, 12,
-         20},
+         Lines{{u"a", 9, 0}, {u"bcd", 3, 10}}, 18, 20},
+        {"box narrower than a cell", u"ab cd", 5, 50, wb, 1, Lines{{u"ab", 0, 0}, {u"cd", 0, 10}},
+         12, 20},
         {"negative box counts as empty", u"ab cd", -50, 50, wb | DT_RIGHT, 1,
-         {{u"ab", -12, 0}, {u"cd", -12, 10}}, 12, 20},
-        {"tab is not a space", u"ab\tcd", 18, 50, wb, 1, {{u"ab\tcd", 0, 0}}, 30, 10},
+         Lines{{u"ab", -12, 0}, {u"cd", -12, 10}}, 12, 20},
+        {"tab is not a space", u"ab\tcd", 18, 50, wb, 1, Lines{{u"ab\tcd", 0, 0}}, 30, 10},
     };
     for (const auto &c : cases)
         Check(c);
@@ -385,21 +403,22 @@ TEST(Layout, WordBreak) {
 
 TEST(Layout, Prefixes) {
     const LayoutCase cases[] = {
-        {"mnemonic", u"&File", 100, 50, DT_LEFT, 1, {{u"File", 0, 0, {0}}}, 24, 10},
-        {"mnemonic inside", u"Save &As", 100, 50, DT_LEFT, 1, {{u"Save As", 0, 0, {5}}}, 42, 10},
-        {"two mnemonics", u"&a&b", 100, 50, DT_LEFT, 1, {{u"ab", 0, 0, {0, 1}}}, 12, 10},
-        {"double ampersand", u"a&&b", 100, 50, DT_LEFT, 1, {{u"a&b", 0, 0}}, 18, 10},
-        {"double then mnemonic", u"&&&x", 100, 50, DT_LEFT, 1, {{u"&x", 0, 0, {1}}}, 12, 10},
-        {"final lone ampersand", u"a&", 100, 50, DT_LEFT, 1, {{u"a", 0, 0}}, 6, 10},
-        {"only an ampersand is empty text", u"&", 100, 50, DT_LEFT, 1, {}, 0, 0},
-        {"no prefix", u"&File", 100, 50, DT_NOPREFIX, 1, {{u"&File", 0, 0}}, 30, 10},
-        {"no prefix, double", u"a&&b", 100, 50, DT_NOPREFIX, 1, {{u"a&&b", 0, 0}}, 24, 10},
-        {"hidden ampersand takes no room", u"&OK", 30, 50, DT_CENTER, 1, {{u"OK", 9, 0, {0}}}, 12,
+        {"mnemonic", u"&File", 100, 50, DT_LEFT, 1, Lines{{u"File", 0, 0, {0}}}, 24, 10},
+        {"mnemonic inside", u"Save &As", 100, 50, DT_LEFT, 1, Lines{{u"Save As", 0, 0, {5}}}, 42,
          10},
+        {"two mnemonics", u"&a&b", 100, 50, DT_LEFT, 1, Lines{{u"ab", 0, 0, {0, 1}}}, 12, 10},
+        {"double ampersand", u"a&&b", 100, 50, DT_LEFT, 1, Lines{{u"a&b", 0, 0}}, 18, 10},
+        {"double then mnemonic", u"&&&x", 100, 50, DT_LEFT, 1, Lines{{u"&x", 0, 0, {1}}}, 12, 10},
+        {"final lone ampersand", u"a&", 100, 50, DT_LEFT, 1, Lines{{u"a", 0, 0}}, 6, 10},
+        {"only an ampersand is empty text", u"&", 100, 50, DT_LEFT, 1, Lines{}, 0, 0},
+        {"no prefix", u"&File", 100, 50, DT_NOPREFIX, 1, Lines{{u"&File", 0, 0}}, 30, 10},
+        {"no prefix, double", u"a&&b", 100, 50, DT_NOPREFIX, 1, Lines{{u"a&&b", 0, 0}}, 24, 10},
+        {"hidden ampersand takes no room", u"&OK", 30, 50, DT_CENTER, 1, Lines{{u"OK", 9, 0, {0}}},
+         12, 10},
         {"mnemonic on a wrapped line", u"ab &cd", 18, 50, DT_WORDBREAK, 1,
-         {{u"ab", 0, 0}, {u"cd", 0, 10, {0}}}, 12, 20},
+         Lines{{u"ab", 0, 0}, {u"cd", 0, 10, {0}}}, 12, 20},
         {"ampersand before a break", u"a&\nb", 100, 50, DT_LEFT, 1,
-         {{u"a", 0, 0}, {u"b", 0, 10}}, 6, 20},
+         Lines{{u"a", 0, 0}, {u"b", 0, 10}}, 6, 20},
     };
     for (const auto &c : cases)
         Check(c);
@@ -407,18 +426,18 @@ TEST(Layout, Prefixes) {
 
 TEST(Layout, Scale) {
     const LayoutCase cases[] = {
-        {"double size", u"ab\ncd", 100, 50, DT_CENTER, 2, {{u"ab", 38, 0}, {u"cd", 38, 20}}, 24,
-         40},
+        {"double size", u"ab\ncd", 100, 50, DT_CENTER, 2, Lines{{u"ab", 38, 0}, {u"cd", 38, 20}},
+         24, 40},
         {"wrapping uses the large cells", u"ab cd", 48, 50, DT_WORDBREAK, 2,
-         {{u"ab", 0, 0}, {u"cd", 0, 20}}, 24, 40},
-        {"same text fits at scale 1", u"ab cd", 48, 50, DT_WORDBREAK, 1, {{u"ab cd", 0, 0}}, 30,
-         10},
+         Lines{{u"ab", 0, 0}, {u"cd", 0, 20}}, 24, 40},
+        {"same text fits at scale 1", u"ab cd", 48, 50, DT_WORDBREAK, 1, Lines{{u"ab cd", 0, 0}},
+         30, 10},
         {"vcentre at double size", u"ab", 100, 30, DT_SINGLELINE | DT_VCENTER, 2,
-         {{u"ab", 0, 5}}, 24, 20},
-        {"scale 0 counts as 1", u"ab", 100, 50, DT_RIGHT, 0, {{u"ab", 88, 0}}, 12, 10},
-        {"negative scale counts as 1", u"ab", 100, 50, DT_RIGHT, -3, {{u"ab", 88, 0}}, 12, 10},
+         Lines{{u"ab", 0, 5}}, 24, 20},
+        {"scale 0 counts as 1", u"ab", 100, 50, DT_RIGHT, 0, Lines{{u"ab", 88, 0}}, 12, 10},
+        {"negative scale counts as 1", u"ab", 100, 50, DT_RIGHT, -3, Lines{{u"ab", 88, 0}}, 12, 10},
         {"huge scale is capped", u"ab", 100, 50, DT_RIGHT, 1000,
-         {{u"ab", 100 - 12 * kMaxTextScale, 0}}, 12 * kMaxTextScale, 10 * kMaxTextScale},
+         Lines{{u"ab", 100 - 12 * kMaxTextScale, 0}}, 12 * kMaxTextScale, 10 * kMaxTextScale},
     };
     for (const auto &c : cases)
         Check(c);
@@ -426,16 +445,16 @@ TEST(Layout, Scale) {
 
 TEST(Layout, ExtremeBoxes) {
     const LayoutCase cases[] = {
-        {"widest box, centred", u"ab", kMax64, kMax64, DT_CENTER, 1, {{u"ab", (kMax64 - 12) / 2, 0}},
-         12, 10},
+        {"widest box, centred", u"ab", kMax64, kMax64, DT_CENTER, 1,
+         Lines{{u"ab", (kMax64 - 12) / 2, 0}}, 12, 10},
         {"tallest box, vcentred", u"ab", 0, kMax64, DT_SINGLELINE | DT_VCENTER, 1,
-         {{u"ab", 0, (kMax64 - 10) / 2}}, 12, 10},
+         Lines{{u"ab", 0, (kMax64 - 10) / 2}}, 12, 10},
         {"most negative box, right", u"ab cd", kMin64, kMin64, DT_RIGHT | DT_WORDBREAK, 1,
-         {{u"ab", -12, 0}, {u"cd", -12, 10}}, 12, 20},
+         Lines{{u"ab", -12, 0}, {u"cd", -12, 10}}, 12, 20},
         {"most negative box, bottom", u"ab", kMin64, kMin64, DT_SINGLELINE | DT_BOTTOM, 1,
-         {{u"ab", 0, -10}}, 12, 10},
-        {"widest box, word break", u"ab cd", kMax64, 10, DT_WORDBREAK, 1, {{u"ab cd", 0, 0}}, 30,
-         10},
+         Lines{{u"ab", 0, -10}}, 12, 10},
+        {"widest box, word break", u"ab cd", kMax64, 10, DT_WORDBREAK, 1, Lines{{u"ab cd", 0, 0}},
+         30, 10},
     };
     for (const auto &c : cases)
         Check(c);
@@ -503,3 +522,323 @@ TEST(Layout, LongTextIsLinear) {
 
 } // namespace
 } // namespace sim
+
+// ------------------------------------------------------------ on a device
+// These need the whole simulator. A bare build of this file against Font.cpp
+// alone, without the tests/ include path, leaves them out.
+#if __has_include("support/Devices.h")
+#include "support/Devices.h"
+
+#include <climits>
+#include <functional>
+#include <optional>
+
+namespace {
+
+// The face's windows.h does not name these yet; the values are the platform's.
+constexpr UINT kEtoOpaque = 0x0002;
+constexpr UINT kEtoClipped = 0x0004;
+
+constexpr COLORREF kPaper = 0xFFFFFF;
+constexpr COLORREF kInk = 0x000000;
+constexpr COLORREF kBack = 0x0000FF;
+constexpr int kSheetWidth = 16, kSheetHeight = 12;
+
+using Art = std::vector<std::string>;
+
+// '.' paper, '#' ink, 'o' background colour, '?' anything else.
+char Classify(COLORREF c) {
+    return c == kPaper ? '.' : c == kInk ? '#' : c == kBack ? 'o' : '?';
+}
+
+Art ReadBack(HDC dc, int x0, int y0, int width, int height) {
+    Art rows;
+    for (int y = 0; y < height; ++y) {
+        std::string row;
+        for (int x = 0; x < width; ++x)
+            row += Classify(GetPixel(dc, x0 + x, y0 + y));
+        rows.push_back(row);
+    }
+    return rows;
+}
+
+void Prepare(HDC dc, int width, int height, int bkMode) {
+    RECT all{0, 0, width, height};
+    HBRUSH paper = CreateSolidBrush(kPaper);
+    FillRect(dc, &all, paper);
+    DeleteObject(paper);
+    SetTextColor(dc, kInk);
+    SetBkColor(dc, kBack);
+    SetBkMode(dc, bkMode);
+}
+
+// A 32-bit memory DC, so colours read back exactly. Runs inside a device.
+Art OnSheet(int bkMode, const std::function<void(HDC)> &draw) {
+    HDC dc = CreateCompatibleDC(nullptr);
+    BITMAPINFO bi{};
+    bi.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
+    bi.bmiHeader.biWidth = kSheetWidth;
+    bi.bmiHeader.biHeight = -kSheetHeight;
+    bi.bmiHeader.biPlanes = 1;
+    bi.bmiHeader.biBitCount = 32;
+    bi.bmiHeader.biCompression = BI_RGB;
+    void *bits = nullptr;
+    HBITMAP bitmap = CreateDIBSection(dc, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
+    HGDIOBJ old = SelectObject(dc, bitmap);
+    Prepare(dc, kSheetWidth, kSheetHeight, bkMode);
+    draw(dc);
+    Art rows = ReadBack(dc, 0, 0, kSheetWidth, kSheetHeight);
+    SelectObject(dc, old);
+    DeleteObject(bitmap);
+    DeleteDC(dc);
+    return rows;
+}
+
+// The letter T in a cell at (1, 1), as most cases below draw it.
+const Art kT = {
+    "................", "................", ".#####..........", "...#............",
+    "...#............", "...#............", "...#............", "...#............",
+    "...#............", "................", "................", "................",
+};
+
+TEST(DrawTextOnDevice, Pixels) {
+    struct Case {
+        const char *name;
+        std::u16string text;
+        int count;
+        RECT rect;
+        UINT format;
+        int bkMode;
+        Art expected;
+    } cases[] = {
+        {"plain", u"T", -1, RECT{1, 1, 16, 12}, DT_LEFT, TRANSPARENT, kT},
+        {"count stops early", u"TT", 1, RECT{1, 1, 16, 12}, DT_LEFT, TRANSPARENT, kT},
+        {"opaque fills the cells", u"T", -1, RECT{1, 1, 16, 12}, DT_LEFT, OPAQUE,
+         Art{"................", ".oooooo.........", ".#####o.........", ".oo#ooo.........",
+             ".oo#ooo.........", ".oo#ooo.........", ".oo#ooo.........", ".oo#ooo.........",
+             ".oo#ooo.........", ".oooooo.........", ".oooooo.........", "................"}},
+        {"mnemonic underlined", u"&T", -1, RECT{1, 1, 16, 12}, DT_LEFT, TRANSPARENT,
+         Art{"................", "................", ".#####..........", "...#............",
+             "...#............", "...#............", "...#............", "...#............",
+             "...#............", ".#####..........", "................", "................"}},
+        {"clipped to the rectangle", u"TT", -1, RECT{1, 1, 5, 12}, DT_LEFT, OPAQUE,
+         Art{"................", ".oooo...........", ".####...........", ".oo#o...........",
+             ".oo#o...........", ".oo#o...........", ".oo#o...........", ".oo#o...........",
+             ".oo#o...........", ".oooo...........", ".oooo...........", "................"}},
+        {"right and bottom", u"T", -1, RECT{0, 0, 16, 12}, DT_RIGHT | DT_BOTTOM | DT_SINGLELINE,
+         TRANSPARENT,
+         Art{"................", "................", "................", "..........#####.",
+             "............#...", "............#...", "............#...", "............#...",
+             "............#...", "............#...", "................", "................"}},
+        {"calcrect draws nothing", u"T", -1, RECT{1, 1, 16, 12}, DT_CALCRECT, OPAQUE,
+         Art(kSheetHeight, std::string(kSheetWidth, '.'))},
+        {"empty rectangle draws nothing", u"T", -1, RECT{1, 1, 1, 12}, DT_LEFT, OPAQUE,
+         Art(kSheetHeight, std::string(kSheetWidth, '.'))},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.name);
+        sim::Device d;
+        Art got;
+        test::RunInside(d, [&] {
+            got = OnSheet(c.bkMode, [&](HDC dc) {
+                RECT r = c.rect;
+                DrawTextW(dc, c.text.c_str(), c.count, &r, c.format);
+            });
+        });
+        EXPECT_EQ(got, c.expected);
+    }
+}
+
+TEST(DrawTextOnDevice, ResultAndRectangle) {
+    struct Case {
+        const char *name;
+        int dpi;
+        const char16_t *text;
+        int count;
+        RECT rect;
+        UINT format;
+        int result;
+        RECT after;
+    } cases[] = {
+        {"calcrect one line", 96, u"abc", -1, RECT{10, 20, 100, 100}, DT_CALCRECT, 10,
+         RECT{10, 20, 28, 30}},
+        {"calcrect wraps at the width", 96, u"abc def", -1, RECT{10, 20, 40, 100},
+         DT_CALCRECT | DT_WORDBREAK, 20, RECT{10, 20, 28, 40}},
+        {"calcrect widens for a long word", 96, u"abcdefgh", -1, RECT{10, 20, 20, 100},
+         DT_CALCRECT | DT_WORDBREAK, 10, RECT{10, 20, 58, 30}},
+        {"calcrect counts characters", 96, u"abcdef", 3, RECT{10, 20, 100, 100}, DT_CALCRECT, 10,
+         RECT{10, 20, 28, 30}},
+        {"calcrect of nothing", 96, u"", -1, RECT{10, 20, 100, 100}, DT_CALCRECT, 0,
+         RECT{10, 20, 10, 20}},
+        {"calcrect at double DPI", 192, u"abc", -1, RECT{10, 20, 100, 100}, DT_CALCRECT, 20,
+         RECT{10, 20, 46, 40}},
+        {"calcrect over the whole range", 96, u"ab", -1, RECT{INT_MIN, INT_MIN, INT_MAX, INT_MAX},
+         DT_CALCRECT, 10, RECT{INT_MIN, INT_MIN, INT_MIN + 12, INT_MIN + 10}},
+        {"calcrect at the far edge", 96, u"abc", -1,
+         RECT{INT_MAX - 5, INT_MAX - 5, INT_MAX, INT_MAX}, DT_CALCRECT, 10,
+         RECT{INT_MAX - 5, INT_MAX - 5, INT_MAX, INT_MAX}},
+        {"height of two lines", 96, u"ab\ncd", -1, RECT{0, 0, 100, 100}, DT_LEFT, 20,
+         RECT{0, 0, 100, 100}},
+        {"vcentre gives the bottom of the text", 96, u"ab", -1, RECT{0, 0, 100, 30},
+         DT_SINGLELINE | DT_VCENTER, 20, RECT{0, 0, 100, 30}},
+        {"bottom gives the bottom of the text", 96, u"ab", -1, RECT{0, 0, 100, 30},
+         DT_SINGLELINE | DT_BOTTOM, 30, RECT{0, 0, 100, 30}},
+        {"drawing far off screen", 96, u"ab", -1, RECT{INT_MIN, INT_MIN, INT_MAX, INT_MAX},
+         DT_CENTER | DT_SINGLELINE | DT_VCENTER, INT_MAX, RECT{INT_MIN, INT_MIN, INT_MAX, INT_MAX}},
+        {"nothing to draw", 96, u"", -1, RECT{0, 0, 100, 30}, DT_LEFT, 0, RECT{0, 0, 100, 30}},
+        {"null text", 96, nullptr, -1, RECT{0, 0, 100, 30}, DT_CALCRECT, 0, RECT{0, 0, 100, 30}},
+        {"count below -1", 96, u"abc", -2, RECT{0, 0, 100, 30}, DT_CALCRECT, 0,
+         RECT{0, 0, 100, 30}},
+        {"most negative count", 96, u"abc", INT_MIN, RECT{0, 0, 100, 30}, DT_CALCRECT, 0,
+         RECT{0, 0, 100, 30}},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.name);
+        sim::Device d(sim::DeviceConfig{.width = 240, .height = 320, .dpi = c.dpi});
+        int result = -1;
+        RECT r = c.rect;
+        test::RunInside(d, [&] {
+            OnSheet(TRANSPARENT,
+                    [&](HDC dc) { result = DrawTextW(dc, c.text, c.count, &r, c.format); });
+        });
+        EXPECT_EQ(result, c.result);
+        EXPECT_EQ(r.left, c.after.left);
+        EXPECT_EQ(r.top, c.after.top);
+        EXPECT_EQ(r.right, c.after.right);
+        EXPECT_EQ(r.bottom, c.after.bottom);
+    }
+}
+
+TEST(DrawTextOnDevice, RefusesBadHandlesAndPointers) {
+    sim::Device d;
+    test::RunInside(d, [&] {
+        RECT r{0, 0, 100, 30};
+        SetLastError(0);
+        EXPECT_EQ(DrawTextW(nullptr, u"ab", -1, &r, DT_LEFT), 0);
+        EXPECT_EQ(GetLastError(), DWORD(ERROR_INVALID_HANDLE));
+        HBRUSH notADc = CreateSolidBrush(0);
+        EXPECT_EQ(DrawTextW(reinterpret_cast<HDC>(notADc), u"ab", -1, &r, DT_LEFT), 0);
+        DeleteObject(notADc);
+        OnSheet(TRANSPARENT, [&](HDC dc) {
+            SetLastError(0);
+            EXPECT_EQ(DrawTextW(dc, u"ab", -1, nullptr, DT_LEFT), 0);
+            EXPECT_EQ(GetLastError(), DWORD(ERROR_INVALID_PARAMETER));
+        });
+    });
+}
+
+using Dx = std::vector<INT>;
+
+TEST(ExtTextOutOnDevice, Pixels) {
+    const Art kShiftedT = {
+        "................", "................", "..#####.........", "....#...........",
+        "....#...........", "....#...........", "....#...........", "....#...........",
+        "....#...........", "................", "................", "................",
+    };
+    struct Case {
+        const char *name;
+        int x, y;
+        UINT options;
+        std::optional<RECT> rect;
+        std::u16string text;
+        Dx dx;
+        int bkMode;
+        Art expected;
+    } cases[] = {
+        {"plain", 2, 1, 0, std::nullopt, u"T", Dx{}, TRANSPARENT, kShiftedT},
+        {"rectangle unused without options", 2, 1, 0, RECT{0, 0, 3, 3}, u"T", Dx{}, TRANSPARENT,
+         kShiftedT},
+        {"opaque rectangle under the text", 2, 1, kEtoOpaque, RECT{0, 0, 3, 3}, u"T", Dx{},
+         TRANSPARENT,
+         Art{"ooo.............", "ooo.............", "oo#####.........", "....#...........",
+             "....#...........", "....#...........", "....#...........", "....#...........",
+             "....#...........", "................", "................", "................"}},
+        {"clipped", 2, 1, kEtoClipped, RECT{0, 0, 5, 6}, u"T", Dx{}, TRANSPARENT,
+         Art{"................", "................", "..###...........", "....#...........",
+             "....#...........", "....#...........", "................", "................",
+             "................", "................", "................", "................"}},
+        {"spacing from dx", 0, 0, 0, std::nullopt, u"TT", Dx{9, 6}, TRANSPARENT,
+         Art{"................", "#####....#####..", "..#........#....", "..#........#....",
+             "..#........#....", "..#........#....", "..#........#....", "..#........#....",
+             "................", "................", "................", "................"}},
+        {"opaque background mode", 2, 1, 0, std::nullopt, u"T", Dx{}, OPAQUE,
+         Art{"................", "..oooooo........", "..#####o........", "..oo#ooo........",
+             "..oo#ooo........", "..oo#ooo........", "..oo#ooo........", "..oo#ooo........",
+             "..oo#ooo........", "..oooooo........", "..oooooo........", "................"}},
+        {"nothing but the rectangle", 2, 1, kEtoOpaque, RECT{14, 10, 99, 99}, u"", Dx{}, OPAQUE,
+         Art{"................", "................", "................", "................",
+             "................", "................", "................", "................",
+             "................", "................", "..............oo", "..............oo"}},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.name);
+        sim::Device d;
+        Art got;
+        BOOL ok = FALSE;
+        test::RunInside(d, [&] {
+            got = OnSheet(c.bkMode, [&](HDC dc) {
+                ok = ExtTextOutW(dc, c.x, c.y, c.options, c.rect ? &*c.rect : nullptr,
+                                 c.text.c_str(), UINT(c.text.size()),
+                                 c.dx.empty() ? nullptr : c.dx.data());
+            });
+        });
+        EXPECT_TRUE(ok);
+        EXPECT_EQ(got, c.expected);
+    }
+}
+
+TEST(ExtTextOutOnDevice, RefusesBadInput) {
+    sim::Device d;
+    test::RunInside(d, [&] {
+        SetLastError(0);
+        EXPECT_FALSE(ExtTextOutW(nullptr, 0, 0, 0, nullptr, u"a", 1, nullptr));
+        EXPECT_EQ(GetLastError(), DWORD(ERROR_INVALID_HANDLE));
+        Art untouched = OnSheet(OPAQUE, [&](HDC dc) {
+            SetLastError(0);
+            EXPECT_FALSE(ExtTextOutW(dc, 0, 0, 0, nullptr, nullptr, 3, nullptr));
+            EXPECT_EQ(GetLastError(), DWORD(ERROR_INVALID_PARAMETER));
+            // A negative int passed through the UINT count.
+            EXPECT_FALSE(ExtTextOutW(dc, 0, 0, 0, nullptr, u"abc", UINT(-1), nullptr));
+            EXPECT_FALSE(ExtTextOutW(dc, 0, 0, 0, nullptr, u"abc", 0x80000000u, nullptr));
+            EXPECT_TRUE(ExtTextOutW(dc, 0, 0, 0, nullptr, nullptr, 0, nullptr));
+            EXPECT_TRUE(ExtTextOutW(dc, INT_MAX, INT_MIN, 0, nullptr, u"abc", 3, nullptr));
+            const INT wild[] = {INT_MAX, INT_MIN, INT_MAX};
+            EXPECT_TRUE(ExtTextOutW(dc, 20, 0, 0, nullptr, u"abc", 3, wild));
+        });
+        EXPECT_EQ(untouched, Art(kSheetHeight, std::string(kSheetWidth, '.')));
+    });
+}
+
+// On a window's DC, text lands at the window's position and stays inside its
+// clip region.
+TEST(DrawTextOnDevice, WindowOriginAndClip) {
+    sim::Device d;
+    Art got;
+    test::RunInside(d, [&] {
+        WNDCLASSW wc{};
+        wc.lpfnWndProc = DefWindowProcW;
+        wc.lpszClassName = u"TextProbe";
+        RegisterClassW(&wc);
+        HWND hwnd = CreateWindowExW(0, u"TextProbe", u"", WS_POPUP | WS_VISIBLE, 50, 60,
+                                    kSheetWidth, kSheetHeight, nullptr, nullptr, nullptr, nullptr);
+        HDC dc = GetDC(hwnd);
+        Prepare(dc, kSheetWidth, kSheetHeight, OPAQUE);
+        HRGN clip = CreateRectRgn(0, 0, 4, kSheetHeight);
+        SelectObject(dc, clip);
+        DeleteObject(clip);
+        RECT r{1, 1, kSheetWidth, kSheetHeight};
+        DrawTextW(dc, u"TT", -1, &r, DT_LEFT);
+        ReleaseDC(hwnd, dc);
+        HDC screen = GetDC(nullptr);
+        got = ReadBack(screen, 50, 60, kSheetWidth, kSheetHeight);
+        ReleaseDC(nullptr, screen);
+        DestroyWindow(hwnd);
+    });
+    EXPECT_EQ(
+        got, (Art{"................", ".ooo............", ".###............", ".oo#............",
+                  ".oo#............", ".oo#............", ".oo#............", ".oo#............",
+                  ".oo#............", ".ooo............", ".ooo............", "................"}));
+}
+
+} // namespace
+#endif

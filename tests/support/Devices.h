@@ -50,7 +50,8 @@ inline std::optional<sim::RegValue> GetValue(sim::Device &d, const std::u16strin
     return v ? std::optional<sim::RegValue>(*v) : std::nullopt;
 }
 
-inline void WriteFile(sim::Device &d, const std::u16string &path, const std::vector<uint8_t> &data) {
+inline void WriteFile(sim::Device &d, const std::u16string &path,
+                      const std::vector<uint8_t> &data) {
     d.files().CopyIn(path, data, d.Now());
 }
 
@@ -100,7 +101,8 @@ inline uint16_t To565(uint32_t c) {
 }
 
 // The events of the trace whose text begins with `prefix`.
-inline std::vector<sim::TraceEvent> EventsStarting(const sim::Device &d, const std::string &prefix) {
+inline std::vector<sim::TraceEvent> EventsStarting(const sim::Device &d,
+                                                   const std::string &prefix) {
     std::vector<sim::TraceEvent> out;
     for (const sim::TraceEvent &e : d.Trace())
         if (e.text.rfind(prefix, 0) == 0)

@@ -69,9 +69,9 @@ void AppendGlyphRects(char16_t ch, bool underline, int64_t x, int64_t y, int sca
                       const Rect &visible, std::vector<Rect> &out);
 
 struct TextLine {
-    std::u16string text;             // as drawn: mnemonic prefixes resolved
-    std::vector<size_t> underlined;  // positions in `text` drawn underlined
-    int64_t x = 0, y = 0;            // top-left of the line's cells in the box
+    std::u16string text;            // as drawn: mnemonic prefixes resolved
+    std::vector<size_t> underlined; // positions in `text` drawn underlined
+    int64_t x = 0, y = 0;           // top-left of the line's cells in the box
     int64_t width = 0;
     bool operator==(const TextLine &) const = default;
 };

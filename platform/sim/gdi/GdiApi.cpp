@@ -54,6 +54,7 @@ int RegionKind(const Region &r) {
 // ------------------------------------------------------------ DCs
 
 int WINAPI GetDeviceCaps(HDC hdc, int index) {
+    sim::CountCall("GetDeviceCaps");
     if (!DcOf(hdc))
         return 0;
     Gdi &gdi = CurrentGdi();
@@ -69,6 +70,7 @@ int WINAPI GetDeviceCaps(HDC hdc, int index) {
 }
 
 HDC WINAPI CreateCompatibleDC(HDC hdc) {
+    sim::CountCall("CreateCompatibleDC");
     if (hdc && !DcOf(hdc))
         return nullptr;
     Gdi &gdi = CurrentGdi();
@@ -83,6 +85,7 @@ HDC WINAPI CreateCompatibleDC(HDC hdc) {
 }
 
 BOOL WINAPI DeleteDC(HDC hdc) {
+    sim::CountCall("DeleteDC");
     GdiObject *dc = DcOf(hdc);
     if (!dc || dc->screen)
         return FALSE;
@@ -90,6 +93,7 @@ BOOL WINAPI DeleteDC(HDC hdc) {
 }
 
 HGDIOBJ WINAPI SelectObject(HDC hdc, HGDIOBJ h) {
+    sim::CountCall("SelectObject");
     GdiObject *dc = DcOf(hdc);
     GdiObject *o = CurrentGdi().GetAny(h);
     if (!dc || !o)
@@ -120,6 +124,7 @@ HGDIOBJ WINAPI SelectObject(HDC hdc, HGDIOBJ h) {
 }
 
 BOOL WINAPI DeleteObject(HGDIOBJ h) {
+    sim::CountCall("DeleteObject");
     GdiObject *o = CurrentGdi().GetAny(h);
     if (!o || o->kind == Kind::DC)
         return FALSE;
@@ -127,6 +132,7 @@ BOOL WINAPI DeleteObject(HGDIOBJ h) {
 }
 
 int WINAPI GetObjectW(HGDIOBJ h, int c, LPVOID pv) {
+    sim::CountCall("GetObjectW");
     GdiObject *o = CurrentGdi().GetAny(h);
     if (!o)
         return 0;
@@ -159,6 +165,7 @@ int WINAPI GetObjectW(HGDIOBJ h, int c, LPVOID pv) {
 }
 
 HGDIOBJ WINAPI GetStockObject(int i) {
+    sim::CountCall("GetStockObject");
     return CurrentGdi().Stock(i);
 }
 
@@ -166,6 +173,7 @@ HGDIOBJ WINAPI GetStockObject(int i) {
 
 HBITMAP WINAPI CreateDIBSection(HDC hdc, const BITMAPINFO *pbmi, UINT usage, VOID **ppvBits,
                                 HANDLE section, DWORD) {
+    sim::CountCall("CreateDIBSection");
     if (ppvBits)
         *ppvBits = nullptr;
     if (!pbmi || section || (hdc && !DcOf(hdc))) {
@@ -214,6 +222,7 @@ HBITMAP WINAPI CreateDIBSection(HDC hdc, const BITMAPINFO *pbmi, UINT usage, VOI
 }
 
 HBITMAP WINAPI CreateCompatibleBitmap(HDC hdc, int cx, int cy) {
+    sim::CountCall("CreateCompatibleBitmap");
     GdiObject *dc = DcOf(hdc);
     if (!dc)
         return nullptr;
@@ -232,6 +241,7 @@ HBITMAP WINAPI CreateCompatibleBitmap(HDC hdc, int cx, int cy) {
 }
 
 HBITMAP WINAPI CreateBitmap(int w, int h, UINT planes, UINT bitCount, const VOID *bits) {
+    sim::CountCall("CreateBitmap");
     auto bitmap = std::make_shared<Bitmap>();
     if (planes != 1 || !bitmap->Create(w, h, static_cast<int>(bitCount), true))
         return nullptr;
@@ -248,6 +258,7 @@ HBITMAP WINAPI CreateBitmap(int w, int h, UINT planes, UINT bitCount, const VOID
 }
 
 HBITMAP SHLoadDIBitmap(LPCWSTR path) {
+    sim::CountCall("SHLoadDIBitmap");
     if (!path)
         return nullptr;
     std::vector<uint8_t> bytes;
@@ -264,6 +275,7 @@ HBITMAP SHLoadDIBitmap(LPCWSTR path) {
 }
 
 BOOL WINAPI BitBlt(HDC hdc, int x, int y, int cx, int cy, HDC hdcSrc, int x1, int y1, DWORD rop) {
+    sim::CountCall("BitBlt");
     Gdi &gdi = CurrentGdi();
     GdiObject *dst = DcOf(hdc);
     if (!dst || cx < 0 || cy < 0)
@@ -298,12 +310,14 @@ BOOL WINAPI BitBlt(HDC hdc, int x, int y, int cx, int cy, HDC hdcSrc, int x1, in
 }
 
 COLORREF WINAPI GetPixel(HDC hdc, int x, int y) {
+    sim::CountCall("GetPixel");
     GdiObject *dc = DcOf(hdc);
     Bitmap *s = dc ? CurrentGdi().Surface(*dc) : nullptr;
     return s ? s->GetPixel(x + dc->originX, y + dc->originY) : kInvalidColor;
 }
 
 COLORREF WINAPI SetPixel(HDC hdc, int x, int y, COLORREF colour) {
+    sim::CountCall("SetPixel");
     GdiObject *dc = DcOf(hdc);
     if (!dc)
         return kInvalidColor;
@@ -312,6 +326,7 @@ COLORREF WINAPI SetPixel(HDC hdc, int x, int y, COLORREF colour) {
 }
 
 HBRUSH WINAPI CreateSolidBrush(COLORREF colour) {
+    sim::CountCall("CreateSolidBrush");
     GdiObject o;
     o.kind = Kind::Brush;
     o.owner = &CurrentProcess();
@@ -320,6 +335,7 @@ HBRUSH WINAPI CreateSolidBrush(COLORREF colour) {
 }
 
 HPEN WINAPI CreatePen(int style, int, COLORREF colour) {
+    sim::CountCall("CreatePen");
     GdiObject o;
     o.kind = Kind::Pen;
     o.owner = &CurrentProcess();
@@ -329,6 +345,7 @@ HPEN WINAPI CreatePen(int style, int, COLORREF colour) {
 }
 
 int WINAPI FillRect(HDC hdc, const RECT *r, HBRUSH brush) {
+    sim::CountCall("FillRect");
     GdiObject *dc = DcOf(hdc);
     uint32_t colour;
     if (!dc || !r || !BrushColour(brush, &colour))
@@ -338,6 +355,7 @@ int WINAPI FillRect(HDC hdc, const RECT *r, HBRUSH brush) {
 }
 
 BOOL WINAPI Rectangle(HDC hdc, int left, int top, int right, int bottom) {
+    sim::CountCall("Rectangle");
     GdiObject *dc = DcOf(hdc);
     if (!dc)
         return FALSE;
@@ -356,6 +374,7 @@ BOOL WINAPI Rectangle(HDC hdc, int left, int top, int right, int bottom) {
 }
 
 COLORREF WINAPI SetTextColor(HDC hdc, COLORREF colour) {
+    sim::CountCall("SetTextColor");
     GdiObject *dc = DcOf(hdc);
     if (!dc)
         return kInvalidColor;
@@ -364,6 +383,7 @@ COLORREF WINAPI SetTextColor(HDC hdc, COLORREF colour) {
 }
 
 COLORREF WINAPI SetBkColor(HDC hdc, COLORREF colour) {
+    sim::CountCall("SetBkColor");
     GdiObject *dc = DcOf(hdc);
     if (!dc)
         return kInvalidColor;
@@ -372,6 +392,7 @@ COLORREF WINAPI SetBkColor(HDC hdc, COLORREF colour) {
 }
 
 int WINAPI SetBkMode(HDC hdc, int mode) {
+    sim::CountCall("SetBkMode");
     GdiObject *dc = DcOf(hdc);
     if (!dc)
         return 0;
@@ -382,16 +403,19 @@ int WINAPI SetBkMode(HDC hdc, int mode) {
 // ------------------------------------------------------------ regions
 
 HRGN WINAPI CreateRectRgn(int x1, int y1, int x2, int y2) {
+    sim::CountCall("CreateRectRgn");
     // The platform normalises the corners.
     Rect r{std::min(x1, x2), std::min(y1, y2), std::max(x1, x2), std::max(y1, y2)};
     return CurrentGdi().NewRegion(Region(r), &CurrentProcess());
 }
 
 HRGN WINAPI CreateRectRgnIndirect(const RECT *r) {
+    sim::CountCall("CreateRectRgnIndirect");
     return r ? CreateRectRgn(r->left, r->top, r->right, r->bottom) : nullptr;
 }
 
 HRGN WINAPI ExtCreateRegion(const XFORM *xform, DWORD nCount, const RGNDATA *data) {
+    sim::CountCall("ExtCreateRegion");
     if (xform || !data || nCount < sizeof(RGNDATAHEADER)) {
         SetError(ERROR_INVALID_PARAMETER);
         return nullptr;
@@ -413,6 +437,7 @@ HRGN WINAPI ExtCreateRegion(const XFORM *xform, DWORD nCount, const RGNDATA *dat
 }
 
 int WINAPI CombineRgn(HRGN dst, HRGN src1, HRGN src2, int mode) {
+    sim::CountCall("CombineRgn");
     GdiObject *d = RegionObject(dst);
     GdiObject *a = RegionObject(src1);
     GdiObject *b = mode == RGN_COPY ? a : RegionObject(src2);
@@ -430,6 +455,7 @@ int WINAPI CombineRgn(HRGN dst, HRGN src1, HRGN src2, int mode) {
 }
 
 int WINAPI OffsetRgn(HRGN h, int x, int y) {
+    sim::CountCall("OffsetRgn");
     GdiObject *r = RegionObject(h);
     if (!r)
         return ERROR;
@@ -438,11 +464,13 @@ int WINAPI OffsetRgn(HRGN h, int x, int y) {
 }
 
 BOOL WINAPI PtInRegion(HRGN h, int x, int y) {
+    sim::CountCall("PtInRegion");
     GdiObject *r = RegionObject(h);
     return r && r->region.Contains(x, y) ? TRUE : FALSE;
 }
 
 int WINAPI GetRgnBox(HRGN h, LPRECT out) {
+    sim::CountCall("GetRgnBox");
     GdiObject *r = RegionObject(h);
     if (!r || !out)
         return ERROR;
@@ -452,6 +480,7 @@ int WINAPI GetRgnBox(HRGN h, LPRECT out) {
 }
 
 DWORD WINAPI GetRegionData(HRGN h, DWORD nCount, LPRGNDATA data) {
+    sim::CountCall("GetRegionData");
     GdiObject *r = RegionObject(h);
     if (!r)
         return 0;
@@ -474,6 +503,7 @@ DWORD WINAPI GetRegionData(HRGN h, DWORD nCount, LPRGNDATA data) {
 }
 
 BOOL WINAPI EqualRgn(HRGN h1, HRGN h2) {
+    sim::CountCall("EqualRgn");
     GdiObject *a = RegionObject(h1);
     GdiObject *b = RegionObject(h2);
     return a && b && a->region == b->region ? TRUE : FALSE;
@@ -482,21 +512,26 @@ BOOL WINAPI EqualRgn(HRGN h1, HRGN h2) {
 // ------------------------------------------------------------ rectangles
 
 BOOL WINAPI SetRect(LPRECT r, int l, int t, int rt, int b) {
+    sim::CountCall("SetRect");
     if (!r)
         return FALSE;
     *r = RECT{l, t, rt, b};
     return TRUE;
 }
 BOOL WINAPI SetRectEmpty(LPRECT r) {
+    sim::CountCall("SetRectEmpty");
     return SetRect(r, 0, 0, 0, 0);
 }
 BOOL WINAPI IsRectEmpty(const RECT *r) {
+    sim::CountCall("IsRectEmpty");
     return !r || r->right <= r->left || r->bottom <= r->top ? TRUE : FALSE;
 }
 BOOL WINAPI PtInRect(const RECT *r, POINT p) {
+    sim::CountCall("PtInRect");
     return r && p.x >= r->left && p.x < r->right && p.y >= r->top && p.y < r->bottom ? TRUE : FALSE;
 }
 BOOL WINAPI OffsetRect(LPRECT r, int dx, int dy) {
+    sim::CountCall("OffsetRect");
     if (!r)
         return FALSE;
     r->left += dx;
@@ -506,6 +541,7 @@ BOOL WINAPI OffsetRect(LPRECT r, int dx, int dy) {
     return TRUE;
 }
 BOOL WINAPI IntersectRect(LPRECT d, const RECT *a, const RECT *b) {
+    sim::CountCall("IntersectRect");
     if (!d || !a || !b)
         return FALSE;
     Rect r = Rect{a->left, a->top, a->right, a->bottom}.Intersect(
@@ -514,6 +550,7 @@ BOOL WINAPI IntersectRect(LPRECT d, const RECT *a, const RECT *b) {
     return r.Empty() ? FALSE : TRUE;
 }
 BOOL WINAPI UnionRect(LPRECT d, const RECT *a, const RECT *b) {
+    sim::CountCall("UnionRect");
     if (!d || !a || !b)
         return FALSE;
     if (IsRectEmpty(a))
@@ -526,6 +563,7 @@ BOOL WINAPI UnionRect(LPRECT d, const RECT *a, const RECT *b) {
     return IsRectEmpty(d) ? FALSE : TRUE;
 }
 BOOL WINAPI InflateRect(LPRECT r, int dx, int dy) {
+    sim::CountCall("InflateRect");
     if (!r)
         return FALSE;
     r->left -= dx;
@@ -535,6 +573,7 @@ BOOL WINAPI InflateRect(LPRECT r, int dx, int dy) {
     return TRUE;
 }
 BOOL WINAPI EqualRect(const RECT *a, const RECT *b) {
+    sim::CountCall("EqualRect");
     return a && b && a->left == b->left && a->top == b->top && a->right == b->right &&
                    a->bottom == b->bottom
                ? TRUE

@@ -27,7 +27,8 @@ using namespace sim;
 namespace {
 
 constexpr Rect kEverywhere{std::numeric_limits<int32_t>::min(), std::numeric_limits<int32_t>::min(),
-                           std::numeric_limits<int32_t>::max(), std::numeric_limits<int32_t>::max()};
+                           std::numeric_limits<int32_t>::max(),
+                           std::numeric_limits<int32_t>::max()};
 
 int32_t Saturate(int64_t v) {
     return static_cast<int32_t>(std::clamp<int64_t>(v, std::numeric_limits<int32_t>::min(),
@@ -95,6 +96,7 @@ private:
 } // namespace
 
 int WINAPI DrawTextW(HDC hdc, LPCWSTR text, int count, LPRECT rect, UINT format) {
+    sim::CountCall("DrawTextW");
     Gdi &gdi = CurrentGdi();
     GdiObject *dc = gdi.Get(hdc, GdiObject::Kind::DC);
     if (!dc) {
@@ -152,6 +154,7 @@ int WINAPI DrawTextW(HDC hdc, LPCWSTR text, int count, LPRECT rect, UINT format)
 
 BOOL WINAPI ExtTextOutW(HDC hdc, int x, int y, UINT options, const RECT *rect, LPCWSTR text,
                         UINT count, const INT *dx) {
+    sim::CountCall("ExtTextOutW");
     Gdi &gdi = CurrentGdi();
     GdiObject *dc = gdi.Get(hdc, GdiObject::Kind::DC);
     if (!dc) {

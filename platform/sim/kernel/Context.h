@@ -28,6 +28,9 @@ Gdi &CurrentGdi();
 uint64_t CurrentTime();
 void SetError(uint32_t error);
 
+// Counts one call of a platform function by the calling process.
+void CountCall(const char *name);
+
 // Failures a test can ask for, to reach the failure paths of the programs.
 enum class Fault { RegistryCreate, RegistryWrite, RegistryFlush, FileOpen, ProcessStart };
 // True, with the error to report, when the next such operation must fail.

@@ -65,6 +65,11 @@ bool TakeFault(Fault fault, uint32_t *error) {
     return CurrentDevice().TakeFault(fault, error);
 }
 
+void CountCall(const char *name) {
+    if (tCurrent && tCurrent->process)
+        ++tCurrent->process->calls[name];
+}
+
 void OnThreadEnded(Thread *thread) {
     thread->device.ThreadEnded(thread);
 }
@@ -213,8 +218,8 @@ Process *Device::CreateProcessFromFile(const std::u16string &path, uint32_t *err
     }
     return NewProcess(path, image, [image] {
         Process &self = CurrentProcess();
-        return static_cast<uint32_t>(image->entry(self.Instance(), nullptr,
-                                                  const_cast<char16_t *>(u""), 5));
+        return static_cast<uint32_t>(
+            image->entry(self.Instance(), nullptr, const_cast<char16_t *>(u""), 5));
     });
 }
 
@@ -234,7 +239,7 @@ Process *Device::NewProcess(const std::u16string &path, const ProgramImage *imag
 }
 
 uint32_t Device::StartFunction(const std::u16string &path, std::function<uint32_t()> body,
-                              const std::string &imageName) {
+                               const std::string &imageName) {
     Boot();
     const ProgramImage *image = nullptr;
     for (const ProgramImage &candidate : BuiltInImages())
@@ -322,6 +327,11 @@ bool Device::IsRunning(const std::u16string &path) const {
         if (!p->ended && NameKey(p->path) == NameKey(path))
             return true;
     return false;
+}
+
+std::map<std::string, uint64_t> Device::Calls(uint32_t pid) const {
+    Process *p = FindProcess(pid);
+    return p ? p->calls : std::map<std::string, uint64_t>();
 }
 
 std::optional<uint32_t> Device::ExitCode(uint32_t pid) const {

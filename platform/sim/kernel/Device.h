@@ -88,6 +88,17 @@ public:
                            const std::string &imageName = "");
     // Lets `ms` milliseconds of device time pass.
     void Wait(uint64_t ms);
+    // A physical key goes down or up (auto-repeat while it is held).
+    void Key(int vk, bool up);
+    // The stylus touches, moves over or leaves the screen at a point.
+    void StylusDown(int x, int y);
+    void StylusMove(int x, int y);
+    void StylusUp(int x, int y);
+    // A window of another program that reports the input it receives (an
+    // add-on home screen, a menu, a top-most application).
+    bool CreateScriptWindow(const std::u16string &className, const std::u16string &title,
+                            const Rect &rect, bool topmost);
+    bool DestroyScriptWindow(const std::u16string &className);
     // Presses a button of the open message box with this title.
     bool Answer(const std::u16string &title, int buttonId);
     // Posts a message to the topmost window of a class, as another program.
@@ -102,6 +113,10 @@ public:
     bool IsRunning(const std::u16string &path) const;
     // Exit code of an ended process (0x103 while it runs; nullopt if unknown).
     std::optional<uint32_t> ExitCode(uint32_t pid) const;
+    // The platform calls a process has made so far, by function name.
+    std::map<std::string, uint64_t> Calls(uint32_t pid) const;
+    // The ids of the timers of the topmost window of a class.
+    std::vector<uintptr_t> TimerIds(const std::u16string &className);
     uint32_t PixelAt(int x, int y); // COLORREF of the screen
     bool Screenshot(const std::string &hostPath, std::string *why);
     uint64_t HostSwitches() const { return scheduler_.Switches(); }
@@ -150,6 +165,7 @@ private:
     std::vector<std::shared_ptr<Process>> processes_;
     std::map<Fault, uint32_t> faults_;
     std::vector<TraceEvent> trace_;
+    uint32_t scriptHost_ = 0; // the process that owns the script's windows
     uint32_t nextPid_ = 1;
     uint32_t nextTid_ = 1;
     bool started_ = false;

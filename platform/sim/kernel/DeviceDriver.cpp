@@ -51,6 +51,11 @@ std::vector<WindowInfo> Device::TopLevelWindows() {
     return out;
 }
 
+std::vector<uintptr_t> Device::TimerIds(const std::u16string &className) {
+    Window *w = started_ ? windows_->FindTopmost(className, nullptr) : nullptr;
+    return w ? windows_->TimerIdsOf(w) : std::vector<uintptr_t>();
+}
+
 uint32_t Device::PixelAt(int x, int y) {
     Boot();
     return gdi_->Screen().GetPixel(x, y);

@@ -70,6 +70,7 @@ using namespace sim;
 
 HANDLE WINAPI CreateFileW(LPCWSTR lpFileName, DWORD dwDesiredAccess, DWORD dwShareMode,
                           LPSECURITY_ATTRIBUTES, DWORD dwCreationDisposition, DWORD, HANDLE) {
+    sim::CountCall("CreateFileW");
     uint32_t fault;
     if (TakeFault(Fault::FileOpen, &fault)) {
         SetError(fault);
@@ -108,6 +109,7 @@ HANDLE WINAPI CreateFileW(LPCWSTR lpFileName, DWORD dwDesiredAccess, DWORD dwSha
 
 BOOL WINAPI ReadFile(HANDLE hFile, LPVOID lpBuffer, DWORD nNumberOfBytesToRead,
                      LPDWORD lpNumberOfBytesRead, LPOVERLAPPED lpOverlapped) {
+    sim::CountCall("ReadFile");
     if (lpNumberOfBytesRead)
         *lpNumberOfBytesRead = 0;
     auto file = FileOf(hFile);
@@ -133,6 +135,7 @@ BOOL WINAPI ReadFile(HANDLE hFile, LPVOID lpBuffer, DWORD nNumberOfBytesToRead,
 
 BOOL WINAPI WriteFile(HANDLE hFile, LPCVOID lpBuffer, DWORD nNumberOfBytesToWrite,
                       LPDWORD lpNumberOfBytesWritten, LPOVERLAPPED lpOverlapped) {
+    sim::CountCall("WriteFile");
     if (lpNumberOfBytesWritten)
         *lpNumberOfBytesWritten = 0;
     auto file = FileOf(hFile);
@@ -155,6 +158,7 @@ BOOL WINAPI WriteFile(HANDLE hFile, LPCVOID lpBuffer, DWORD nNumberOfBytesToWrit
 }
 
 DWORD WINAPI GetFileSize(HANDLE hFile, LPDWORD lpFileSizeHigh) {
+    sim::CountCall("GetFileSize");
     auto file = FileOf(hFile);
     if (!file) {
         SetError(ERROR_INVALID_HANDLE);
@@ -168,6 +172,7 @@ DWORD WINAPI GetFileSize(HANDLE hFile, LPDWORD lpFileSizeHigh) {
 
 DWORD WINAPI SetFilePointer(HANDLE hFile, LONG lDistanceToMove, PLONG lpDistanceToMoveHigh,
                             DWORD dwMoveMethod) {
+    sim::CountCall("SetFilePointer");
     auto file = FileOf(hFile);
     if (!file) {
         SetError(ERROR_INVALID_HANDLE);
@@ -200,6 +205,7 @@ DWORD WINAPI SetFilePointer(HANDLE hFile, LONG lDistanceToMove, PLONG lpDistance
 }
 
 BOOL WINAPI DeleteFileW(LPCWSTR lpFileName) {
+    sim::CountCall("DeleteFileW");
     if (!lpFileName) {
         SetError(ERROR_INVALID_PARAMETER);
         return FALSE;
@@ -220,6 +226,7 @@ BOOL WINAPI DeleteFileW(LPCWSTR lpFileName) {
 }
 
 BOOL WINAPI CreateDirectoryW(LPCWSTR lpPathName, LPSECURITY_ATTRIBUTES) {
+    sim::CountCall("CreateDirectoryW");
     if (!lpPathName) {
         SetError(ERROR_INVALID_PARAMETER);
         return FALSE;
@@ -233,6 +240,7 @@ BOOL WINAPI CreateDirectoryW(LPCWSTR lpPathName, LPSECURITY_ATTRIBUTES) {
 }
 
 DWORD WINAPI GetFileAttributesW(LPCWSTR lpFileName) {
+    sim::CountCall("GetFileAttributesW");
     if (!lpFileName) {
         SetError(ERROR_INVALID_PARAMETER);
         return INVALID_FILE_ATTRIBUTES;

@@ -107,13 +107,16 @@ void Waitable::WakeWaiters() {
 // ------------------------------------------------------------ errors, handles
 
 DWORD WINAPI GetLastError(void) {
+    sim::CountCall("GetLastError");
     return CurrentThread().lastError;
 }
 void WINAPI SetLastError(DWORD code) {
+    sim::CountCall("SetLastError");
     SetError(code);
 }
 
 BOOL WINAPI CloseHandle(HANDLE h) {
+    sim::CountCall("CloseHandle");
     if (!CurrentHandles().Close(FromHandle(h))) {
         SetError(ERROR_INVALID_HANDLE);
         return FALSE;
@@ -124,6 +127,7 @@ BOOL WINAPI CloseHandle(HANDLE h) {
 // ------------------------------------------------------------ synchronisation
 
 HANDLE WINAPI CreateMutexW(LPSECURITY_ATTRIBUTES, BOOL initialOwner, LPCWSTR name) {
+    sim::CountCall("CreateMutexW");
     Thread *self = &CurrentThread();
     HANDLE h = CreateNamed<Mutex>(name, [&] {
         auto m = std::make_shared<Mutex>();
@@ -135,6 +139,7 @@ HANDLE WINAPI CreateMutexW(LPSECURITY_ATTRIBUTES, BOOL initialOwner, LPCWSTR nam
 }
 
 BOOL WINAPI ReleaseMutex(HANDLE h) {
+    sim::CountCall("ReleaseMutex");
     std::shared_ptr<Mutex> m = Lookup<Mutex>(h);
     if (!m || m->owner != &CurrentThread()) {
         SetError(m ? 288 /* ERROR_NOT_OWNER */ : ERROR_INVALID_HANDLE);
@@ -148,6 +153,7 @@ BOOL WINAPI ReleaseMutex(HANDLE h) {
 }
 
 HANDLE WINAPI CreateEventW(LPSECURITY_ATTRIBUTES, BOOL manual, BOOL initial, LPCWSTR name) {
+    sim::CountCall("CreateEventW");
     return CreateNamed<Event>(name, [&] {
         auto e = std::make_shared<Event>();
         e->manual = manual != FALSE;
@@ -169,13 +175,16 @@ static BOOL ChangeEvent(HANDLE h, bool signaled) {
 }
 
 BOOL WINAPI SetEvent(HANDLE h) {
+    sim::CountCall("SetEvent");
     return ChangeEvent(h, true);
 }
 BOOL WINAPI ResetEvent(HANDLE h) {
+    sim::CountCall("ResetEvent");
     return ChangeEvent(h, false);
 }
 
 DWORD WINAPI WaitForSingleObject(HANDLE h, DWORD ms) {
+    sim::CountCall("WaitForSingleObject");
     std::shared_ptr<Waitable> w = Lookup<Waitable>(h);
     if (!w) {
         SetError(ERROR_INVALID_HANDLE);
@@ -199,15 +208,18 @@ DWORD WINAPI WaitForSingleObject(HANDLE h, DWORD ms) {
 }
 
 void WINAPI InitializeCriticalSection(LPCRITICAL_SECTION cs) {
+    sim::CountCall("InitializeCriticalSection");
     cs->simState = new CriticalSection;
 }
 
 void WINAPI DeleteCriticalSection(LPCRITICAL_SECTION cs) {
+    sim::CountCall("DeleteCriticalSection");
     delete static_cast<CriticalSection *>(cs->simState);
     cs->simState = nullptr;
 }
 
 void WINAPI EnterCriticalSection(LPCRITICAL_SECTION cs) {
+    sim::CountCall("EnterCriticalSection");
     auto *state = static_cast<CriticalSection *>(cs->simState);
     Thread &self = CurrentThread();
     while (state->owner && state->owner != &self) {
@@ -219,6 +231,7 @@ void WINAPI EnterCriticalSection(LPCRITICAL_SECTION cs) {
 }
 
 void WINAPI LeaveCriticalSection(LPCRITICAL_SECTION cs) {
+    sim::CountCall("LeaveCriticalSection");
     auto *state = static_cast<CriticalSection *>(cs->simState);
     if (state->owner != &CurrentThread() || --state->count > 0)
         return;
@@ -233,6 +246,7 @@ void WINAPI LeaveCriticalSection(LPCRITICAL_SECTION cs) {
 
 HANDLE WINAPI CreateThread(LPSECURITY_ATTRIBUTES, DWORD, LPTHREAD_START_ROUTINE start, LPVOID param,
                            DWORD, LPDWORD threadId) {
+    sim::CountCall("CreateThread");
     Process &process = CurrentProcess();
     Thread *t = CurrentDevice().CreateThreadIn(&process, [start, param] { return start(param); });
     if (threadId)
@@ -241,11 +255,13 @@ HANDLE WINAPI CreateThread(LPSECURITY_ATTRIBUTES, DWORD, LPTHREAD_START_ROUTINE 
 }
 
 void WINAPI ExitThread(DWORD code) {
+    sim::CountCall("ExitThread");
     CurrentThread().exitCode = code;
     throw ThreadTerminated{};
 }
 
 void WINAPI Sleep(DWORD ms) {
+    sim::CountCall("Sleep");
     Thread &self = CurrentThread();
     Scheduler &scheduler = CurrentDevice().scheduler();
     uint64_t until = scheduler.Now() + ms;
@@ -255,21 +271,26 @@ void WINAPI Sleep(DWORD ms) {
 }
 
 DWORD WINAPI GetTickCount(void) {
+    sim::CountCall("GetTickCount");
     return static_cast<DWORD>(CurrentTime());
 }
 DWORD WINAPI GetCurrentThreadId(void) {
+    sim::CountCall("GetCurrentThreadId");
     return CurrentThread().id;
 }
 DWORD WINAPI GetCurrentProcessId(void) {
+    sim::CountCall("GetCurrentProcessId");
     return CurrentProcess().pid;
 }
 HANDLE WINAPI GetCurrentProcess(void) {
+    sim::CountCall("GetCurrentProcess");
     return ToHandle(kCurrentProcess);
 }
 
 // ------------------------------------------------------------ processes
 
 void WINAPI ExitProcess(UINT code) {
+    sim::CountCall("ExitProcess");
     Process &process = CurrentProcess();
     CurrentDevice().EndProcess(&process, code);
     CurrentThread().exitCode = code;
@@ -284,6 +305,7 @@ static Process *ProcessOf(HANDLE h) {
 }
 
 BOOL WINAPI TerminateProcess(HANDLE h, UINT code) {
+    sim::CountCall("TerminateProcess");
     Process *p = ProcessOf(h);
     if (!p) {
         SetError(ERROR_INVALID_HANDLE);
@@ -296,6 +318,7 @@ BOOL WINAPI TerminateProcess(HANDLE h, UINT code) {
 }
 
 BOOL WINAPI GetExitCodeProcess(HANDLE h, LPDWORD code) {
+    sim::CountCall("GetExitCodeProcess");
     Process *p = ProcessOf(h);
     if (!p) {
         SetError(ERROR_INVALID_HANDLE);
@@ -308,6 +331,7 @@ BOOL WINAPI GetExitCodeProcess(HANDLE h, LPDWORD code) {
 BOOL WINAPI CreateProcessW(LPCWSTR image, LPWSTR, LPSECURITY_ATTRIBUTES, LPSECURITY_ATTRIBUTES,
                            BOOL, DWORD, LPVOID, LPWSTR, LPSTARTUPINFOW,
                            LPPROCESS_INFORMATION info) {
+    sim::CountCall("CreateProcessW");
     if (!image) {
         SetError(ERROR_INVALID_PARAMETER);
         return FALSE;
@@ -322,8 +346,7 @@ BOOL WINAPI CreateProcessW(LPCWSTR image, LPWSTR, LPSECURITY_ATTRIBUTES, LPSECUR
         Process &caller = CurrentProcess();
         std::shared_ptr<Process> shared = p->shared_from_this();
         info->hProcess = ToHandle(CurrentHandles().Add(shared, &caller));
-        info->hThread = ToHandle(
-            CurrentHandles().Add(p->threads.front()->signal, &caller));
+        info->hThread = ToHandle(CurrentHandles().Add(p->threads.front()->signal, &caller));
         info->dwProcessId = p->pid;
         info->dwThreadId = p->threads.front()->id;
     }
@@ -331,6 +354,7 @@ BOOL WINAPI CreateProcessW(LPCWSTR image, LPWSTR, LPSECURITY_ATTRIBUTES, LPSECUR
 }
 
 DWORD WINAPI GetModuleFileNameW(HMODULE module, LPWSTR buffer, DWORD size) {
+    sim::CountCall("GetModuleFileNameW");
     Process &process = CurrentProcess();
     if (module && module != static_cast<HMODULE>(process.Instance())) {
         SetError(ERROR_INVALID_HANDLE);
@@ -354,6 +378,7 @@ DWORD WINAPI GetModuleFileNameW(HMODULE module, LPWSTR buffer, DWORD size) {
 }
 
 HMODULE WINAPI GetModuleHandleW(LPCWSTR name) {
+    sim::CountCall("GetModuleHandleW");
     if (name) {
         SetError(ERROR_FILE_NOT_FOUND);
         return nullptr;
@@ -364,14 +389,17 @@ HMODULE WINAPI GetModuleHandleW(LPCWSTR name) {
 // ------------------------------------------------------------ heaps
 
 HANDLE WINAPI HeapCreate(DWORD, size_t, size_t) {
+    sim::CountCall("HeapCreate");
     return ToHandle(CurrentHandles().Add(std::make_shared<Heap>(), &CurrentProcess()));
 }
 
 BOOL WINAPI HeapDestroy(HANDLE h) {
+    sim::CountCall("HeapDestroy");
     return CloseHandle(h);
 }
 
 LPVOID WINAPI HeapAlloc(HANDLE h, DWORD flags, size_t bytes) {
+    sim::CountCall("HeapAlloc");
     std::shared_ptr<Heap> heap = Lookup<Heap>(h);
     if (!heap)
         return nullptr;
@@ -383,6 +411,7 @@ LPVOID WINAPI HeapAlloc(HANDLE h, DWORD flags, size_t bytes) {
 }
 
 LPVOID WINAPI HeapReAlloc(HANDLE h, DWORD flags, LPVOID old, size_t bytes) {
+    sim::CountCall("HeapReAlloc");
     std::shared_ptr<Heap> heap = Lookup<Heap>(h);
     if (!heap || !heap->blocks.count(old))
         return nullptr;
@@ -398,6 +427,7 @@ LPVOID WINAPI HeapReAlloc(HANDLE h, DWORD flags, LPVOID old, size_t bytes) {
 }
 
 BOOL WINAPI HeapFree(HANDLE h, DWORD, LPVOID p) {
+    sim::CountCall("HeapFree");
     std::shared_ptr<Heap> heap = Lookup<Heap>(h);
     if (!heap || !heap->blocks.erase(p))
         return FALSE;

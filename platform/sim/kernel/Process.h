@@ -8,6 +8,7 @@
 #include <condition_variable>
 #include <cstdint>
 #include <functional>
+#include <map>
 #include <memory>
 #include <string>
 #include <thread>
@@ -70,6 +71,8 @@ public:
     bool ending = false;
     bool ended = false;
     uint32_t exitCode = 0x103; // STILL_ACTIVE
+    // Platform calls made by the process, by function name.
+    std::map<std::string, uint64_t> calls;
 
     bool Signaled(Thread *) const override { return ended; }
 

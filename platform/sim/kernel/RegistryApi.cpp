@@ -105,6 +105,7 @@ LONG CopyName(const std::u16string &name, LPWSTR lpName, LPDWORD lpcch) {
 using namespace sim;
 
 LONG WINAPI RegOpenKeyExW(HKEY hKey, LPCWSTR lpSubKey, DWORD, REGSAM, PHKEY phkResult) {
+    sim::CountCall("RegOpenKeyExW");
     if (!phkResult)
         return ERROR_INVALID_PARAMETER;
     RegKeyRef parent, key;
@@ -119,6 +120,7 @@ LONG WINAPI RegOpenKeyExW(HKEY hKey, LPCWSTR lpSubKey, DWORD, REGSAM, PHKEY phkR
 
 LONG WINAPI RegCreateKeyExW(HKEY hKey, LPCWSTR lpSubKey, DWORD, LPWSTR, DWORD, REGSAM,
                             LPSECURITY_ATTRIBUTES, PHKEY phkResult, LPDWORD lpdwDisposition) {
+    sim::CountCall("RegCreateKeyExW");
     uint32_t fault;
     if (TakeFault(Fault::RegistryCreate, &fault))
         return LONG(fault);
@@ -139,6 +141,7 @@ LONG WINAPI RegCreateKeyExW(HKEY hKey, LPCWSTR lpSubKey, DWORD, LPWSTR, DWORD, R
 }
 
 LONG WINAPI RegCloseKey(HKEY hKey) {
+    sim::CountCall("RegCloseKey");
     if (PredefinedRoot(hKey))
         return ERROR_SUCCESS;
     uintptr_t handle = reinterpret_cast<uintptr_t>(hKey);
@@ -149,6 +152,7 @@ LONG WINAPI RegCloseKey(HKEY hKey) {
 }
 
 LONG WINAPI RegFlushKey(HKEY hKey) {
+    sim::CountCall("RegFlushKey");
     uint32_t fault;
     if (TakeFault(Fault::RegistryFlush, &fault))
         return LONG(fault);
@@ -158,6 +162,7 @@ LONG WINAPI RegFlushKey(HKEY hKey) {
 
 LONG WINAPI RegQueryValueExW(HKEY hKey, LPCWSTR lpValueName, LPDWORD, LPDWORD lpType, LPBYTE lpData,
                              LPDWORD lpcbData) {
+    sim::CountCall("RegQueryValueExW");
     if (lpData && !lpcbData)
         return ERROR_INVALID_PARAMETER;
     RegKeyRef key;
@@ -173,6 +178,7 @@ LONG WINAPI RegQueryValueExW(HKEY hKey, LPCWSTR lpValueName, LPDWORD, LPDWORD lp
 
 LONG WINAPI RegSetValueExW(HKEY hKey, LPCWSTR lpValueName, DWORD, DWORD dwType, const BYTE *lpData,
                            DWORD cbData) {
+    sim::CountCall("RegSetValueExW");
     uint32_t fault;
     if (TakeFault(Fault::RegistryWrite, &fault))
         return LONG(fault);
@@ -187,6 +193,7 @@ LONG WINAPI RegSetValueExW(HKEY hKey, LPCWSTR lpValueName, DWORD, DWORD dwType, 
 }
 
 LONG WINAPI RegDeleteValueW(HKEY hKey, LPCWSTR lpValueName) {
+    sim::CountCall("RegDeleteValueW");
     RegKeyRef key;
     LONG error = Resolve(hKey, &key);
     if (error != ERROR_SUCCESS)
@@ -195,6 +202,7 @@ LONG WINAPI RegDeleteValueW(HKEY hKey, LPCWSTR lpValueName) {
 }
 
 LONG WINAPI RegDeleteKeyW(HKEY hKey, LPCWSTR lpSubKey) {
+    sim::CountCall("RegDeleteKeyW");
     if (!lpSubKey)
         return ERROR_INVALID_PARAMETER;
     RegKeyRef parent;
@@ -206,6 +214,7 @@ LONG WINAPI RegDeleteKeyW(HKEY hKey, LPCWSTR lpSubKey) {
 
 LONG WINAPI RegEnumKeyExW(HKEY hKey, DWORD dwIndex, LPWSTR lpName, LPDWORD lpcchName, LPDWORD,
                           LPWSTR lpClass, LPDWORD lpcchClass, LPFILETIME lpftLastWriteTime) {
+    sim::CountCall("RegEnumKeyExW");
     if (!lpName || !lpcchName)
         return ERROR_INVALID_PARAMETER;
     RegKeyRef key;
@@ -230,6 +239,7 @@ LONG WINAPI RegEnumKeyExW(HKEY hKey, DWORD dwIndex, LPWSTR lpName, LPDWORD lpcch
 
 LONG WINAPI RegEnumValueW(HKEY hKey, DWORD dwIndex, LPWSTR lpValueName, LPDWORD lpcchValueName,
                           LPDWORD, LPDWORD lpType, LPBYTE lpData, LPDWORD lpcbData) {
+    sim::CountCall("RegEnumValueW");
     if (!lpValueName || !lpcchValueName || (lpData && !lpcbData))
         return ERROR_INVALID_PARAMETER;
     RegKeyRef key;

@@ -18,8 +18,12 @@ struct Entry {
     std::u16string typeName, name;
 };
 
-uint32_t Read32(const uint8_t *p) { return p[0] | p[1] << 8 | p[2] << 16 | uint32_t(p[3]) << 24; }
-uint16_t Read16(const uint8_t *p) { return uint16_t(p[0] | p[1] << 8); }
+uint32_t Read32(const uint8_t *p) {
+    return p[0] | p[1] << 8 | p[2] << 16 | uint32_t(p[3]) << 24;
+}
+uint16_t Read16(const uint8_t *p) {
+    return uint16_t(p[0] | p[1] << 8);
+}
 
 // Reads a type or name field: 0xFFFF and an ordinal, or a terminated string.
 bool ReadId(const uint8_t *&p, const uint8_t *end, uint16_t *id, std::u16string *text) {
@@ -95,6 +99,7 @@ const ProgramImage *ImageOf(HMODULE module) {
 } // namespace
 
 HRSRC WINAPI FindResourceW(HMODULE module, LPCWSTR name, LPCWSTR type) {
+    sim::CountCall("FindResourceW");
     const ProgramImage *image = ImageOf(module);
     if (image && image->resources && name && type)
         for (const Entry &e : Entries(image->resources, image->resourcesSize))
@@ -115,13 +120,17 @@ static std::optional<Entry> EntryOf(HMODULE module, HRSRC info) {
 }
 
 HGLOBAL WINAPI LoadResource(HMODULE module, HRSRC info) {
+    sim::CountCall("LoadResource");
     std::optional<Entry> e = EntryOf(module, info);
     return e ? const_cast<uint8_t *>(e->data) : nullptr;
 }
 
-LPVOID WINAPI LockResource(HGLOBAL data) { return data; }
+LPVOID WINAPI LockResource(HGLOBAL data) {
+    return data;
+}
 
 DWORD WINAPI SizeofResource(HMODULE module, HRSRC info) {
+    sim::CountCall("LockResource");
     std::optional<Entry> e = EntryOf(module, info);
     return e ? e->size : 0;
 }

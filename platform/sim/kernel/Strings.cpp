@@ -3,6 +3,8 @@
 // take wide text, %S and %C (or %hs, %hc) narrow text, %ls/%ws wide; "l" is
 // 32 bits as on the device, "ll" and "I64" 64 bits.
 #include <strsafe.h>
+
+#include "kernel/Context.h"
 #include <windows.h>
 
 #include <algorithm>
@@ -354,10 +356,12 @@ int Sign(int v) {
 } // namespace
 
 HRESULT StringCchCopyW(LPWSTR pszDest, size_t cchDest, LPCWSTR pszSrc) {
+    sim::CountCall("StringCchCopyW");
     return StringCchCopyNW(pszDest, cchDest, pszSrc, STRSAFE_MAX_CCH);
 }
 
 HRESULT StringCchCopyNW(LPWSTR pszDest, size_t cchDest, LPCWSTR pszSrc, size_t cchToCopy) {
+    sim::CountCall("StringCchCopyNW");
     if (!ValidDestination(pszDest, cchDest) || !pszSrc || cchToCopy > STRSAFE_MAX_CCH)
         return STRSAFE_E_INVALID_PARAMETER;
     size_t i = 0;
@@ -371,6 +375,7 @@ HRESULT StringCchCopyNW(LPWSTR pszDest, size_t cchDest, LPCWSTR pszSrc, size_t c
 }
 
 HRESULT StringCchCatW(LPWSTR pszDest, size_t cchDest, LPCWSTR pszSrc) {
+    sim::CountCall("StringCchCatW");
     if (!pszDest || cchDest == 0 || cchDest > STRSAFE_MAX_CCH || !pszSrc)
         return STRSAFE_E_INVALID_PARAMETER;
     size_t length = 0;
@@ -383,6 +388,7 @@ HRESULT StringCchCatW(LPWSTR pszDest, size_t cchDest, LPCWSTR pszSrc) {
 }
 
 HRESULT StringCchLengthW(LPCWSTR psz, size_t cchMax, size_t *pcchLength) {
+    sim::CountCall("StringCchLengthW");
     if (pcchLength)
         *pcchLength = 0;
     if (!psz || cchMax > STRSAFE_MAX_CCH)
@@ -398,6 +404,7 @@ HRESULT StringCchLengthW(LPCWSTR psz, size_t cchMax, size_t *pcchLength) {
 }
 
 HRESULT StringCchPrintfW(LPWSTR pszDest, size_t cchDest, LPCWSTR pszFormat, ...) {
+    sim::CountCall("StringCchPrintfW");
     if (!ValidDestination(pszDest, cchDest) || !pszFormat)
         return STRSAFE_E_INVALID_PARAMETER;
     Sink out(pszDest, cchDest - 1);
@@ -410,6 +417,7 @@ HRESULT StringCchPrintfW(LPWSTR pszDest, size_t cchDest, LPCWSTR pszFormat, ...)
 }
 
 int WINAPI lstrlenW(LPCWSTR lpString) {
+    sim::CountCall("lstrlenW");
     if (!lpString)
         return 0;
     int length = 0;
@@ -421,6 +429,7 @@ int WINAPI lstrlenW(LPCWSTR lpString) {
 // Ordered as the platform's word sort orders plain text: letters without
 // regard to case first, then lower case before upper case.
 int WINAPI lstrcmpW(LPCWSTR lpString1, LPCWSTR lpString2) {
+    sim::CountCall("lstrcmpW");
     int folded = lstrcmpiW(lpString1, lpString2);
     if (folded != 0 || !lpString1 || !lpString2)
         return folded;
@@ -432,6 +441,7 @@ int WINAPI lstrcmpW(LPCWSTR lpString1, LPCWSTR lpString2) {
 }
 
 int WINAPI lstrcmpiW(LPCWSTR lpString1, LPCWSTR lpString2) {
+    sim::CountCall("lstrcmpiW");
     if (!lpString1 || !lpString2)
         return lpString1 == lpString2 ? 0 : (lpString1 ? 1 : -1);
     for (size_t i = 0;; ++i) {
@@ -445,6 +455,7 @@ int WINAPI lstrcmpiW(LPCWSTR lpString1, LPCWSTR lpString2) {
 }
 
 int wsprintfW(LPWSTR buffer, LPCWSTR format, ...) {
+    sim::CountCall("wsprintfW");
     // The platform writes at most 1024 characters, terminator included.
     constexpr size_t kLimit = 1024;
     if (!buffer || !format)

@@ -193,8 +193,21 @@ public:
             return Print(w);
         if (c == "expect")
             return Expect(w);
-        if (c == "key" || c == "tap" || c == "stylus" || c == "window")
-            throw Stop{kScriptError, c + " not supported yet"};
+        if (c == "key")
+            return KeyCommand(w);
+        if (c == "tap") {
+            Arity(w, 3, 3);
+            Started();
+            int x = Coordinate(w[1]), y = Coordinate(w[2]);
+            device_.StylusDown(x, y);
+            device_.Wait(100);
+            device_.StylusUp(x, y);
+            return;
+        }
+        if (c == "stylus")
+            return StylusCommand(w);
+        if (c == "window")
+            return WindowCommand(w);
         throw Stop{kScriptError, "unknown command: " + c};
     }
 
@@ -202,6 +215,84 @@ private:
     static void Arity(const std::vector<std::string> &w, size_t least, size_t most) {
         if (w.size() < least || w.size() > most)
             throw Stop{kScriptError, "wrong number of arguments for " + w[0]};
+    }
+
+    void Started() { started_ = true; }
+
+    static int Coordinate(const std::string &word) {
+        int64_t v = Number(word);
+        if (v < -100000 || v > 100000)
+            throw Stop{kScriptError, "coordinate out of range: " + word};
+        return static_cast<int>(v);
+    }
+
+    static int KeyCode(const std::string &name) {
+        static const std::map<std::string, int> keys = {
+            {"UP", 0x26},     {"DOWN", 0x28},  {"LEFT", 0x25},    {"RIGHT", 0x27},
+            {"RETURN", 0x0D}, {"F6", 0x75},    {"F7", 0x76},      {"APP1", 0xC1},
+            {"APP2", 0xC2},   {"APP3", 0xC3},  {"APP4", 0xC4},    {"APP5", 0xC5},
+            {"APP6", 0xC6},   {"SHIFT", 0x10}, {"CONTROL", 0x11}, {"ALT", 0x12}};
+        auto it = keys.find(name);
+        if (it != keys.end())
+            return it->second;
+        int64_t vk = Number(name);
+        if (vk < 1 || vk > 254)
+            throw Stop{kScriptError, "unknown key: " + name};
+        return static_cast<int>(vk);
+    }
+
+    void KeyCommand(const std::vector<std::string> &w) {
+        Arity(w, 3, 3);
+        Started();
+        int vk = KeyCode(w[2]);
+        if (w[1] == "down") {
+            device_.Key(vk, false);
+        } else if (w[1] == "up") {
+            device_.Key(vk, true);
+        } else if (w[1] == "press") {
+            device_.Key(vk, false);
+            device_.Wait(100);
+            device_.Key(vk, true);
+        } else {
+            throw Stop{kScriptError, "key takes down, up or press"};
+        }
+    }
+
+    void StylusCommand(const std::vector<std::string> &w) {
+        Arity(w, 4, 4);
+        Started();
+        int x = Coordinate(w[2]), y = Coordinate(w[3]);
+        if (w[1] == "down")
+            device_.StylusDown(x, y);
+        else if (w[1] == "move")
+            device_.StylusMove(x, y);
+        else if (w[1] == "up")
+            device_.StylusUp(x, y);
+        else
+            throw Stop{kScriptError, "stylus takes down, move or up"};
+    }
+
+    void WindowCommand(const std::vector<std::string> &w) {
+        if (w.size() >= 2 && w[1] == "create") {
+            Arity(w, 8, 9);
+            if (w.size() == 9 && w[8] != "topmost")
+                throw Stop{kScriptError, "window create: the last word may only be topmost"};
+            Started();
+            int x = Coordinate(w[4]), y = Coordinate(w[5]);
+            int width = Coordinate(w[6]), height = Coordinate(w[7]);
+            if (width <= 0 || height <= 0)
+                throw Stop{kScriptError, "window create needs a positive size"};
+            if (!device_.CreateScriptWindow(Widen(w[2]), Widen(w[3]),
+                                            Rect{x, y, x + width, y + height}, w.size() == 9))
+                throw Stop{kScriptError, "cannot create a window of class " + w[2]};
+            return;
+        }
+        if (w.size() == 3 && w[1] == "destroy") {
+            if (!device_.DestroyScriptWindow(Widen(w[2])))
+                throw Stop{kScriptError, "no window of class " + w[2] + " made by window create"};
+            return;
+        }
+        throw Stop{kScriptError, "window: unknown form"};
     }
 
     template <class F> void SetUp(const std::vector<std::string> &w, size_t n, F apply) {

@@ -1,6 +1,13 @@
-// DeviceSim: keys, hot keys and injected input.
+// DeviceSim: the device's keys and stylus, hot keys, and injected input.
+//
+// Physical input (from the driver of the device) and injected input (from
+// keybd_event and mouse_event) take the same road: a key updates the key
+// state, then goes to the hot key registered on it with the exact modifiers
+// held, or else to the focus window; a stylus event goes to the window that
+// has the capture, or else to the window under its point.
 #include <windows.h>
 
+#include "gdi/Gdi.h"
 #include "user/Input.h"
 #include "user/WindowManager.h"
 
@@ -17,29 +24,151 @@ std::string HexText(uint32_t value) {
     return text;
 }
 
+namespace {
+
+bool IsDirectionKey(int vk) {
+    return vk >= VK_LEFT && vk <= VK_DOWN;
+}
+
+UINT HeldModifiers(const InputState &input) {
+    UINT mods = 0;
+    if (input.down[VK_MENU])
+        mods |= MOD_ALT;
+    if (input.down[VK_CONTROL])
+        mods |= MOD_CONTROL;
+    if (input.down[VK_SHIFT])
+        mods |= MOD_SHIFT;
+    if (input.down[VK_LWIN])
+        mods |= MOD_WIN;
+    return mods;
+}
+
+// The visible top-level or child window at a screen point that takes the
+// stylus: hidden windows and those whose region leaves the point out are
+// passed over; a disabled child gives the point to its parent, and a
+// disabled top-level window swallows it.
+Window *StylusTarget(WindowManager &wm, const std::vector<Window *> &list, int x, int y,
+                     Window *parent) {
+    for (Window *w : list) {
+        if (!w->Visible())
+            continue;
+        Rect r = wm.ScreenRect(w);
+        bool inside = w->shape ? w->shape->Contains(x - r.left, y - r.top) : r.Contains(x, y);
+        if (!inside)
+            continue;
+        if (!w->Enabled())
+            return parent;
+        return StylusTarget(wm, w->children, x, y, w);
+    }
+    return parent;
+}
+
+} // namespace
+
+void RouteKey(WindowManager &wm, int vk, bool up, bool repeat) {
+    InputState &input = wm.input;
+    if (vk <= 0 || vk > 255)
+        return;
+    input.down[vk] = !up;
+    UINT mods = HeldModifiers(input);
+    for (const HotKey &k : input.hotKeys) {
+        if (k.vk != static_cast<UINT>(vk) || (k.modifiers & ~MOD_KEYUP) != mods)
+            continue;
+        if (up && !(k.modifiers & MOD_KEYUP))
+            break; // the release of a hot key without MOD_KEYUP goes on as a key
+        LPARAM lParam = MAKELPARAM(mods | (up ? MOD_KEYUP : 0), vk);
+        if (k.window)
+            wm.Post(k.window, WM_HOTKEY, static_cast<WPARAM>(k.id), lParam);
+        else
+            wm.PostToThread(k.thread, nullptr, WM_HOTKEY, static_cast<WPARAM>(k.id), lParam);
+        return;
+    }
+    Window *target = wm.focus ? wm.focus : wm.foreground;
+    if (!target)
+        return;
+    LPARAM flags = 1 | (up ? 0xC0000000 : 0) | (repeat ? 0x40000000 : 0);
+    wm.Post(target, up ? WM_KEYUP : WM_KEYDOWN, static_cast<WPARAM>(vk), flags);
+}
+
+void RouteStylus(WindowManager &wm, StylusAction action, int x, int y) {
+    InputState &input = wm.input;
+    Device &device = wm.device;
+    x = std::clamp(x, 0, device.Config().width - 1);
+    y = std::clamp(y, 0, device.Config().height - 1);
+    input.stylusX = x;
+    input.stylusY = y;
+    if (action == StylusAction::Down)
+        input.down[VK_LBUTTON] = true;
+    if (action == StylusAction::Up)
+        input.down[VK_LBUTTON] = false;
+    Window *target = wm.capture ? wm.capture : StylusTarget(wm, wm.TopLevel(), x, y, nullptr);
+    if (!target)
+        return;
+    if (action == StylusAction::Down) {
+        Window *top = target;
+        while (top->parent)
+            top = top->parent;
+        wm.Activate(top);
+    }
+    Rect r = wm.ScreenRect(target);
+    UINT msg = action == StylusAction::Down ? WM_LBUTTONDOWN
+               : action == StylusAction::Up ? WM_LBUTTONUP
+                                            : WM_MOUSEMOVE;
+    WPARAM keys = input.down[VK_LBUTTON] ? 1 /* MK_LBUTTON */ : 0;
+    wm.Post(target, msg, keys, MAKELPARAM(x - r.left, y - r.top));
+}
+
+void ScheduleRepeat(WindowManager &wm, int vk, uint64_t generation, int delay) {
+    Device &device = wm.device;
+    device.scheduler().At(device.Now() + static_cast<uint64_t>(delay), [&wm, vk, generation] {
+        InputState &input = wm.input;
+        int period = wm.device.Config().repeatPeriod;
+        if (!input.held[vk] || input.generation[vk] != generation || period <= 0)
+            return;
+        RouteKey(wm, vk, false, true);
+        ScheduleRepeat(wm, vk, generation, period);
+    });
+}
+
+void PressKey(WindowManager &wm, int vk, bool up) {
+    if (vk <= 0 || vk > 255)
+        return;
+    InputState &input = wm.input;
+    bool wasHeld = input.held[vk];
+    input.held[vk] = !up;
+    RouteKey(wm, vk, up, false);
+    ++input.generation[vk];
+    int delay = wm.device.Config().repeatDelay;
+    if (!up && !wasHeld && delay > 0)
+        ScheduleRepeat(wm, vk, input.generation[vk], delay);
+}
+
 } // namespace sim
 
 BOOL WINAPI RegisterHotKey(HWND hwnd, int id, UINT modifiers, UINT vk) {
+    sim::CountCall("RegisterHotKey");
     InputState &input = Windows().input;
     Window *w = hwnd ? WindowOf(hwnd) : nullptr;
     if (hwnd && !w)
         return FALSE;
     UINT mods = modifiers & ~MOD_KEYUP;
     for (const HotKey &k : input.hotKeys) {
-        if (k.window == w && k.id == id)
-            return SetError(ERROR_HOTKEY_ALREADY_REGISTERED), FALSE;
-        if (k.vk == vk && (k.modifiers & ~MOD_KEYUP) == mods)
-            return SetError(ERROR_HOTKEY_ALREADY_REGISTERED), FALSE;
+        if ((k.window == w && k.id == id) || (k.vk == vk && (k.modifiers & ~MOD_KEYUP) == mods)) {
+            SetError(ERROR_HOTKEY_ALREADY_REGISTERED);
+            return FALSE;
+        }
     }
     input.hotKeys.push_back(HotKey{w, &CurrentThread(), id, modifiers, vk});
     return TRUE;
 }
 
 BOOL WINAPI UnregisterHotKey(HWND hwnd, int id) {
+    sim::CountCall("UnregisterHotKey");
     InputState &input = Windows().input;
     Window *w = Windows().Get(hwnd);
-    auto it = std::find_if(input.hotKeys.begin(), input.hotKeys.end(),
-                           [&](const HotKey &k) { return k.window == w && k.id == id; });
+    auto it = std::find_if(input.hotKeys.begin(), input.hotKeys.end(), [&](const HotKey &k) {
+        return k.window == w && k.id == id && (w || k.thread == &CurrentThread());
+    });
     if (it == input.hotKeys.end()) {
         SetError(1419); // ERROR_HOTKEY_NOT_REGISTERED
         return FALSE;
@@ -49,17 +178,44 @@ BOOL WINAPI UnregisterHotKey(HWND hwnd, int id) {
 }
 
 SHORT WINAPI GetAsyncKeyState(int vk) {
-    InputState &input = Windows().input;
-    if (vk < 0 || vk > 255)
+    sim::CountCall("GetAsyncKeyState");
+    WindowManager &wm = Windows();
+    if (vk <= 0 || vk > 255)
         return 0;
-    return input.down[vk] ? static_cast<SHORT>(0x8000) : 0;
+    if (IsDirectionKey(vk) && wm.device.Config().keysUnreadable)
+        return 0;
+    return wm.input.down[vk] ? static_cast<SHORT>(0x8000) : 0;
 }
 
 void WINAPI keybd_event(BYTE vk, BYTE, DWORD flags, DWORD) {
-    CurrentDevice().Record("keybd_event " + HexText(vk) + " " + HexText(flags));
+    sim::CountCall("keybd_event");
+    WindowManager &wm = Windows();
+    wm.device.Record("keybd_event " + HexText(vk) + " " + HexText(flags));
+    RouteKey(wm, vk, (flags & KEYEVENTF_KEYUP) != 0, false);
 }
 
 void WINAPI mouse_event(DWORD flags, DWORD dx, DWORD dy, DWORD, DWORD) {
-    CurrentDevice().Record("mouse_event " + HexText(flags) + " " + std::to_string(dx) + " " +
-                           std::to_string(dy));
+    sim::CountCall("mouse_event");
+    WindowManager &wm = Windows();
+    Device &device = wm.device;
+    device.Record("mouse_event " + HexText(flags) + " " + std::to_string(dx) + " " +
+                  std::to_string(dy));
+    int x = wm.input.stylusX, y = wm.input.stylusY;
+    if (flags & MOUSEEVENTF_ABSOLUTE) {
+        // 0..65535 spans the screen; the nearest pixel is taken, so a point
+        // formed as p * 65536 / size comes back as p.
+        x = static_cast<int>(
+            (std::min<uint64_t>(dx, 65535) * uint64_t(device.Config().width) + 32768) >> 16);
+        y = static_cast<int>(
+            (std::min<uint64_t>(dy, 65535) * uint64_t(device.Config().height) + 32768) >> 16);
+    } else {
+        x += static_cast<int32_t>(dx);
+        y += static_cast<int32_t>(dy);
+    }
+    if (flags & MOUSEEVENTF_MOVE)
+        RouteStylus(wm, StylusAction::Move, x, y);
+    if (flags & MOUSEEVENTF_LEFTDOWN)
+        RouteStylus(wm, StylusAction::Down, x, y);
+    if (flags & MOUSEEVENTF_LEFTUP)
+        RouteStylus(wm, StylusAction::Up, x, y);
 }

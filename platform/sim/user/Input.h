@@ -1,8 +1,10 @@
-// DeviceSim: the device's keys and the hot keys registered on them.
+// DeviceSim: the device's keys and stylus, and the hot keys registered on
+// the keys.
 #pragma once
 
 #include <windows.h>
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -10,6 +12,7 @@ namespace sim {
 
 struct Window;
 class Thread;
+class WindowManager;
 
 struct HotKey {
     Window *window;
@@ -20,9 +23,24 @@ struct HotKey {
 };
 
 struct InputState {
+    // The key state programs read (injected events change it too).
     bool down[256] = {};
+    // The keys the user holds; what auto-repeat follows.
+    bool held[256] = {};
+    // Bumped on every change of a key, so a pending auto-repeat of an older
+    // press knows it is stale.
+    uint64_t generation[256] = {};
     std::vector<HotKey> hotKeys;
+    int stylusX = 0, stylusY = 0;
 };
+
+enum class StylusAction { Down, Move, Up };
+
+// A key goes down or up as on the device's keyboard, with auto-repeat.
+void PressKey(WindowManager &wm, int vk, bool up);
+// One key event without auto-repeat (injected input, and each repeat).
+void RouteKey(WindowManager &wm, int vk, bool up, bool repeat);
+void RouteStylus(WindowManager &wm, StylusAction action, int x, int y);
 
 std::string HexText(uint32_t value);
 

@@ -144,6 +144,7 @@ bool PressMessageBoxButton(Window *box, int id) {
 using namespace sim;
 
 int WINAPI MessageBoxW(HWND owner, LPCWSTR text, LPCWSTR caption, UINT type) {
+    sim::CountCall("MessageBoxW");
     Device &device = CurrentDevice();
     WindowManager &wm = device.windows();
     Process &process = CurrentProcess();

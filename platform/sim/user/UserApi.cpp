@@ -29,6 +29,7 @@ Region WholeClient(Window *w) {
 // ------------------------------------------------------------ classes
 
 ATOM WINAPI RegisterClassW(const WNDCLASSW *wc) {
+    sim::CountCall("RegisterClassW");
     if (!wc || !wc->lpszClassName || !wc->lpfnWndProc) {
         SetError(ERROR_INVALID_PARAMETER);
         return 0;
@@ -43,6 +44,7 @@ ATOM WINAPI RegisterClassW(const WNDCLASSW *wc) {
 }
 
 BOOL WINAPI UnregisterClassW(LPCWSTR name, HINSTANCE) {
+    sim::CountCall("UnregisterClassW");
     if (!name || !Windows().RemoveClass(name, &CurrentProcess())) {
         SetError(ERROR_CLASS_DOES_NOT_EXIST);
         return FALSE;
@@ -55,6 +57,7 @@ BOOL WINAPI UnregisterClassW(LPCWSTR name, HINSTANCE) {
 HWND WINAPI CreateWindowExW(DWORD exStyle, LPCWSTR className, LPCWSTR title, DWORD style, int x,
                             int y, int cx, int cy, HWND parent, HMENU menu, HINSTANCE instance,
                             LPVOID param) {
+    sim::CountCall("CreateWindowExW");
     WindowManager &wm = Windows();
     std::shared_ptr<WindowClass> cls =
         className ? wm.FindClass(className, &CurrentProcess()) : nullptr;
@@ -86,6 +89,7 @@ HWND WINAPI CreateWindowExW(DWORD exStyle, LPCWSTR className, LPCWSTR title, DWO
 }
 
 BOOL WINAPI DestroyWindow(HWND hwnd) {
+    sim::CountCall("DestroyWindow");
     Window *w = WindowOf(hwnd);
     if (!w)
         return FALSE;
@@ -98,6 +102,7 @@ BOOL WINAPI DestroyWindow(HWND hwnd) {
 }
 
 LRESULT WINAPI DefWindowProcW(HWND hwnd, UINT msg, WPARAM wParam, LPARAM) {
+    sim::CountCall("DefWindowProcW");
     Window *w = Windows().Get(hwnd);
     if (!w)
         return 0;
@@ -121,15 +126,18 @@ LRESULT WINAPI DefWindowProcW(HWND hwnd, UINT msg, WPARAM wParam, LPARAM) {
 }
 
 LRESULT WINAPI CallWindowProcW(WNDPROC proc, HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+    sim::CountCall("CallWindowProcW");
     return proc ? proc(hwnd, msg, wParam, lParam) : 0;
 }
 
 BOOL WINAPI ShowWindow(HWND hwnd, int cmd) {
+    sim::CountCall("ShowWindow");
     Window *w = WindowOf(hwnd);
     return w && Windows().Show(w, cmd) ? TRUE : FALSE;
 }
 
 BOOL WINAPI SetWindowPos(HWND hwnd, HWND after, int x, int y, int cx, int cy, UINT flags) {
+    sim::CountCall("SetWindowPos");
     Window *w = WindowOf(hwnd);
     if (!w)
         return FALSE;
@@ -142,6 +150,7 @@ BOOL WINAPI SetWindowPos(HWND hwnd, HWND after, int x, int y, int cx, int cy, UI
 }
 
 BOOL WINAPI MoveWindow(HWND hwnd, int x, int y, int cx, int cy, BOOL repaint) {
+    sim::CountCall("MoveWindow");
     Window *w = WindowOf(hwnd);
     if (!w)
         return FALSE;
@@ -152,6 +161,7 @@ BOOL WINAPI MoveWindow(HWND hwnd, int x, int y, int cx, int cy, BOOL repaint) {
 }
 
 BOOL WINAPI GetWindowRect(HWND hwnd, LPRECT out) {
+    sim::CountCall("GetWindowRect");
     Window *w = WindowOf(hwnd);
     if (!w || !out)
         return FALSE;
@@ -161,6 +171,7 @@ BOOL WINAPI GetWindowRect(HWND hwnd, LPRECT out) {
 }
 
 BOOL WINAPI GetClientRect(HWND hwnd, LPRECT out) {
+    sim::CountCall("GetClientRect");
     Window *w = WindowOf(hwnd);
     if (!w || !out)
         return FALSE;
@@ -169,6 +180,7 @@ BOOL WINAPI GetClientRect(HWND hwnd, LPRECT out) {
 }
 
 BOOL WINAPI ClientToScreen(HWND hwnd, LPPOINT p) {
+    sim::CountCall("ClientToScreen");
     Window *w = WindowOf(hwnd);
     if (!w || !p)
         return FALSE;
@@ -179,6 +191,7 @@ BOOL WINAPI ClientToScreen(HWND hwnd, LPPOINT p) {
 }
 
 BOOL WINAPI ScreenToClient(HWND hwnd, LPPOINT p) {
+    sim::CountCall("ScreenToClient");
     Window *w = WindowOf(hwnd);
     if (!w || !p)
         return FALSE;
@@ -189,6 +202,7 @@ BOOL WINAPI ScreenToClient(HWND hwnd, LPPOINT p) {
 }
 
 HWND WINAPI FindWindowW(LPCWSTR className, LPCWSTR title) {
+    sim::CountCall("FindWindowW");
     std::u16string t = title ? std::u16string(title) : std::u16string();
     Window *w = Windows().FindTopmost(className ? std::u16string(className) : std::u16string(),
                                       title ? &t : nullptr);
@@ -196,6 +210,7 @@ HWND WINAPI FindWindowW(LPCWSTR className, LPCWSTR title) {
 }
 
 BOOL WINAPI SetForegroundWindow(HWND hwnd) {
+    sim::CountCall("SetForegroundWindow");
     Window *w = WindowOf(hwnd);
     if (!w)
         return FALSE;
@@ -207,22 +222,26 @@ BOOL WINAPI SetForegroundWindow(HWND hwnd) {
 }
 
 HWND WINAPI GetForegroundWindow(void) {
+    sim::CountCall("GetForegroundWindow");
     Window *w = Windows().foreground;
     return w ? w->Hwnd() : nullptr;
 }
 
 HWND WINAPI SetFocus(HWND hwnd) {
+    sim::CountCall("SetFocus");
     Window *old = Windows().focus;
     Windows().focus = Windows().Get(hwnd);
     return old ? old->Hwnd() : nullptr;
 }
 
 HWND WINAPI GetFocus(void) {
+    sim::CountCall("GetFocus");
     Window *w = Windows().focus;
     return w ? w->Hwnd() : nullptr;
 }
 
 HWND WINAPI SetActiveWindow(HWND hwnd) {
+    sim::CountCall("SetActiveWindow");
     HWND old = GetForegroundWindow();
     if (Window *w = WindowOf(hwnd))
         Windows().Activate(w);
@@ -230,14 +249,17 @@ HWND WINAPI SetActiveWindow(HWND hwnd) {
 }
 
 HWND WINAPI GetActiveWindow(void) {
+    sim::CountCall("GetActiveWindow");
     return GetForegroundWindow();
 }
 
 BOOL WINAPI IsWindow(HWND hwnd) {
+    sim::CountCall("IsWindow");
     return Windows().Get(hwnd) ? TRUE : FALSE;
 }
 
 BOOL WINAPI IsWindowVisible(HWND hwnd) {
+    sim::CountCall("IsWindowVisible");
     for (Window *w = Windows().Get(hwnd); w; w = w->parent)
         if (!w->Visible())
             return FALSE;
@@ -245,11 +267,13 @@ BOOL WINAPI IsWindowVisible(HWND hwnd) {
 }
 
 BOOL WINAPI IsWindowEnabled(HWND hwnd) {
+    sim::CountCall("IsWindowEnabled");
     Window *w = Windows().Get(hwnd);
     return w && w->Enabled() ? TRUE : FALSE;
 }
 
 BOOL WINAPI EnableWindow(HWND hwnd, BOOL enable) {
+    sim::CountCall("EnableWindow");
     Window *w = WindowOf(hwnd);
     if (!w)
         return FALSE;
@@ -264,6 +288,7 @@ BOOL WINAPI EnableWindow(HWND hwnd, BOOL enable) {
 }
 
 HWND WINAPI GetWindow(HWND hwnd, UINT cmd) {
+    sim::CountCall("GetWindow");
     WindowManager &wm = Windows();
     Window *w = wm.Get(hwnd);
     auto handleOf = [](Window *x) { return x ? x->Hwnd() : nullptr; };
@@ -291,6 +316,7 @@ HWND WINAPI GetWindow(HWND hwnd, UINT cmd) {
 }
 
 HWND WINAPI GetParent(HWND hwnd) {
+    sim::CountCall("GetParent");
     Window *w = WindowOf(hwnd);
     if (!w)
         return nullptr;
@@ -299,10 +325,12 @@ HWND WINAPI GetParent(HWND hwnd) {
 }
 
 HWND WINAPI GetDesktopWindow(void) {
+    sim::CountCall("GetDesktopWindow");
     return nullptr;
 }
 
 int WINAPI GetClassNameW(HWND hwnd, LPWSTR buffer, int max) {
+    sim::CountCall("GetClassNameW");
     Window *w = WindowOf(hwnd);
     if (!w || !buffer || max <= 0)
         return 0;
@@ -314,6 +342,7 @@ int WINAPI GetClassNameW(HWND hwnd, LPWSTR buffer, int max) {
 }
 
 int WINAPI GetWindowTextW(HWND hwnd, LPWSTR buffer, int max) {
+    sim::CountCall("GetWindowTextW");
     Window *w = WindowOf(hwnd);
     if (!w || !buffer || max <= 0)
         return 0;
@@ -324,6 +353,7 @@ int WINAPI GetWindowTextW(HWND hwnd, LPWSTR buffer, int max) {
 }
 
 BOOL WINAPI SetWindowTextW(HWND hwnd, LPCWSTR text) {
+    sim::CountCall("SetWindowTextW");
     Window *w = WindowOf(hwnd);
     if (!w)
         return FALSE;
@@ -332,6 +362,7 @@ BOOL WINAPI SetWindowTextW(HWND hwnd, LPCWSTR text) {
 }
 
 LONG WINAPI GetWindowLongW(HWND hwnd, int index) {
+    sim::CountCall("GetWindowLongW");
     Window *w = WindowOf(hwnd);
     if (!w)
         return 0;
@@ -345,6 +376,7 @@ LONG WINAPI GetWindowLongW(HWND hwnd, int index) {
 }
 
 LONG WINAPI SetWindowLongW(HWND hwnd, int index, LONG value) {
+    sim::CountCall("SetWindowLongW");
     Window *w = WindowOf(hwnd);
     if (!w)
         return 0;
@@ -360,6 +392,7 @@ LONG WINAPI SetWindowLongW(HWND hwnd, int index, LONG value) {
 }
 
 BOOL WINAPI SetPropW(HWND hwnd, LPCWSTR name, HANDLE data) {
+    sim::CountCall("SetPropW");
     Window *w = WindowOf(hwnd);
     if (!w || !name)
         return FALSE;
@@ -373,6 +406,7 @@ BOOL WINAPI SetPropW(HWND hwnd, LPCWSTR name, HANDLE data) {
 }
 
 HANDLE WINAPI GetPropW(HWND hwnd, LPCWSTR name) {
+    sim::CountCall("GetPropW");
     Window *w = Windows().Get(hwnd);
     if (!w || !name)
         return nullptr;
@@ -383,6 +417,7 @@ HANDLE WINAPI GetPropW(HWND hwnd, LPCWSTR name) {
 }
 
 HANDLE WINAPI RemovePropW(HWND hwnd, LPCWSTR name) {
+    sim::CountCall("RemovePropW");
     Window *w = Windows().Get(hwnd);
     if (!w || !name)
         return nullptr;
@@ -396,6 +431,7 @@ HANDLE WINAPI RemovePropW(HWND hwnd, LPCWSTR name) {
 }
 
 int WINAPI SetWindowRgn(HWND hwnd, HRGN hrgn, BOOL redraw) {
+    sim::CountCall("SetWindowRgn");
     Window *w = WindowOf(hwnd);
     if (!w)
         return 0;
@@ -415,6 +451,7 @@ int WINAPI SetWindowRgn(HWND hwnd, HRGN hrgn, BOOL redraw) {
 }
 
 int WINAPI GetWindowRgn(HWND hwnd, HRGN hrgn) {
+    sim::CountCall("GetWindowRgn");
     Window *w = WindowOf(hwnd);
     GdiObject *r = CurrentGdi().Get(hrgn, GdiObject::Kind::Region);
     if (!w || !r || !w->shape)
@@ -426,20 +463,24 @@ int WINAPI GetWindowRgn(HWND hwnd, HRGN hrgn) {
 // ------------------------------------------------------------ messages
 
 BOOL WINAPI GetMessageW(LPMSG msg, HWND hwnd, UINT first, UINT last) {
+    sim::CountCall("GetMessageW");
     Windows().NextMessage(msg, hwnd, first, last, true, true);
     return msg->message == WM_QUIT ? FALSE : TRUE;
 }
 
 BOOL WINAPI PeekMessageW(LPMSG msg, HWND hwnd, UINT first, UINT last, UINT remove) {
+    sim::CountCall("PeekMessageW");
     return Windows().NextMessage(msg, hwnd, first, last, false, (remove & PM_REMOVE) != 0) ? TRUE
                                                                                            : FALSE;
 }
 
 BOOL WINAPI TranslateMessage(const MSG *) {
+    sim::CountCall("TranslateMessage");
     return FALSE;
 }
 
 LRESULT WINAPI DispatchMessageW(const MSG *msg) {
+    sim::CountCall("DispatchMessageW");
     if (!msg)
         return 0;
     if (msg->message == WM_TIMER && msg->lParam) {
@@ -454,6 +495,7 @@ LRESULT WINAPI DispatchMessageW(const MSG *msg) {
 }
 
 BOOL WINAPI PostMessageW(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+    sim::CountCall("PostMessageW");
     WindowManager &wm = Windows();
     if (!hwnd)
         return wm.PostToThread(&CurrentThread(), nullptr, msg, wParam, lParam) ? TRUE : FALSE;
@@ -467,6 +509,7 @@ BOOL WINAPI PostMessageW(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
 }
 
 LRESULT WINAPI SendMessageW(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+    sim::CountCall("SendMessageW");
     WindowManager &wm = Windows();
     if (hwnd == HWND_BROADCAST) {
         for (Window *w : std::vector<Window *>(wm.TopLevel()))
@@ -479,6 +522,7 @@ LRESULT WINAPI SendMessageW(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
 }
 
 void WINAPI PostQuitMessage(int code) {
+    sim::CountCall("PostQuitMessage");
     Thread &self = CurrentThread();
     if (!self.messages)
         self.messages = std::make_unique<ThreadMessages>();
@@ -489,6 +533,7 @@ void WINAPI PostQuitMessage(int code) {
 // ------------------------------------------------------------ timers
 
 UINT_PTR WINAPI SetTimer(HWND hwnd, UINT_PTR id, UINT elapse, TIMERPROC callback) {
+    sim::CountCall("SetTimer");
     Window *w = nullptr;
     if (hwnd) {
         w = WindowOf(hwnd);
@@ -501,6 +546,7 @@ UINT_PTR WINAPI SetTimer(HWND hwnd, UINT_PTR id, UINT elapse, TIMERPROC callback
 }
 
 BOOL WINAPI KillTimer(HWND hwnd, UINT_PTR id) {
+    sim::CountCall("KillTimer");
     Window *w = hwnd ? Windows().Get(hwnd) : nullptr;
     if (hwnd && !w) {
         SetError(ERROR_INVALID_WINDOW_HANDLE);
@@ -512,6 +558,7 @@ BOOL WINAPI KillTimer(HWND hwnd, UINT_PTR id) {
 // ------------------------------------------------------------ painting
 
 BOOL WINAPI InvalidateRect(HWND hwnd, const RECT *r, BOOL erase) {
+    sim::CountCall("InvalidateRect");
     Window *w = WindowOf(hwnd);
     if (!w)
         return FALSE;
@@ -521,6 +568,7 @@ BOOL WINAPI InvalidateRect(HWND hwnd, const RECT *r, BOOL erase) {
 }
 
 BOOL WINAPI ValidateRect(HWND hwnd, const RECT *r) {
+    sim::CountCall("ValidateRect");
     Window *w = WindowOf(hwnd);
     if (!w)
         return FALSE;
@@ -529,6 +577,7 @@ BOOL WINAPI ValidateRect(HWND hwnd, const RECT *r) {
 }
 
 BOOL WINAPI UpdateWindow(HWND hwnd) {
+    sim::CountCall("UpdateWindow");
     Window *w = WindowOf(hwnd);
     if (!w)
         return FALSE;
@@ -537,6 +586,7 @@ BOOL WINAPI UpdateWindow(HWND hwnd) {
 }
 
 BOOL WINAPI GetUpdateRect(HWND hwnd, LPRECT out, BOOL) {
+    sim::CountCall("GetUpdateRect");
     Window *w = WindowOf(hwnd);
     if (!w)
         return FALSE;
@@ -547,6 +597,7 @@ BOOL WINAPI GetUpdateRect(HWND hwnd, LPRECT out, BOOL) {
 }
 
 HDC WINAPI GetDC(HWND hwnd) {
+    sim::CountCall("GetDC");
     Gdi &gdi = CurrentGdi();
     if (!hwnd) {
         Rect all{0, 0, gdi.Screen().width, gdi.Screen().height};
@@ -560,10 +611,12 @@ HDC WINAPI GetDC(HWND hwnd) {
 }
 
 HDC WINAPI GetWindowDC(HWND hwnd) {
+    sim::CountCall("GetWindowDC");
     return GetDC(hwnd);
 }
 
 int WINAPI ReleaseDC(HWND, HDC hdc) {
+    sim::CountCall("ReleaseDC");
     GdiObject *dc = CurrentGdi().Get(hdc, GdiObject::Kind::DC);
     if (!dc || !dc->screen)
         return 0;
@@ -571,6 +624,7 @@ int WINAPI ReleaseDC(HWND, HDC hdc) {
 }
 
 HDC WINAPI BeginPaint(HWND hwnd, LPPAINTSTRUCT ps) {
+    sim::CountCall("BeginPaint");
     Window *w = WindowOf(hwnd);
     if (!w || !ps)
         return nullptr;
@@ -593,6 +647,7 @@ HDC WINAPI BeginPaint(HWND hwnd, LPPAINTSTRUCT ps) {
 }
 
 BOOL WINAPI EndPaint(HWND, const PAINTSTRUCT *ps) {
+    sim::CountCall("EndPaint");
     if (!ps)
         return FALSE;
     return CurrentGdi().Delete(ps->hdc) ? TRUE : FALSE;
@@ -601,17 +656,20 @@ BOOL WINAPI EndPaint(HWND, const PAINTSTRUCT *ps) {
 // ------------------------------------------------------------ capture
 
 HWND WINAPI SetCapture(HWND hwnd) {
+    sim::CountCall("SetCapture");
     Window *old = Windows().capture;
     Windows().capture = Windows().Get(hwnd);
     return old ? old->Hwnd() : nullptr;
 }
 
 BOOL WINAPI ReleaseCapture(void) {
+    sim::CountCall("ReleaseCapture");
     Windows().capture = nullptr;
     return TRUE;
 }
 
 HWND WINAPI GetCapture(void) {
+    sim::CountCall("GetCapture");
     Window *w = Windows().capture;
     return w ? w->Hwnd() : nullptr;
 }
@@ -619,6 +677,7 @@ HWND WINAPI GetCapture(void) {
 // ------------------------------------------------------------ system
 
 int WINAPI GetSystemMetrics(int index) {
+    sim::CountCall("GetSystemMetrics");
     Gdi &gdi = CurrentGdi();
     switch (index) {
     case SM_CXSCREEN: return gdi.Screen().width;
@@ -642,6 +701,7 @@ int WINAPI GetSystemMetrics(int index) {
 }
 
 BOOL WINAPI SystemParametersInfoW(UINT action, UINT, PVOID param, UINT) {
+    sim::CountCall("SystemParametersInfoW");
     if (action != SPI_GETWORKAREA || !param) {
         SetError(ERROR_INVALID_PARAMETER);
         return FALSE;
@@ -655,6 +715,7 @@ BOOL WINAPI SystemParametersInfoW(UINT action, UINT, PVOID param, UINT) {
 }
 
 DWORD WINAPI GetSysColor(int index) {
+    sim::CountCall("GetSysColor");
     switch (index) {
     case COLOR_WINDOW: return 0xFFFFFF;
     case COLOR_WINDOWTEXT: return 0x000000;
@@ -665,14 +726,17 @@ DWORD WINAPI GetSysColor(int index) {
 }
 
 HBRUSH WINAPI GetSysColorBrush(int index) {
+    sim::CountCall("GetSysColorBrush");
     return reinterpret_cast<HBRUSH>(static_cast<uintptr_t>(index + 1));
 }
 
 HCURSOR WINAPI LoadCursorW(HINSTANCE, LPCWSTR name) {
+    sim::CountCall("LoadCursorW");
     return reinterpret_cast<HCURSOR>(reinterpret_cast<uintptr_t>(name));
 }
 
 HCURSOR WINAPI SetCursor(HCURSOR cursor) {
+    sim::CountCall("SetCursor");
     static_cast<void>(cursor);
     return nullptr;
 }

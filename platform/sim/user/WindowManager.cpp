@@ -516,7 +516,10 @@ bool WindowManager::NextMessage(MSG *msg, HWND filter, UINT first, UINT last, bo
         for (Timer &t : timers_) {
             if (t.thread != &self || !wanted(t.window ? t.window->Hwnd() : nullptr, WM_TIMER))
                 continue;
-            if (t.due <= now && (!dueTimer || t.due < dueTimer->due))
+            // Of timers due together, the one set last comes first, as the
+            // system keeps its timers newest first.
+            if (t.due <= now && (!dueTimer || t.due < dueTimer->due ||
+                                 (t.due == dueTimer->due && t.serial > dueTimer->serial)))
                 dueTimer = &t;
             nextDue = std::min(nextDue, t.due);
         }
@@ -550,6 +553,7 @@ UINT_PTR WindowManager::SetTimer(Window *w, UINT_PTR id, UINT elapse, TIMERPROC 
     uint32_t period = std::max<UINT>(elapse, 1);
     for (Timer &t : timers_)
         if (t.window == w && t.id == id && t.thread == self) {
+            t.serial = ++timerSerial_;
             t.period = period;
             t.due = device.Now() + period;
             t.callback = callback;
@@ -562,7 +566,7 @@ UINT_PTR WindowManager::SetTimer(Window *w, UINT_PTR id, UINT elapse, TIMERPROC 
             fresh = std::max(fresh, t.id + 1);
         id = fresh;
     }
-    timers_.push_back(Timer{w, self, id, period, device.Now() + period, callback});
+    timers_.push_back(Timer{++timerSerial_, w, self, id, period, device.Now() + period, callback});
     return id;
 }
 
@@ -576,9 +580,13 @@ bool WindowManager::KillTimer(Window *w, UINT_PTR id) {
     return false;
 }
 
-size_t WindowManager::TimerCount(const Window *w) const {
-    return std::count_if(timers_.begin(), timers_.end(),
-                         [w](const Timer &t) { return t.window == w; });
+std::vector<uintptr_t> WindowManager::TimerIdsOf(const Window *w) const {
+    std::vector<uintptr_t> ids;
+    for (const Timer &t : timers_)
+        if (t.window == w)
+            ids.push_back(t.id);
+    std::sort(ids.begin(), ids.end());
+    return ids;
 }
 
 // ------------------------------------------------------------ lifetime

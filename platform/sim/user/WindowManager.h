@@ -78,6 +78,7 @@ struct Window {
 };
 
 struct Timer {
+    uint64_t serial; // later timers come first when several fall due at once
     Window *window;
     Thread *thread;
     UINT_PTR id;
@@ -132,7 +133,7 @@ public:
     // ---- timers
     UINT_PTR SetTimer(Window *w, UINT_PTR id, UINT elapse, TIMERPROC callback);
     bool KillTimer(Window *w, UINT_PTR id);
-    size_t TimerCount(const Window *w) const;
+    std::vector<uintptr_t> TimerIdsOf(const Window *w) const;
 
     InputState input;
 
@@ -165,6 +166,7 @@ private:
     std::vector<std::shared_ptr<WindowClass>> classes_;
     std::vector<Timer> timers_;
     uintptr_t nextHandle_ = 0x10010;
+    uint64_t timerSerial_ = 0;
 };
 
 WindowManager &Windows();

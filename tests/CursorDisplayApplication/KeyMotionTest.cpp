@@ -1,0 +1,265 @@
+// Cursor motion: both engines, acceleration, clamps, the stylus drag and
+// previews of any value.
+#include "support/Devices.h"
+
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+using namespace test;
+
+namespace {
+
+const int RIGHT = 0x27, LEFT = 0x25, UP = 0x26, DOWN = 0x28;
+
+struct Motion {
+    int speed = 28;
+    int acceleration = 1;
+    int profile = 3;
+    int model = 10;
+    bool keysUnreadable = false;
+    const char16_t *image = u"cursor_black-16.bmp";
+};
+
+sim::Device *Make(std::unique_ptr<sim::Device> &holder, const Motion &s) {
+    sim::DeviceConfig config;
+    config.keysUnreadable = s.keysUnreadable;
+    holder = std::make_unique<sim::Device>(config);
+    sim::Device &d = *holder;
+    d.Install();
+    SetValue(d, kSettingsKey, u"CursorSpeed", 3, Le32(s.speed));
+    SetValue(d, kSettingsKey, u"CursorAcceleration", 3, Le32(s.acceleration));
+    SetValue(d, kSettingsKey, u"CursorAccelerationSpeed", 3, Le32(s.profile));
+    SetValue(d, kSettingsKey, u"SnapToSipLetters", 3, Le32(1));
+    SetValue(d, kSettingsKey, u"MenuNavigationMethod", 4, Le32(1));
+    SetValue(d, kSettingsKey, u"CursorImage", 1, Utf16z(s.image));
+    SetValue(d, kSettingsKey, u"DeviceModel", 4, Le32(s.model));
+    d.Start(kPointrel);
+    d.Wait(1000);
+    return &d;
+}
+
+sim::Rect Cursor(sim::Device &d) {
+    return d.FindTopmost(kCursorClass)->rect;
+}
+
+// Lets `ms` pass one millisecond at a time and returns every move of the
+// cursor as (dx, dy).
+std::vector<std::pair<int, int>> Moves(sim::Device &d, int ms) {
+    std::vector<std::pair<int, int>> moves;
+    sim::Rect last = Cursor(d);
+    for (int i = 0; i < ms; ++i) {
+        d.Wait(1);
+        sim::Rect now = Cursor(d);
+        if (now.left != last.left || now.top != last.top)
+            moves.emplace_back(now.left - last.left, now.top - last.top);
+        last = now;
+    }
+    return moves;
+}
+
+std::vector<int> Dx(const std::vector<std::pair<int, int>> &moves) {
+    std::vector<int> out;
+    for (auto m : moves)
+        out.push_back(m.first);
+    return out;
+}
+
+void DragCursorTo(sim::Device &d, int x, int y) {
+    sim::Rect c = Cursor(d);
+    d.StylusDown(c.left, c.top);
+    d.Wait(10);
+    d.StylusMove(x, y);
+    d.Wait(10);
+    d.StylusUp(x, y);
+    d.Wait(10);
+}
+
+} // namespace
+
+TEST(KeyMotion, HeldKeyFollowsTheAccelerationProfile) {
+    struct Case {
+        const char *what;
+        Motion setup;
+        std::vector<int> firstTicks;
+    };
+    const Case cases[] = {
+        {"fastest profile", {}, {6, 6, 6, 6, 11, 11, 17, 17, 22, 22, 28, 28}},
+        {"middle profile", {28, 1, 2}, {6, 6, 6, 6, 6, 6, 11, 11, 11, 11, 17, 17}},
+        {"slowest profile", {28, 1, 1}, {6, 6, 6, 6, 6, 6, 6, 6, 6, 6, 6, 6, 11}},
+        {"acceleration off", {28, 0, 3}, {28, 28, 28, 28, 28}},
+        {"speed 19", {19, 1, 3}, {4, 4, 4, 4, 8, 8}},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.what);
+        std::unique_ptr<sim::Device> holder;
+        sim::Device &d = *Make(holder, c.setup);
+        DragCursorTo(d, 0, 100);
+        d.Key(RIGHT, false);
+        std::vector<int> dx = Dx(Moves(d, static_cast<int>(c.firstTicks.size()) * 50));
+        d.Key(RIGHT, true);
+        EXPECT_EQ(dx, c.firstTicks);
+        // After the release the next press starts from the first step again.
+        d.Wait(200);
+        d.Key(LEFT, false);
+        std::vector<int> again = Dx(Moves(d, 50));
+        d.Key(LEFT, true);
+        ASSERT_EQ(again.size(), 1u);
+        EXPECT_EQ(-again[0], c.firstTicks[0]);
+    }
+}
+
+TEST(KeyMotion, KeysCombine) {
+    struct Case {
+        std::vector<int> keys;
+        std::pair<int, int> move;
+    };
+    const Case cases[] = {{{LEFT, RIGHT}, {0, 0}},
+                          {{RIGHT, DOWN}, {6, 6}},
+                          {{UP, LEFT}, {-6, -6}},
+                          {{UP, DOWN, RIGHT}, {6, 0}}};
+    for (const Case &c : cases) {
+        std::unique_ptr<sim::Device> holder;
+        sim::Device &d = *Make(holder, {});
+        for (int k : c.keys)
+            d.Key(k, false);
+        auto moves = Moves(d, 50);
+        std::pair<int, int> first = moves.empty() ? std::pair<int, int>{0, 0} : moves[0];
+        EXPECT_EQ(first, c.move);
+    }
+}
+
+TEST(KeyMotion, MovesAreClampedToTheScreen) {
+    // 240 x 320 at 96 DPI: SM_CXVSCROLL 13 and SM_CYMENU 26 give limits of
+    // 11 and 21 pixels.
+    struct Case {
+        const char *what;
+        int width, height;
+        int maxX, maxY;
+    };
+    const Case cases[] = {{"16 pixels", 16, 16, 232, 304},
+                          {"8 pixels", 8, 8, 232, 312},
+                          {"10 pixels", 10, 10, 230, 310},
+                          {"24 pixels", 24, 24, 232, 304}};
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.what);
+        Motion s;
+        s.image = u"test.bmp";
+        std::unique_ptr<sim::Device> holder;
+        sim::DeviceConfig config;
+        holder = std::make_unique<sim::Device>(config);
+        sim::Device &d = *holder;
+        d.Install();
+        WriteFile(d, u"\\Program Files\\Pointrel\\cursors\\test.bmp",
+                  MakeBmp24(c.width, c.height, [](int, int) { return 0u; }));
+        SetValue(d, kSettingsKey, u"CursorImage", 1, Utf16z(u"test.bmp"));
+        d.Start(kPointrel);
+        d.Wait(500);
+        DragCursorTo(d, 400, 400);
+        EXPECT_EQ(Cursor(d).left, c.maxX);
+        EXPECT_EQ(Cursor(d).top, c.maxY);
+        DragCursorTo(d, -5, -5);
+        EXPECT_EQ(Cursor(d).left, 0);
+        EXPECT_EQ(Cursor(d).top, 0);
+    }
+}
+
+TEST(KeyMotion, HotKeyEngineStepsWithTheRepeatCount) {
+    struct Case {
+        const char *what;
+        Motion setup;
+        int settle;
+    };
+    Motion unreadable;
+    unreadable.keysUnreadable = true;
+    Motion model11;
+    model11.model = 11;
+    model11.keysUnreadable = true;
+    const Case cases[] = {{"keys unreadable", unreadable, 1000}, {"device model 11", model11, 0}};
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.what);
+        std::unique_ptr<sim::Device> holder;
+        sim::Device &d = *Make(holder, c.setup);
+        DragCursorTo(d, 0, 200);
+        d.Wait(static_cast<uint64_t>(c.settle));
+        std::vector<int> dx;
+        for (int i = 0; i < 5; ++i) {
+            int before = Cursor(d).left;
+            d.Key(RIGHT, false);
+            d.Wait(100);
+            int middle = Cursor(d).left;
+            d.Key(RIGHT, true);
+            d.Wait(100);
+            dx.push_back(middle - before);
+            dx.push_back(Cursor(d).left - middle);
+        }
+        EXPECT_EQ(dx, (std::vector<int>{6, 6, 11, 11, 17, 17, 22, 22, 28, 28}));
+        int top = Cursor(d).top;
+        d.Key(UP, false);
+        d.Wait(100);
+        EXPECT_EQ(top - Cursor(d).top, 6);
+        d.Key(UP, true);
+    }
+}
+
+TEST(KeyMotion, DeviceModel11WaitsForAKeyBeforeItPolls) {
+    Motion s;
+    s.model = 11;
+    std::unique_ptr<sim::Device> holder;
+    sim::Device &d = *Make(holder, s);
+    EXPECT_EQ(d.TimerIds(kCursorClass), (std::vector<uintptr_t>{1, 5}));
+    d.Key(RIGHT, false);
+    d.Wait(1);
+    EXPECT_EQ(d.TimerIds(kCursorClass), (std::vector<uintptr_t>{1, 2, 3, 5}));
+    auto moves = Moves(d, 100);
+    d.Key(RIGHT, true);
+    EXPECT_EQ(Dx(moves), (std::vector<int>{6, 6}));
+}
+
+TEST(KeyMotion, HidingStopsHousekeepingButNotTheShellCheck) {
+    std::unique_ptr<sim::Device> holder;
+    sim::Device &d = *Make(holder, {});
+    EXPECT_EQ(d.TimerIds(kCursorClass), (std::vector<uintptr_t>{1, 2, 5}));
+    d.Post(kCursorClass, WM_SHOWWINDOW, 0, 0);
+    d.Wait(10);
+    EXPECT_EQ(d.TimerIds(kCursorClass), (std::vector<uintptr_t>{5}));
+}
+
+TEST(KeyMotion, AnyPreviewValueKeepsTheCursorOnTheScreen) {
+    const std::pair<int, intptr_t> previews[] = {{420, 0},          {420, -7},
+                                                 {420, 2147483647}, {420, -2147483647 - 1},
+                                                 {421, 99},         {421, -2147483647 - 1}};
+    for (auto [code, value] : previews) {
+        SCOPED_TRACE(value);
+        std::unique_ptr<sim::Device> holder;
+        sim::Device &d = *Make(holder, {});
+        uint32_t pid = d.Processes().back().pid;
+        d.Post(kCursorClass, 0x8048, static_cast<uintptr_t>(code), value);
+        for (int k : {RIGHT, DOWN, LEFT, UP}) {
+            d.Key(k, false);
+            d.Wait(1500);
+            d.Key(k, true);
+            d.Wait(60);
+            sim::Rect c = Cursor(d);
+            EXPECT_GE(c.left, 0);
+            EXPECT_GE(c.top, 0);
+            EXPECT_LE(c.left, 232);
+            EXPECT_LE(c.top, 304);
+        }
+        EXPECT_EQ(d.ExitCode(pid), 0x103u);
+    }
+}
+
+TEST(KeyMotion, CapturedKeysDoNotReachTheForegroundProgram) {
+    std::unique_ptr<sim::Device> holder;
+    sim::Device &d = *Make(holder, {});
+    d.CreateScriptWindow(u"App", u"App", sim::Rect{0, 26, 240, 294}, false);
+    d.Key(RIGHT, false);
+    d.Key(RIGHT, true);
+    d.Key(0x75, false);
+    d.Key(0x75, true);
+    d.Wait(2000);
+    auto keys = EventsStarting(d, "window App key");
+    ASSERT_EQ(keys.size(), 2u) << "only the volume key passes";
+    EXPECT_EQ(keys[0].text, "window App key down 0x75");
+}

@@ -1,0 +1,171 @@
+// Taps by the action key and the volume-key pass-through, as the platform
+// sees them in its input trace.
+#include "support/Devices.h"
+#include "user/Input.h"
+
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+using namespace test;
+
+namespace {
+
+const int RETURN_KEY = 0x0D;
+
+sim::Rect Cursor(sim::Device &d) {
+    return d.FindTopmost(kCursorClass)->rect;
+}
+
+void StartAt(sim::Device &d, int x, int y) {
+    d.Install();
+    d.Start(kPointrel);
+    d.Wait(500);
+    sim::Rect c = Cursor(d);
+    d.StylusDown(c.left, c.top);
+    d.Wait(10);
+    d.StylusMove(x, y);
+    d.Wait(10);
+    d.StylusUp(x, y);
+    d.Wait(100);
+    ASSERT_EQ(Cursor(d).left, x);
+    ASSERT_EQ(Cursor(d).top, y);
+}
+
+std::vector<sim::TraceEvent> Taps(const sim::Device &d) {
+    return EventsStarting(d, "mouse_event");
+}
+
+} // namespace
+
+TEST(Taps, PressAndReleaseGoLeftOfTheCursor) {
+    struct Case {
+        int x, y;
+        std::string press, release;
+    };
+    const Case cases[] = {
+        {100, 150, "mouse_event 0x8002 27033 30720", "mouse_event 0x8004 27033 30720"},
+        {0, 150, "mouse_event 0x8002 1911 30720", "mouse_event 0x8004 1911 30720"},
+        {50, 0, "mouse_event 0x8002 15564 0", "mouse_event 0x8004 15564 0"},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.press);
+        sim::Device d(sim::DeviceConfig{240, 320, 96, false});
+        StartAt(d, c.x, c.y);
+        uint64_t pressed = d.Now();
+        d.Key(RETURN_KEY, false);
+        d.Wait(300);
+        d.Key(RETURN_KEY, true);
+        d.Wait(100);
+        auto taps = Taps(d);
+        ASSERT_EQ(taps.size(), 2u);
+        EXPECT_EQ(taps[0].text, c.press);
+        EXPECT_EQ(taps[0].time, pressed + 200);
+        EXPECT_EQ(taps[1].text, c.release);
+        EXPECT_EQ(taps[1].time, pressed + 300);
+    }
+}
+
+TEST(Taps, HoldingTheKeySendsOnePressAndOneRelease) {
+    sim::Device d;
+    StartAt(d, 100, 150);
+    d.Key(RETURN_KEY, false);
+    d.Wait(2000); // auto-repeat delivers many presses meanwhile
+    d.Key(RETURN_KEY, true);
+    d.Wait(100);
+    auto taps = Taps(d);
+    ASSERT_EQ(taps.size(), 2u);
+    EXPECT_EQ(taps[0].text.substr(0, 18), "mouse_event 0x8002");
+    EXPECT_EQ(taps[1].text.substr(0, 18), "mouse_event 0x8004");
+}
+
+TEST(Taps, TheReleaseGoesWhereTheCursorIsNow) {
+    sim::Device d;
+    StartAt(d, 100, 150);
+    d.Key(RETURN_KEY, false);
+    d.Wait(300);
+    d.Key(0x27, false); // RIGHT while the stylus is held down
+    d.Wait(50);
+    d.Key(0x27, true);
+    d.Key(RETURN_KEY, true);
+    d.Wait(100);
+    auto taps = Taps(d);
+    ASSERT_EQ(taps.size(), 2u);
+    EXPECT_EQ(taps[0].text, "mouse_event 0x8002 27033 30720");
+    EXPECT_EQ(taps[1].text, "mouse_event 0x8004 28125 30720"); // one step of 4: x 104 - 1
+}
+
+TEST(Taps, TheStartZoneAndTheSoftKeyBarHoldThePress) {
+    struct Case {
+        const char *what;
+        int x, y;
+        uint64_t releaseAfter; // ms after the key went down
+    };
+    // Task bar (0, 0, 240, 26): the start zone is x 0..72 above y 26; the
+    // soft-key bar is found at (0, 294, 240, 320).
+    const Case cases[] = {{"in the start zone", 72, 10, 700},
+                          {"right of the start zone", 73, 10, 200},
+                          {"in the middle", 100, 150, 200},
+                          {"on the soft-key bar", 100, 295, 700},
+                          {"on the soft-key bar's top row", 100, 294, 200}};
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.what);
+        sim::Device d(sim::DeviceConfig{240, 320, 96, false});
+        d.CreateScriptWindow(u"HHTaskBar", u"", sim::Rect{0, 0, 240, 26}, true);
+        d.CreateScriptWindow(u"MS_SOFTKEY_CE_1.0", u"", sim::Rect{0, 294, 240, 320}, true);
+        StartAt(d, c.x, c.y);
+        uint64_t pressed = d.Now();
+        d.Key(RETURN_KEY, false);
+        d.Key(RETURN_KEY, true); // released at once: the hold still applies
+        d.Wait(1000);
+        auto taps = Taps(d);
+        ASSERT_EQ(taps.size(), 2u);
+        EXPECT_EQ(taps[1].time - pressed, c.releaseAfter);
+    }
+}
+
+TEST(Taps, ATapLandsOnTheWindowUnderTheHotSpot) {
+    sim::Device d;
+    d.CreateScriptWindow(u"TapTarget", u"Target", sim::Rect{50, 100, 150, 200}, false);
+    StartAt(d, 100, 150);
+    d.Key(RETURN_KEY, false);
+    d.Wait(300);
+    d.Key(RETURN_KEY, true);
+    d.Wait(100);
+    auto got = EventsStarting(d, "window TapTarget stylus");
+    ASSERT_EQ(got.size(), 2u);
+    EXPECT_EQ(got[0].text, "window TapTarget stylus down 49 50");
+    EXPECT_EQ(got[1].text, "window TapTarget stylus up 49 50");
+}
+
+TEST(Taps, VolumeKeysPassThroughWhileTheCursorHides) {
+    struct Case {
+        int key;
+        uint64_t down, up, back; // ms after the key press
+    };
+    const Case cases[] = {{0x75, 300, 500, 800}, {0x76, 200, 400, 500}};
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.key);
+        sim::Device d;
+        StartAt(d, 100, 150);
+        uint64_t start = d.Now();
+        d.Key(c.key, false);
+        d.Wait(100);
+        d.Key(c.key, true);
+        d.Wait(5);
+        EXPECT_FALSE(d.FindTopmost(kCursorClass)->visible);
+        d.Wait(1000);
+        auto keys = EventsStarting(d, "keybd_event");
+        ASSERT_EQ(keys.size(), 2u);
+        std::string vk = sim::HexText(static_cast<uint32_t>(c.key));
+        EXPECT_EQ(keys[0].text, "keybd_event " + vk + " 0x0");
+        EXPECT_EQ(keys[1].text, "keybd_event " + vk + " 0x2");
+        // The first motion tick after the press finds the key down.
+        uint64_t tick = keys[0].time - c.down;
+        EXPECT_LE(tick - start, 50u);
+        EXPECT_EQ(keys[1].time - tick, c.up);
+        EXPECT_TRUE(d.FindTopmost(kCursorClass)->visible);
+        EXPECT_EQ(Cursor(d).left, 100);
+        EXPECT_EQ(Cursor(d).top, 150);
+    }
+}
