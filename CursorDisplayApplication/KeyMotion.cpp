@@ -26,6 +26,8 @@ LONG AddSaturated(LONG a, LONG b) {
     return (LONG)sum;
 }
 
+LONG NegateSaturated(LONG value) { return value == LONG_MINIMUM ? LONG_MAXIMUM : -value; }
+
 POINT ScreenPoint(HWND window, LPARAM lParam) {
     POINT p;
     p.x = (short)LOWORD(lParam);
@@ -140,13 +142,13 @@ void CursorDisplayWindow::MotionTick() {
     LONG dx = 0;
     LONG dy = 0;
     if (GetAsyncKeyState(VK_LEFT) != 0)
-        dx = -s;
+        dx = NegateSaturated(s);
     if (GetAsyncKeyState(VK_RIGHT) != 0)
         dx = AddSaturated(dx, s);
     bool up = GetAsyncKeyState(VK_UP) != 0;
     bool volumeUp = GetAsyncKeyState(VK_F6) != 0;
     if (up && !volumeUp)
-        dy = -s;
+        dy = NegateSaturated(s);
     if (volumeUp)
         PassVolumeKey(VK_F6);
     bool down = GetAsyncKeyState(VK_DOWN) != 0;
@@ -230,11 +232,11 @@ void CursorDisplayWindow::OnHotKeyStep(UINT modifiers, UINT key) {
     LONG dx = 0;
     LONG dy = 0;
     if (key == VK_LEFT)
-        dx = -s;
+        dx = NegateSaturated(s);
     else if (key == VK_RIGHT)
         dx = s;
     else if (key == VK_UP)
-        dy = -s;
+        dy = NegateSaturated(s);
     else
         dy = s;
     CheckMenuBeforeMove();
@@ -251,7 +253,7 @@ void CursorDisplayWindow::OnHotKeyStep(UINT modifiers, UINT key) {
 void CursorDisplayWindow::ComputeClampLimits() {
     limitX = GetSystemMetrics(SM_CXVSCROLL) - 2;
     LONG menu = GetSystemMetrics(SM_CYMENU);
-    LONG magnitude = menu < 0 ? -menu : menu;
+    LONG magnitude = NegateSaturated(menu < 0 ? menu : -menu);
     LONG scaled = (magnitude * logPixelsY + 48) / 96;
     limitY = (menu < 0 ? -scaled : scaled) - 5;
     clampLimitsKnown = 1;

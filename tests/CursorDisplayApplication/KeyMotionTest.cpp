@@ -6,6 +6,9 @@
 
 #include <gtest/gtest.h>
 
+#include <iostream>
+#include <map>
+
 using namespace test;
 
 namespace {
@@ -262,4 +265,67 @@ TEST(KeyMotion, CapturedKeysDoNotReachTheForegroundProgram) {
     auto keys = EventsStarting(d, "window App key");
     ASSERT_EQ(keys.size(), 2u) << "only the volume key passes";
     EXPECT_EQ(keys[0].text, "window App key down 0x75");
+}
+
+namespace {
+
+std::map<std::string, uint64_t> CallsDuring(sim::Device &d, uint32_t pid, uint64_t ms) {
+    auto before = d.Calls(pid);
+    d.Wait(ms);
+    auto after = d.Calls(pid);
+    for (auto &[name, n] : after)
+        n -= before[name];
+    std::erase_if(after, [](const auto &entry) { return entry.second == 0; });
+    return after;
+}
+
+uint64_t Total(const std::map<std::string, uint64_t> &calls) {
+    uint64_t n = 0;
+    for (const auto &entry : calls)
+        n += entry.second;
+    return n;
+}
+
+} // namespace
+
+TEST(KeyMotion, HotKeysAreRegisteredAgainEveryTwentiethMove) {
+    std::unique_ptr<sim::Device> holder;
+    sim::Device &d = *Make(holder, {});
+    uint32_t pid = d.Processes().back().pid;
+    EXPECT_EQ(d.Calls(pid)["RegisterHotKey"], 25u);
+    DragCursorTo(d, 0, 100);
+    d.Key(RIGHT, false);
+    Moves(d, 19 * 50);
+    EXPECT_EQ(d.Calls(pid)["RegisterHotKey"], 25u) << "19 moves";
+    Moves(d, 50);
+    EXPECT_EQ(d.Calls(pid)["RegisterHotKey"], 50u) << "20 moves";
+}
+
+TEST(KeyMotion, PlatformCallsPerSecond) {
+    std::unique_ptr<sim::Device> holder;
+    sim::Device &d = *Make(holder, {});
+    uint32_t pid = d.Processes().back().pid;
+    auto idle = CallsDuring(d, pid, 10000);
+    // Held: a full second of moves without meeting the screen's edge.
+    DragCursorTo(d, 0, 0);
+    d.Key(DOWN, false);
+    auto held = CallsDuring(d, pid, 500);
+    d.Key(DOWN, true);
+    d.Wait(100);
+    d.Key(RIGHT, false);
+    for (const auto &[name, n] : CallsDuring(d, pid, 500))
+        held[name] += n;
+    d.Key(RIGHT, true);
+    for (auto &[name, n] : idle)
+        n /= 10;
+    for (auto [what, calls] : {std::pair{"idle", idle}, std::pair{"key held", held}}) {
+        std::string line;
+        for (const auto &[name, n] : calls)
+            line += " " + name + "=" + std::to_string(n);
+        std::cout << "calls per second, " << what << ": " << Total(calls) << " (" << line
+                  << " )\n";
+    }
+    // Idle: timer 1 (10/s), timer 2 (20/s) and timer 5 (1/s) with their loop.
+    EXPECT_LT(Total(idle), 300u);
+    EXPECT_LT(Total(held), 800u);
 }

@@ -1,9 +1,9 @@
 // DeviceSim: the one built-in font and the text layout DrawText uses.
 //
 // The simulated device has a single fixed-pitch bitmap font, so what a user
-// would read on a screen capture depends on nothing outside DeviceSim. A glyph
-// is drawn in the top-left-anchored 5 x 9 pixels below the first row of a
-// 6 x 10 cell: the free top row and right column keep lines and characters
+// would read on a screen capture depends on nothing outside DeviceSim. Each
+// character has a 6 x 10 cell; its glyph fills the 5 x 9 pixels left after a
+// blank top row and a blank right column, which keep lines and characters
 // apart. Capitals stand on cell row 7 and descenders reach row 9. On a
 // high-DPI screen every pixel becomes a scale x scale square.
 //
