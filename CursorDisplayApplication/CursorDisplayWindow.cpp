@@ -33,7 +33,11 @@ CursorDisplayWindow::CursorDisplayWindow(HINSTANCE programInstance, CursorSettin
       ticksPerSecond(20), tickCount(0), hotKeyCountdown(1), hotKeysRegistered(1),
       actionPressOutstanding(0), stepPressOutstanding(0), repeatCount(0), lastKey(0),
       clampLimitsKnown(0), limitX(0), limitY(0), logPixelsX(96), logPixelsY(96),
+      shellVersionKnown(0), newerShell(false), menuAlternation(false), toolTipKnown(0),
+      toolTip(NULL), clipCheckCounter(70), clipCheckKnown(0), clipHeightLimit(0),
       changingVisibility(0) {
+    clipCheckPoint.x = 0;
+    clipCheckPoint.y = 0;
     SetRectEmpty(&taskbarRect);
     SetRectEmpty(&softKeyBarRect);
     dragAnchor.x = 0;

@@ -64,8 +64,12 @@ public:
     void CheckHomeScreen();
     void RestoreTaskBar();
     void RepaintSipButtonArea(const RECT &before);
+    bool ShowMenuSnapshot(HWND menu);
     void HideMenuSnapshot();
     void CheckMenuBeforeMove();
+    void CheckMenuOnTimer();
+    void MenuWait();
+    bool ReadShellVersion();
 
     LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam, bool *handled);
 
@@ -78,6 +82,7 @@ private:
     void OnPaint();
     void OnMouse(UINT message, LPARAM lParam);
     void ComputeClampLimits();
+    void ClipWindowOverTaskBar();
     void ReleaseImage();
     LONG StepFor(double fraction) const;
     void InjectActionKey(UINT modifiers, LONG *pressOutstanding);
@@ -134,6 +139,16 @@ public:
     LONG limitX, limitY;
     // The screen's pixels per inch, read once.
     int logPixelsX, logPixelsY;
+    // Shell detection, worked out on first use.
+    LONG shellVersionKnown;
+    bool newerShell;
+    bool menuAlternation;
+    LONG toolTipKnown;
+    HWND toolTip;
+    LONG clipCheckCounter;
+    LONG clipCheckKnown;
+    POINT clipCheckPoint;
+    LONG clipHeightLimit;
     // Set while the program itself shows or hides the window, so that the
     // WM_SHOWWINDOW this causes is not taken for a request from outside.
     LONG changingVisibility;

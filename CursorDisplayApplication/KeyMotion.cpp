@@ -26,7 +26,9 @@ LONG AddSaturated(LONG a, LONG b) {
     return (LONG)sum;
 }
 
-LONG NegateSaturated(LONG value) { return value == LONG_MINIMUM ? LONG_MAXIMUM : -value; }
+LONG NegateSaturated(LONG value) {
+    return value == LONG_MINIMUM ? LONG_MAXIMUM : -value;
+}
 
 POINT ScreenPoint(HWND window, LPARAM lParam) {
     POINT p;
@@ -310,9 +312,3 @@ void CursorDisplayWindow::OnMouse(UINT message, LPARAM lParam) {
         HideMenuSnapshot();
     }
 }
-
-void CursorDisplayWindow::HideMenuSnapshot() {
-    screenCap.Hide();
-}
-
-void CursorDisplayWindow::CheckMenuBeforeMove() {}

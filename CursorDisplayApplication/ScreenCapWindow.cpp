@@ -1,6 +1,129 @@
 #include "ScreenCapWindow.h"
 
-ScreenCapWindow::ScreenCapWindow() : window(NULL), target(NULL) {}
+#include "ShellWindows.h"
+
+namespace {
+
+const WCHAR OBJECT_PROPERTY[] = TEXT("ScreenCapWindow");
+const UINT_PTR TIMER_TARGET_CHECK = 1;
+// A menu that a window of another program keeps covered would otherwise be
+// waited for forever; after this long motion goes on without a picture.
+const int MENU_WAIT_LIMIT_MS = 500;
+
+} // namespace
+
+ScreenCapWindow::ScreenCapWindow() : window(NULL), target(NULL), picture(NULL) {
+    SetRectEmpty(&area);
+}
+
+ScreenCapWindow::~ScreenCapWindow() {
+    if (Exists())
+        DestroyWindow(window);
+    if (picture != NULL)
+        DeleteObject(picture);
+}
+
+bool ScreenCapWindow::WaitForMenu(HWND cursorWindow) const {
+    RECT menuRect;
+    if (!GetWindowRect(target, &menuRect))
+        return false;
+    int centreX = menuRect.left + (menuRect.right - menuRect.left) / 2;
+    int centreY = menuRect.top + (menuRect.bottom - menuRect.top) / 2;
+    for (int waited = 0; waited <= MENU_WAIT_LIMIT_MS; ++waited) {
+        if (WindowAtPoint(centreX, centreY, cursorWindow, NULL) == target)
+            return true;
+        if (!IsWindow(target))
+            return false;
+        Sleep(1);
+    }
+    return false;
+}
+
+bool ScreenCapWindow::Show(HINSTANCE instance, HWND menu, HWND cursorWindow) {
+    if (Exists())
+        return true;
+    target = menu;
+    if (!WaitForMenu(cursorWindow))
+        return false;
+
+    WNDCLASSW windowClass;
+    ZeroMemory(&windowClass, sizeof(windowClass));
+    windowClass.style = CS_HREDRAW | CS_VREDRAW | CS_DBLCLKS;
+    windowClass.lpfnWndProc = WindowProc;
+    windowClass.hInstance = instance;
+    windowClass.hbrBackground = (HBRUSH)(COLOR_WINDOW + 1);
+    windowClass.lpszClassName = SCREEN_CAP_CLASS;
+    RegisterClassW(&windowClass);
+    CreateWindowExW(WS_EX_TOPMOST | WS_EX_NOACTIVATE, SCREEN_CAP_CLASS, NULL, WS_POPUP | WS_VISIBLE,
+                    CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, NULL, NULL,
+                    instance, this);
+    if (!Exists())
+        return false;
+    if (!CutCursorHole(cursorWindow)) {
+        DestroyWindow(window);
+        window = NULL;
+        return false;
+    }
+    return true;
+}
+
+void ScreenCapWindow::Capture() {
+    if (!IsWindow(target) || !GetWindowRect(target, &area))
+        SetRect(&area, 0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN));
+    int width = area.right - area.left;
+    int height = area.bottom - area.top;
+    HDC screen = GetDC(NULL);
+    picture = CreateCompatibleBitmap(screen, width, height);
+    HDC memory = CreateCompatibleDC(screen);
+    if (picture != NULL && memory != NULL) {
+        HGDIOBJ previous = SelectObject(memory, picture);
+        BitBlt(memory, 0, 0, width, height, screen, area.left, area.top, SRCCOPY);
+        SelectObject(memory, previous);
+    }
+    if (memory != NULL)
+        DeleteDC(memory);
+    ReleaseDC(NULL, screen);
+    MoveWindow(window, area.left, area.top, width, height, TRUE);
+    SetTimer(window, TIMER_TARGET_CHECK, 100, NULL);
+}
+
+bool ScreenCapWindow::CutCursorHole(HWND cursorWindow) {
+    RECT cursorRect, overlap;
+    if (!GetWindowRect(cursorWindow, &cursorRect))
+        return false;
+    if (!IntersectRect(&overlap, &cursorRect, &area))
+        return true;
+    HRGN cursorShape = CreateRectRgn(0, 0, 0, 0);
+    HRGN shape = CreateRectRgn(0, 0, area.right - area.left, area.bottom - area.top);
+    bool cut =
+        cursorShape != NULL && shape != NULL && GetWindowRgn(cursorWindow, cursorShape) != ERROR &&
+        OffsetRgn(cursorShape, cursorRect.left - area.left, cursorRect.top - area.top) != ERROR &&
+        CombineRgn(shape, shape, cursorShape, RGN_DIFF) != ERROR &&
+        SetWindowRgn(window, shape, FALSE) != 0;
+    if (cursorShape != NULL)
+        DeleteObject(cursorShape);
+    // A region given to the window belongs to the system.
+    if (!cut && shape != NULL)
+        DeleteObject(shape);
+    return cut;
+}
+
+void ScreenCapWindow::Paint() {
+    PAINTSTRUCT paint;
+    HDC target = BeginPaint(window, &paint);
+    if (target != NULL && picture != NULL) {
+        HDC memory = CreateCompatibleDC(target);
+        if (memory != NULL) {
+            HGDIOBJ previous = SelectObject(memory, picture);
+            const RECT &r = paint.rcPaint;
+            BitBlt(target, r.left, r.top, r.right - r.left, r.bottom - r.top, memory, r.left, r.top,
+                   SRCCOPY);
+            SelectObject(memory, previous);
+            DeleteDC(memory);
+        }
+    }
+    EndPaint(window, &paint);
+}
 
 void ScreenCapWindow::Hide() {
     if (Exists())
@@ -8,4 +131,34 @@ void ScreenCapWindow::Hide() {
     window = NULL;
     if (target != NULL && IsWindow(target))
         ValidateRect(target, NULL);
+}
+
+LRESULT CALLBACK ScreenCapWindow::WindowProc(HWND hwnd, UINT message, WPARAM wParam,
+                                             LPARAM lParam) {
+    ScreenCapWindow *self = (ScreenCapWindow *)GetPropW(hwnd, OBJECT_PROPERTY);
+    if (self == NULL && message == WM_CREATE) {
+        self = (ScreenCapWindow *)((CREATESTRUCTW *)lParam)->lpCreateParams;
+        SetPropW(hwnd, OBJECT_PROPERTY, (HANDLE)self);
+        self->window = hwnd;
+        self->Capture();
+        return 0;
+    }
+    if (self == NULL)
+        return DefWindowProcW(hwnd, message, wParam, lParam);
+    switch (message) {
+    case WM_PAINT: self->Paint(); return 0;
+    case WM_ERASEBKGND: return 1;
+    case WM_TIMER:
+        if (!IsWindow(self->target))
+            DestroyWindow(hwnd);
+        return 0;
+    case WM_DESTROY:
+        RemovePropW(hwnd, OBJECT_PROPERTY);
+        if (self->picture != NULL)
+            DeleteObject(self->picture);
+        self->picture = NULL;
+        self->window = NULL;
+        return 0;
+    default: return DefWindowProcW(hwnd, message, wParam, lParam);
+    }
 }

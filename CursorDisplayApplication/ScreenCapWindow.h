@@ -1,23 +1,39 @@
-// The menu snapshot window: a picture of an open menu laid under the cursor
-// while the cursor moves over the menu.
+// The menu snapshot window: a picture of an open menu laid over the menu and
+// kept directly below the cursor window while the cursor moves across it,
+// so that what the cursor uncovers is redrawn from memory.
 #ifndef POINTREL_SCREENCAPWINDOW_H
 #define POINTREL_SCREENCAPWINDOW_H
 
 #include <windows.h>
 
+#define SCREEN_CAP_CLASS TEXT("PointrelScreenCapWindow")
+
 class ScreenCapWindow {
 public:
     ScreenCapWindow();
+    ~ScreenCapWindow();
 
     HWND Window() const { return window; }
     bool Exists() const { return window != NULL && IsWindow(window); }
-    // Destroys the snapshot and keeps the menu from repainting what the
-    // snapshot already showed.
+    // Lays a picture of `menu` over it, with a hole where the cursor window
+    // is. False when the menu does not come into view in time, is gone, or
+    // the hole cannot be cut.
+    bool Show(HINSTANCE instance, HWND menu, HWND cursorWindow);
+    // Destroys the picture and keeps the menu from repainting what the
+    // picture already showed.
     void Hide();
 
 private:
+    static LRESULT CALLBACK WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+    bool WaitForMenu(HWND cursorWindow) const;
+    void Capture();
+    bool CutCursorHole(HWND cursorWindow);
+    void Paint();
+
     HWND window;
     HWND target;
+    HBITMAP picture;
+    RECT area;
 };
 
 #endif

@@ -18,4 +18,10 @@ struct ShellWindows {
 // regions and skipping one window; NULL when none is there.
 HWND WindowAtPoint(int x, int y, HWND skip, HWND parent);
 
+// Windows of the shell and of add-on home screens that the window-order
+// upkeep leaves where they are.
+bool IsExemptWindow(HWND w);
+// Add-on home screens over which the cursor hides.
+bool IsHomeScreenWindow(HWND w);
+
 #endif

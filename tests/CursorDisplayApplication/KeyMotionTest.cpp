@@ -322,8 +322,7 @@ TEST(KeyMotion, PlatformCallsPerSecond) {
         std::string line;
         for (const auto &[name, n] : calls)
             line += " " + name + "=" + std::to_string(n);
-        std::cout << "calls per second, " << what << ": " << Total(calls) << " (" << line
-                  << " )\n";
+        std::cout << "calls per second, " << what << ": " << Total(calls) << " (" << line << " )\n";
     }
     // Idle: timer 1 (10/s), timer 2 (20/s) and timer 5 (1/s) with their loop.
     EXPECT_LT(Total(idle), 300u);

@@ -109,6 +109,7 @@ public:
     uint64_t Now() const { return scheduler_.Now(); }
     std::optional<WindowInfo> FindTopmost(const std::u16string &className);
     std::vector<WindowInfo> TopLevelWindows();
+    std::optional<WindowInfo> Foreground();
     std::vector<ProcessInfo> Processes() const;
     bool IsRunning(const std::u16string &path) const;
     // Exit code of an ended process (0x103 while it runs; nullopt if unknown).

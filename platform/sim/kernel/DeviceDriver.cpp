@@ -56,6 +56,12 @@ std::vector<uintptr_t> Device::TimerIds(const std::u16string &className) {
     return w ? windows_->TimerIdsOf(w) : std::vector<uintptr_t>();
 }
 
+std::optional<WindowInfo> Device::Foreground() {
+    if (!started_ || !windows_->foreground)
+        return std::nullopt;
+    return InfoOf(*windows_, windows_->foreground);
+}
+
 uint32_t Device::PixelAt(int x, int y) {
     Boot();
     return gdi_->Screen().GetPixel(x, y);
