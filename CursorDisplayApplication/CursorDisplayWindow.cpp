@@ -225,10 +225,17 @@ LRESULT CursorDisplayWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM l
 
 void CursorDisplayWindow::OnTimer(UINT_PTR id) {
     switch (id) {
-    case TIMER_HOUSEKEEPING: KeepCursorOnTop(); break;
+    case TIMER_HOUSEKEEPING:
+        KeepCursorOnTop();
+        if (menuKeysMode == 1 && captureActive == 1)
+            CheckMenuOnTimer();
+        break;
     case TIMER_MOTION: MotionTick(); break;
     case TIMER_ACCELERATION: AccelerationTick(); break;
-    case TIMER_MENU_WAIT: CheckHomeScreen(); break;
+    case TIMER_MENU_WAIT:
+        MenuWait();
+        CheckHomeScreen();
+        break;
     case TIMER_SHELL_CHECK: CheckHomeScreen(); break;
     default: break;
     }

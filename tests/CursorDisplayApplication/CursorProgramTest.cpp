@@ -255,7 +255,7 @@ TEST(CursorDisplay, RotationKeepsACursorLeftOfCentreNearTheLeftEdge) {
 }
 
 TEST(CursorProgram, AnIdleHourCostsLittle) {
-    sim::Device d;
+    sim::Device d(sim::DeviceConfig{240, 320, 96, false});
     d.Install();
     StartCursor(d);
     uint64_t switches = d.HostSwitches();

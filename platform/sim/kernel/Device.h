@@ -45,6 +45,7 @@ struct WindowInfo {
     Rect rect;
     bool visible;
     uint32_t pid;
+    std::optional<Rect> shape; // bounds of the window region, window coordinates
 };
 
 struct ProcessInfo {
@@ -68,6 +69,7 @@ public:
     // Before the device has started: sets the screen. Afterwards: changes it
     // as a rotation does and broadcasts WM_SETTINGCHANGE.
     void SetScreen(int width, int height, int dpi);
+    // Whether the device shell runs; decided when the device starts.
     void SetShell(bool on) { config_.shell = on; }
     void SetKeysUnreadable(bool on) { config_.keysUnreadable = on; }
     void SetKeyRepeat(int delay, int period);
@@ -150,6 +152,8 @@ public:
 
 private:
     void Boot();
+    // Starts the device shell (DeviceShell.cpp) and lets it put up its windows.
+    void StartShell();
     Process *NewProcess(const std::u16string &path, const ProgramImage *image,
                         std::function<uint32_t()> body);
     void ReleaseProcess(Process *process);

@@ -702,16 +702,27 @@ int WINAPI GetSystemMetrics(int index) {
 
 BOOL WINAPI SystemParametersInfoW(UINT action, UINT, PVOID param, UINT) {
     sim::CountCall("SystemParametersInfoW");
-    if (action != SPI_GETWORKAREA || !param) {
-        SetError(ERROR_INVALID_PARAMETER);
-        return FALSE;
+    WindowManager &wm = Windows();
+    if (action == SPI_GETWORKAREA && param) {
+        Rect area = wm.WorkArea();
+        RECT out{area.left, area.top, area.right, area.bottom};
+        std::memcpy(param, &out, sizeof out);
+        return TRUE;
     }
-    Gdi &gdi = CurrentGdi();
-    int w = gdi.Screen().width, h = gdi.Screen().height;
-    RECT area =
-        CurrentDevice().Config().shell ? RECT{0, Scaled(26), w, h - Scaled(26)} : RECT{0, 0, w, h};
-    std::memcpy(param, &area, sizeof area);
-    return TRUE;
+    if (action == SPI_SETWORKAREA && param) {
+        RECT in;
+        std::memcpy(&in, param, sizeof in);
+        Rect area{in.left, in.top, in.right, in.bottom};
+        Rect screen{0, 0, CurrentGdi().Screen().width, CurrentGdi().Screen().height};
+        if (area.Empty() || !(area.Intersect(screen) == area)) {
+            SetError(ERROR_INVALID_PARAMETER);
+            return FALSE;
+        }
+        wm.workArea = area;
+        return TRUE;
+    }
+    SetError(ERROR_INVALID_PARAMETER);
+    return FALSE;
 }
 
 DWORD WINAPI GetSysColor(int index) {

@@ -362,6 +362,11 @@ void WindowManager::Activate(Window *w) {
     Post(w, WM_ACTIVATE, 1 /* WA_ACTIVE */, old ? reinterpret_cast<LPARAM>(old->Hwnd()) : 0);
 }
 
+Rect WindowManager::WorkArea() const {
+    Rect screen{0, 0, device.Config().width, device.Config().height};
+    return workArea ? workArea->Intersect(screen) : screen;
+}
+
 void WindowManager::ScreenChanged() {
     Region all(Rect{0, 0, device.Config().width, device.Config().height});
     device.gdi().FillScreen(all, kDesktopColour);

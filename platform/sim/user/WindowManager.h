@@ -136,6 +136,9 @@ public:
     std::vector<uintptr_t> TimerIdsOf(const Window *w) const;
 
     InputState input;
+    // Set by the shell with SPI_SETWORKAREA; the whole screen until then.
+    std::optional<Rect> workArea;
+    Rect WorkArea() const;
 
     // ---- focus, foreground, capture
     Window *foreground = nullptr;

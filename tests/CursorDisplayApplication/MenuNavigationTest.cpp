@@ -1,0 +1,154 @@
+// Open menus in keys mode and in cursor mode, with menus made as windows of
+// class "MNU" by another program.
+#include "support/Devices.h"
+
+#include <gtest/gtest.h>
+
+using namespace test;
+
+namespace {
+
+const int RIGHT = 0x27, DOWN = 0x28, RETURN_KEY = 0x0D;
+const std::u16string kSnapshot = u"PointrelScreenCapWindow";
+
+struct Started {
+    std::unique_ptr<sim::Device> device;
+    uint32_t pid;
+};
+
+Started StartCursor(int menuMethod) {
+    sim::DeviceConfig config;
+    config.shell = false;
+    Started s{std::make_unique<sim::Device>(config), 0};
+    sim::Device &d = *s.device;
+    d.Install();
+    SetValue(d, kSettingsKey, u"MenuNavigationMethod", 4, Le32(menuMethod));
+    s.pid = d.Start(kPointrel);
+    d.Wait(500);
+    return s;
+}
+
+sim::Rect Cursor(sim::Device &d) {
+    return d.FindTopmost(kCursorClass)->rect;
+}
+
+std::vector<std::u16string> Order(sim::Device &d) {
+    std::vector<std::u16string> classes;
+    for (const sim::WindowInfo &w : d.TopLevelWindows())
+        classes.push_back(w.className);
+    return classes;
+}
+
+} // namespace
+
+TEST(KeysMode, AnOpenMenuGetsTheKeysUntilItCloses) {
+    Started s = StartCursor(1);
+    sim::Device &d = *s.device;
+    d.CreateScriptWindow(u"MNU", u"Menu", sim::Rect{0, 26, 120, 126}, true);
+    d.Wait(100);
+    EXPECT_EQ(d.Calls(s.pid)["UnregisterHotKey"], 25u) << "within 100 ms";
+    sim::Rect before = Cursor(d);
+    d.Key(DOWN, false);
+    d.Key(DOWN, true);
+    d.Key(RETURN_KEY, false);
+    d.Key(RETURN_KEY, true);
+    d.Wait(200);
+    EXPECT_EQ(Cursor(d), before);
+    EXPECT_EQ(EventsStarting(d, "window MNU key").size(), 4u);
+    EXPECT_TRUE(EventsStarting(d, "mouse_event").empty());
+    d.DestroyScriptWindow(u"MNU");
+    d.Wait(200);
+    EXPECT_EQ(d.Calls(s.pid)["RegisterHotKey"], 50u) << "within 200 ms of the close";
+    d.Key(RIGHT, false);
+    d.Wait(100);
+    d.Key(RIGHT, true);
+    EXPECT_GT(Cursor(d).left, before.left);
+}
+
+TEST(KeysMode, AStartMenuOfTheOtherKindCountsOnlyForTheTimers) {
+    Started s = StartCursor(1);
+    sim::Device &d = *s.device;
+    d.CreateScriptWindow(u"htcStartMenuClass", u"htcStartMenuTitle", sim::Rect{0, 26, 120, 126},
+                         true);
+    d.Wait(100);
+    EXPECT_EQ(d.Calls(s.pid)["UnregisterHotKey"], 25u);
+    d.DestroyScriptWindow(u"htcStartMenuClass");
+    d.Wait(200);
+    EXPECT_EQ(d.Calls(s.pid)["RegisterHotKey"], 50u);
+}
+
+TEST(KeysMode, SwitchingFromCursorModeTakesEffectAtTheNextTimerTick) {
+    Started s = StartCursor(2);
+    sim::Device &d = *s.device;
+    d.CreateScriptWindow(u"MNU", u"Menu", sim::Rect{0, 26, 120, 126}, true);
+    d.Wait(300);
+    EXPECT_EQ(d.Calls(s.pid)["UnregisterHotKey"], 0u) << "cursor mode keeps the keys";
+    d.Post(kCursorClass, 0x8048, 423, 1);
+    d.Wait(100);
+    EXPECT_EQ(d.Calls(s.pid)["UnregisterHotKey"], 25u);
+}
+
+TEST(CursorMode, MovingOverAMenuLaysItsPictureUnderTheCursor) {
+    Started s = StartCursor(2);
+    sim::Device &d = *s.device;
+    d.CreateScriptWindow(u"MNU", u"Menu", sim::Rect{60, 100, 200, 220}, true);
+    d.Wait(100);
+    d.Key(RIGHT, false);
+    d.Wait(60);
+    d.Key(RIGHT, true);
+    d.Wait(20);
+    ASSERT_TRUE(d.FindTopmost(kSnapshot));
+    EXPECT_EQ(d.FindTopmost(kSnapshot)->rect, (sim::Rect{60, 100, 200, 220}));
+    auto order = Order(d);
+    ASSERT_GE(order.size(), 3u);
+    EXPECT_EQ(order[0], kCursorClass);
+    EXPECT_EQ(order[1], kSnapshot);
+    // The picture has a hole where the cursor is.
+    sim::Rect c = Cursor(d);
+    EXPECT_TRUE(d.FindTopmost(kSnapshot)->shape);
+    // The action key removes the picture first; the menu gets the tap.
+    d.Key(RETURN_KEY, false);
+    d.Wait(300);
+    d.Key(RETURN_KEY, true);
+    d.Wait(50);
+    EXPECT_FALSE(d.FindTopmost(kSnapshot));
+    auto taps = EventsStarting(d, "window MNU stylus down");
+    ASSERT_EQ(taps.size(), 1u);
+    EXPECT_EQ(taps[0].text, "window MNU stylus down " + std::to_string(c.left - 1 - 60) + " " +
+                                std::to_string(c.top - 100));
+}
+
+TEST(CursorMode, APictureGoesWhenItsMenuCloses) {
+    Started s = StartCursor(2);
+    sim::Device &d = *s.device;
+    d.CreateScriptWindow(u"MNU", u"Menu", sim::Rect{60, 100, 200, 220}, true);
+    d.Wait(100);
+    // A drag over the menu makes the picture and keeps it while it rests.
+    sim::Rect c = Cursor(d);
+    d.StylusDown(c.left, c.top);
+    d.Wait(10);
+    d.StylusMove(c.left + 10, c.top + 10);
+    d.Wait(10);
+    ASSERT_TRUE(d.FindTopmost(kSnapshot));
+    d.DestroyScriptWindow(u"MNU");
+    d.Wait(100);
+    EXPECT_FALSE(d.FindTopmost(kSnapshot));
+    d.StylusUp(c.left + 10, c.top + 10);
+}
+
+TEST(CursorMode, ACoveredMenuDoesNotStopTheCursor) {
+    Started s = StartCursor(2);
+    sim::Device &d = *s.device;
+    d.CreateScriptWindow(u"MNU", u"Menu", sim::Rect{60, 100, 200, 220}, true);
+    // Another program's window keeps the menu's centre covered.
+    d.CreateScriptWindow(u"Cover", u"", sim::Rect{120, 150, 140, 170}, true);
+    d.Wait(100);
+    int before = Cursor(d).left;
+    d.Key(RIGHT, false);
+    d.Wait(2000);
+    d.Key(RIGHT, true);
+    d.Wait(600);
+    EXPECT_GT(Cursor(d).left, before);
+    EXPECT_FALSE(d.FindTopmost(kSnapshot));
+    EXPECT_EQ(d.ExitCode(s.pid), 0x103u);
+}

@@ -1,0 +1,151 @@
+// The cursor among other windows: staying on top, home screens, the task
+// bar, the platform version and the window search at a point.
+#include "ShellWindows.h"
+#include "support/Devices.h"
+
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+using namespace test;
+
+namespace {
+
+sim::DeviceConfig NoShell() {
+    sim::DeviceConfig c;
+    c.shell = false;
+    return c;
+}
+
+uint32_t StartCursor(sim::Device &d) {
+    d.Install();
+    uint32_t pid = d.Start(kPointrel);
+    d.Wait(200);
+    return pid;
+}
+
+std::vector<std::u16string> Order(sim::Device &d) {
+    std::vector<std::u16string> classes;
+    for (const sim::WindowInfo &w : d.TopLevelWindows())
+        classes.push_back(w.className);
+    return classes;
+}
+
+} // namespace
+
+TEST(ShellDetection, ATopMostWindowAboveTheCursorGoesDirectlyBelowIt) {
+    sim::Device d(NoShell());
+    StartCursor(d);
+    d.CreateScriptWindow(u"App", u"", sim::Rect{0, 0, 240, 320}, true);
+    d.CreateScriptWindow(u"Manila", u"", sim::Rect{0, 0, 240, 320}, false);
+    EXPECT_EQ(Order(d), (std::vector<std::u16string>{u"App", kCursorClass, u"Manila"}));
+    d.Wait(100);
+    EXPECT_EQ(Order(d), (std::vector<std::u16string>{kCursorClass, u"App", u"Manila"}));
+    EXPECT_EQ(EventsStarting(d, "window App activated").size(), 1u) << "only when it was made";
+}
+
+TEST(ShellDetection, ExemptWindowsOnTopAreLeftAlone) {
+    for (const char16_t *exempt : {u"Manila", u"Worker", u"HTC Home Plugin"}) {
+        sim::Device d(NoShell());
+        StartCursor(d);
+        d.CreateScriptWindow(exempt, u"", sim::Rect{0, 0, 40, 40}, true);
+        d.Wait(500);
+        EXPECT_EQ(Order(d).front(), exempt);
+    }
+}
+
+TEST(ShellDetection, NewerShellsAlternateAroundAMenu) {
+    struct Case {
+        const char *aku;
+        std::vector<std::u16string> afterOneRun;
+    };
+    const Case cases[] = {{"5.2.1", {u"MNU", kCursorClass, u"App"}},
+                          {".2.3.0", {u"App", kCursorClass, u"MNU"}},
+                          {"99999999999999999999999", {u"MNU", kCursorClass, u"App"}},
+                          {"", {u"App", kCursorClass, u"MNU"}}};
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.aku);
+        sim::Device d(NoShell());
+        SetValue(d, u"HKLM\\System\\Versions", u"AKU", 1, Utf16z(sim::Widen(c.aku)));
+        StartCursor(d);
+        // Make both windows between two runs of the upkeep.
+        d.Wait(50);
+        d.CreateScriptWindow(u"App", u"", sim::Rect{0, 200, 240, 260}, true);
+        d.CreateScriptWindow(u"MNU", u"", sim::Rect{0, 100, 100, 160}, true);
+        d.Wait(100);
+        EXPECT_EQ(Order(d), c.afterOneRun);
+        d.Wait(100);
+        EXPECT_EQ(Order(d).front(), kCursorClass);
+    }
+}
+
+TEST(ShellDetection, HidesOverAnAddOnHomeScreenAndComesBack) {
+    sim::Device d(NoShell());
+    uint32_t pid = StartCursor(d);
+    d.CreateScriptWindow(u"HTC Home Plugin", u"", sim::Rect{0, 0, 240, 320}, false);
+    d.Wait(1000);
+    EXPECT_FALSE(d.FindTopmost(kCursorClass)->visible);
+    EXPECT_EQ(d.Calls(pid)["UnregisterHotKey"], 25u) << "the keys are let go";
+    d.DestroyScriptWindow(u"HTC Home Plugin");
+    d.Wait(1000);
+    EXPECT_TRUE(d.FindTopmost(kCursorClass)->visible);
+    EXPECT_EQ(d.Calls(pid)["RegisterHotKey"], 50u);
+}
+
+TEST(ShellDetection, AWindowOverTheTaskBarIsCutToTheWorkArea) {
+    sim::Device d(NoShell());
+    d.CreateScriptWindow(u"Desktop", u"", sim::Rect{0, 0, 240, 320}, false);
+    d.CreateScriptWindow(u"HHTaskBar", u"", sim::Rect{0, 0, 240, 26}, true);
+    RunInside(d, [] {
+        RECT work{0, 26, 240, 294};
+        SystemParametersInfoW(SPI_SETWORKAREA, 0, &work, 0);
+    });
+    StartCursor(d);
+    d.CreateScriptWindow(u"App", u"", sim::Rect{0, 0, 240, 320}, true);
+    d.Wait(6000);
+    EXPECT_FALSE(d.FindTopmost(u"App")->shape);
+    d.Wait(1000);
+    ASSERT_TRUE(d.FindTopmost(u"App")->shape);
+    EXPECT_EQ(*d.FindTopmost(u"App")->shape, (sim::Rect{0, 26, 240, 294}));
+}
+
+TEST(ShellDetection, TheTaskBarIsOnTopAfterTheCursorCloses) {
+    sim::Device d(NoShell());
+    d.CreateScriptWindow(u"Desktop", u"", sim::Rect{0, 0, 240, 320}, false);
+    d.CreateScriptWindow(u"HHTaskBar", u"", sim::Rect{0, 0, 240, 26}, true);
+    StartCursor(d);
+    d.CreateScriptWindow(u"App", u"", sim::Rect{0, 30, 240, 60}, true);
+    d.Wait(200);
+    EXPECT_EQ(Order(d),
+              (std::vector<std::u16string>{kCursorClass, u"App", u"HHTaskBar", u"Desktop"}));
+    d.Start(kPointrel);
+    d.Wait(200);
+    EXPECT_EQ(Order(d), (std::vector<std::u16string>{u"HHTaskBar", u"App", u"Desktop"}));
+}
+
+TEST(ShellDetection, WindowAtPointHonoursRegionsAndSkips) {
+    sim::Device d(NoShell());
+    std::vector<HWND> found;
+    HWND back = nullptr, front = nullptr, child = nullptr;
+    RunInside(d, [&] {
+        WNDCLASSW wc{};
+        wc.lpfnWndProc = DefWindowProcW;
+        wc.lpszClassName = u"Probe";
+        RegisterClassW(&wc);
+        back = CreateWindowExW(0, u"Probe", u"", WS_POPUP | WS_VISIBLE, 0, 0, 100, 100, nullptr,
+                               nullptr, nullptr, nullptr);
+        front = CreateWindowExW(0, u"Probe", u"", WS_POPUP | WS_VISIBLE, 0, 0, 100, 100, nullptr,
+                                nullptr, nullptr, nullptr);
+        child = CreateWindowExW(0, u"Probe", u"", WS_CHILD | WS_VISIBLE, 10, 10, 20, 20, front,
+                                nullptr, nullptr, nullptr);
+        SetWindowRgn(front, CreateRectRgn(0, 0, 50, 100), FALSE);
+        found.push_back(WindowAtPoint(15, 15, nullptr, nullptr)); // the child
+        found.push_back(WindowAtPoint(40, 40, nullptr, nullptr)); // front, not its child
+        found.push_back(WindowAtPoint(70, 40, nullptr, nullptr)); // outside front's region
+        found.push_back(WindowAtPoint(15, 15, front, nullptr));   // front skipped
+        EnableWindow(child, FALSE);
+        found.push_back(WindowAtPoint(15, 15, nullptr, nullptr));  // a disabled child is passed
+        found.push_back(WindowAtPoint(150, 15, nullptr, nullptr)); // nothing there
+    });
+    EXPECT_EQ(found, (std::vector<HWND>{child, front, back, back, front, nullptr}));
+}
