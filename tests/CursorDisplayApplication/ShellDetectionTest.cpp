@@ -7,6 +7,9 @@
 
 #include <gtest/gtest.h>
 
+#include <iostream>
+#include <map>
+
 using namespace test;
 
 namespace {
@@ -148,4 +151,50 @@ TEST(ShellDetection, WindowAtPointHonoursRegionsAndSkips) {
         found.push_back(WindowAtPoint(150, 15, nullptr, nullptr)); // nothing there
     });
     EXPECT_EQ(found, (std::vector<HWND>{child, front, back, back, front, nullptr}));
+}
+
+namespace {
+
+uint64_t CallsOf(const std::map<std::string, uint64_t> &after,
+                 const std::map<std::string, uint64_t> &before) {
+    uint64_t n = 0;
+    for (const auto &[name, count] : after) {
+        auto it = before.find(name);
+        n += count - (it == before.end() ? 0 : it->second);
+    }
+    return n;
+}
+
+} // namespace
+
+TEST(ShellDetection, CostOfTheSearchAndTheUpkeepWithFiftyWindows) {
+    sim::Device d(NoShell());
+    for (int i = 0; i < 50; ++i)
+        d.CreateScriptWindow(u"W" + sim::Widen(std::to_string(i)), u"",
+                             sim::Rect{i, 300, i + 10, 310}, false);
+    // The search walks every window above the one it finds.
+    uint64_t searchCalls = 0;
+    uint32_t probe = 0;
+    probe = d.StartFunction(u"\\Temp\\probe.exe", [&] {
+        auto before = d.Calls(probe);
+        HWND found = WindowAtPoint(0, 305, nullptr, nullptr);
+        searchCalls = CallsOf(d.Calls(probe), before);
+        return found != nullptr ? 0u : 1u;
+    });
+    d.Wait(10);
+    EXPECT_EQ(d.ExitCode(probe), 0u);
+    // The upkeep with a top-most window above the cursor, and without.
+    uint32_t pid = StartCursor(d);
+    d.Wait(50);
+    d.CreateScriptWindow(u"App", u"", sim::Rect{0, 0, 40, 40}, true);
+    auto before = d.Calls(pid);
+    d.Wait(100);
+    uint64_t pushRun = CallsOf(d.Calls(pid), before);
+    before = d.Calls(pid);
+    d.Wait(100);
+    uint64_t quietRun = CallsOf(d.Calls(pid), before);
+    std::cout << "WindowAtPoint over 50 windows: " << searchCalls
+              << " calls; 100 ms of the idle cursor with one upkeep run: " << pushRun
+              << " calls when it restacks a window, " << quietRun << " when it does not\n";
+    EXPECT_LT(searchCalls, 50u * 8 + 10);
 }
