@@ -152,3 +152,43 @@ TEST(CursorMode, ACoveredMenuDoesNotStopTheCursor) {
     EXPECT_FALSE(d.FindTopmost(kSnapshot));
     EXPECT_EQ(d.ExitCode(s.pid), 0x103u);
 }
+
+TEST(KeysMode, TheRoadOfOneTapThroughTheShellsStartMenu) {
+    sim::Device d; // with the device shell
+    d.Install();
+    uint32_t pid = d.Start(kPointrel);
+    d.Wait(500);
+    // The cursor onto the Start button, then the action key taps it.
+    d.StylusDown(120, 160);
+    d.Wait(20);
+    d.StylusMove(14, 14);
+    d.Wait(20);
+    d.StylusUp(14, 14);
+    d.Wait(20);
+    d.Key(RETURN_KEY, false);
+    d.Wait(100);
+    d.Key(RETURN_KEY, true);
+    d.Wait(200);
+    ASSERT_TRUE(d.FindTopmost(u"MNU"));
+    d.Wait(500); // the start-zone hold ends; the menu has been seen
+    EXPECT_EQ(d.Calls(pid)["UnregisterHotKey"], 25u);
+    // The keys now work the menu.
+    for (int key : {DOWN, DOWN, RETURN_KEY}) {
+        d.Key(key, false);
+        d.Wait(50);
+        d.Key(key, true);
+        d.Wait(50);
+    }
+    auto chosen = EventsStarting(d, "menu \"Start\"");
+    ASSERT_EQ(chosen.size(), 1u);
+    EXPECT_EQ(chosen[0].text, "menu \"Start\" chose \"Programs\"");
+    uint64_t closed = chosen[0].time;
+    // Within 200 ms of the close the direction keys move the cursor again.
+    d.Wait(closed + 200 - d.Now());
+    EXPECT_EQ(d.Calls(pid)["RegisterHotKey"], 50u);
+    sim::Rect before = Cursor(d);
+    d.Key(RIGHT, false);
+    d.Wait(60);
+    d.Key(RIGHT, true);
+    EXPECT_GT(Cursor(d).left, before.left);
+}

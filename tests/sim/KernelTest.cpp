@@ -217,7 +217,7 @@ TEST(Kernel, ProgramResourcesAreFound) {
 }
 
 TEST(Kernel, WindowsStackInTheirBands) {
-    sim::Device d;
+    sim::Device d(sim::DeviceConfig{240, 320, 96, false});
     RunInside(d, [&] {
         auto make = [](const char16_t *cls, DWORD ex) {
             WNDCLASSW wc{};

@@ -7,6 +7,9 @@
 
 namespace {
 
+// The device's shell is its first process.
+#define SHELL "T=0 process start 1 \"\\Windows\\shell32.exe\"\n"
+
 std::pair<int, std::string> RunText(const std::string &script) {
     std::istringstream in(script);
     std::ostringstream out;
@@ -24,11 +27,11 @@ TEST(ScriptRunner, StatusesAndMessages) {
     };
     const Case cases[] = {
         {"# only a comment\n\n", 0, ""},
-        {"print time\nwait 0x10\nprint time\n", 0, "time 0\ntime 16\n"},
+        {"print time\nwait 0x10\nprint time\n", 0, "time 0\n" SHELL "time 16\n"},
         {"frobnicate\n", 2, "ERROR line 1: unknown command: frobnicate\n"},
-        {"wait 10\nwait ten\n", 2, "ERROR line 2: bad number: ten\n"},
+        {"wait 10\nwait ten\n", 2, SHELL "ERROR line 2: bad number: ten\n"},
         {"wait 1\nshell off\n", 2,
-         "ERROR line 2: shell belongs before the first start, install or wait\n"},
+         SHELL "ERROR line 2: shell belongs before the first start, install or wait\n"},
         {"expect cursor 1 2\nprint time\n", 1,
          "FAIL line 1: expected cursor at 1 2, found cursor none\n"},
         {"expect absent Foo\nexpect running \"\\A B.exe\"\n", 1,
@@ -37,7 +40,9 @@ TEST(ScriptRunner, StatusesAndMessages) {
          "ERROR line 1: no message box \"Pointrel Error\" with button OK\n"},
         {"start \"unterminated\n", 2, "ERROR line 1: unterminated quote\n"},
         {"key press NOKEY\n", 2, "ERROR line 1: bad number: NOKEY\n"},
-        {"print processes\nstart \\Windows\\none.exe\nprint processes\n", 0, ""},
+        {"print processes\nstart \\Windows\\none.exe\nprint processes\n", 0,
+         SHELL "process 1 \"\\Windows\\shell32.exe\"\n"},
+        {"shell off\nwait 5\nprint processes\n", 0, ""},
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.script);
@@ -60,7 +65,8 @@ TEST(ScriptRunner, RegistryAndFilesRoundTrip) {
 }
 
 TEST(ScriptRunner, TheCursorProgramAnswersAndToggles) {
-    auto [status, output] = RunText("install\n"
+    auto [status, output] = RunText("shell off\n"
+                                    "install\n"
                                     "start \"\\Program Files\\Pointrel\\Pointrel.exe\"\n"
                                     "wait 100\n"
                                     "expect visible QuorvaneCursorDisplayClass\n"

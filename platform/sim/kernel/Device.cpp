@@ -141,6 +141,9 @@ void Device::Boot() {
     tCurrent = &driver_;
     gdi_ = std::make_unique<Gdi>(config_.width, config_.height, config_.dpi);
     windows_ = std::make_unique<WindowManager>(*this);
+    // The shell is the device's first process, as on a device.
+    if (config_.shell)
+        StartShell();
 }
 
 void Device::SetScreen(int width, int height, int dpi) {
