@@ -46,10 +46,12 @@ LONG FromLittleEndian(const BYTE *bytes) {
     return (LONG)value;
 }
 
-// A 4-byte REG_BINARY number. Returns true with the number when it can be
-// used; otherwise the caller takes the default and *status is updated as the
-// load rules say (a short value resets it to 0).
-bool ReadBinaryNumber(HKEY key, LPCWSTR name, LONG *value, LONG *status) {
+// A 4-byte number stored with the expected type. Returns true with the
+// number when it can be used; otherwise the caller takes the default and
+// *status is updated as the load rules say: a binary value shorter than 4
+// bytes resets it to 0, while a short REG_DWORD reads as its bytes with zeros
+// above.
+bool ReadNumber(HKEY key, LPCWSTR name, DWORD expectedType, LONG *value, LONG *status) {
     BYTE bytes[4] = {0, 0, 0, 0};
     DWORD type = REG_NONE;
     DWORD size = sizeof(bytes);
@@ -58,32 +60,14 @@ bool ReadBinaryNumber(HKEY key, LPCWSTR name, LONG *value, LONG *status) {
         *status = result;
         return false;
     }
-    if (type != REG_BINARY) {
+    if (type != expectedType) {
         *status = ERROR_INVALID_DATA;
         return false;
     }
-    if (size < sizeof(bytes)) {
+    if (type == REG_BINARY && size < sizeof(bytes)) {
         *status = ERROR_SUCCESS;
         return false;
     }
-    *value = FromLittleEndian(bytes);
-    return true;
-}
-
-bool ReadDwordNumber(HKEY key, LPCWSTR name, LONG *value, LONG *status) {
-    BYTE bytes[4] = {0, 0, 0, 0};
-    DWORD type = REG_NONE;
-    DWORD size = sizeof(bytes);
-    LONG result = RegQueryValueExW(key, name, NULL, &type, bytes, &size);
-    if (result != ERROR_SUCCESS) {
-        *status = result;
-        return false;
-    }
-    if (type != REG_DWORD) {
-        *status = ERROR_INVALID_DATA;
-        return false;
-    }
-    // A value shorter than 4 bytes reads as its bytes with zeros above.
     *value = FromLittleEndian(bytes);
     return true;
 }
@@ -162,25 +146,27 @@ LONG LoadSettings(CursorSettings &settings) {
     LONG status = ERROR_SUCCESS;
     LONG number = 0;
 
-    settings.cursorSpeed = ReadBinaryNumber(key, VALUE_SPEED, &number, &status)
+    settings.cursorSpeed = ReadNumber(key, VALUE_SPEED, REG_BINARY, &number, &status)
                                ? Clamp(number, 7, 70)
                                : DefaultCursorSpeed();
-    settings.snapToSipLetters =
-        ReadBinaryNumber(key, VALUE_SNAP, &number, &status) ? (number == 1 ? 1 : 0) : DEFAULT_SNAP;
-    settings.accelerationEnabled = ReadBinaryNumber(key, VALUE_ACCELERATION, &number, &status)
+    settings.snapToSipLetters = ReadNumber(key, VALUE_SNAP, REG_BINARY, &number, &status)
+                                    ? (number == 1 ? 1 : 0)
+                                    : DEFAULT_SNAP;
+    settings.accelerationEnabled = ReadNumber(key, VALUE_ACCELERATION, REG_BINARY, &number, &status)
                                        ? (number == 1 ? 1 : 0)
                                        : DEFAULT_ACCELERATION;
-    settings.accelerationSpeed = ReadBinaryNumber(key, VALUE_ACCELERATION_SPEED, &number, &status)
-                                     ? Clamp(number, 1, 3)
-                                     : DEFAULT_ACCELERATION_SPEED;
-    if (ReadDwordNumber(key, VALUE_MENU_METHOD, &number, &status))
+    settings.accelerationSpeed =
+        ReadNumber(key, VALUE_ACCELERATION_SPEED, REG_BINARY, &number, &status)
+            ? Clamp(number, 1, 3)
+            : DEFAULT_ACCELERATION_SPEED;
+    if (ReadNumber(key, VALUE_MENU_METHOD, REG_DWORD, &number, &status))
         settings.menuNavigationMethod =
             number == MENU_NAVIGATION_CURSOR ? MENU_NAVIGATION_CURSOR : MENU_NAVIGATION_KEYS;
     else
         settings.menuNavigationMethod = MENU_NAVIGATION_KEYS;
     settings.cursorImageCapacity = CURSOR_IMAGE_CAPACITY;
     ReadImageName(key, settings, &status);
-    if (ReadDwordNumber(key, VALUE_DEVICE_MODEL, &number, &status))
+    if (ReadNumber(key, VALUE_DEVICE_MODEL, REG_DWORD, &number, &status))
         settings.deviceModel = number >= 10 && number <= 13 ? number : DEVICE_MODEL_GENERIC;
     else
         settings.deviceModel = DefaultDeviceModel();

@@ -198,3 +198,29 @@ TEST(ShellDetection, CostOfTheSearchAndTheUpkeepWithFiftyWindows) {
               << " calls when it restacks a window, " << quietRun << " when it does not\n";
     EXPECT_LT(searchCalls, 50u * 8 + 10);
 }
+
+TEST(ShellDetection, MovesOffTheSoftInputPanelButtonRepaintWhatLiesUnderIt) {
+    sim::Device d; // the shell's button is (108, 294, 132, 320)
+    uint32_t pid = StartCursor(d);
+    d.StylusDown(120, 160);
+    d.Wait(20);
+    d.StylusMove(100, 290);
+    d.Wait(20);
+    d.StylusUp(100, 290);
+    d.Wait(200);
+    // Speed 19 moves 4 pixels a tick; the 16-pixel cursor at (100, y) meets
+    // the button while y + 16 > 294.
+    auto movesUp = [&](int ticks) {
+        uint64_t before = d.Calls(pid)["InvalidateRect"];
+        int target = d.FindTopmost(kCursorClass)->rect.top - 4 * ticks;
+        d.Key(0x26, false);
+        for (int i = 0; i < 1000 && d.FindTopmost(kCursorClass)->rect.top > target; ++i)
+            d.Wait(1);
+        d.Key(0x26, true);
+        d.Wait(100);
+        return d.Calls(pid)["InvalidateRect"] - before;
+    };
+    EXPECT_EQ(movesUp(1), 1u) << "from y 290";
+    EXPECT_EQ(movesUp(2), 2u) << "from y 286 and 282";
+    EXPECT_EQ(movesUp(1), 0u) << "from y 278, clear of the button";
+}

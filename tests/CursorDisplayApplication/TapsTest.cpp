@@ -124,6 +124,21 @@ TEST(Taps, TheStartZoneAndTheSoftKeyBarHoldThePress) {
     }
 }
 
+TEST(Taps, WithoutASoftKeyBarTheBottom24PixelsHoldThePress) {
+    // No shell and nothing at (20, 310): the bar is taken as (0, 296, 240, 320).
+    for (auto [y, releaseAfter] : {std::pair{297, 700}, std::pair{296, 200}}) {
+        sim::Device d(sim::DeviceConfig{240, 320, 96, false});
+        StartAt(d, 100, y);
+        uint64_t pressed = d.Now();
+        d.Key(RETURN_KEY, false);
+        d.Key(RETURN_KEY, true);
+        d.Wait(1000);
+        auto taps = Taps(d);
+        ASSERT_EQ(taps.size(), 2u);
+        EXPECT_EQ(taps[1].time - pressed, static_cast<uint64_t>(releaseAfter)) << y;
+    }
+}
+
 TEST(Taps, ATapLandsOnTheWindowUnderTheHotSpot) {
     sim::Device d;
     d.CreateScriptWindow(u"TapTarget", u"Target", sim::Rect{50, 100, 150, 200}, false);

@@ -2,6 +2,7 @@
 
 #include "gdi/Gdi.h"
 #include "kernel/FileSystem.h"
+#include "kernel/Names.h"
 #include "kernel/Registry.h"
 #include "user/WindowManager.h"
 
@@ -104,8 +105,7 @@ std::string QuoteText(const std::u16string &text) {
 std::u16string Device::NameKey(const std::u16string &name) {
     std::u16string key = name;
     for (char16_t &c : key)
-        if (c >= 'a' && c <= 'z')
-            c = static_cast<char16_t>(c - 'a' + 'A');
+        c = FoldCase(c);
     return key;
 }
 

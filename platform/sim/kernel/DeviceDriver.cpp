@@ -14,8 +14,12 @@ WindowInfo InfoOf(WindowManager &wm, Window *w) {
     std::optional<Rect> shape;
     if (w->shape)
         shape = w->shape->Bounds();
-    return WindowInfo{w->cls->name, w->title, wm.ScreenRect(w), w->Visible(),
-                      w->thread->process ? w->thread->process->pid : 0, shape};
+    return WindowInfo{w->cls->name,
+                      w->title,
+                      wm.ScreenRect(w),
+                      w->Visible(),
+                      w->thread->process ? w->thread->process->pid : 0,
+                      shape};
 }
 
 } // namespace

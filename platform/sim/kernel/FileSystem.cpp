@@ -1,4 +1,5 @@
 #include "kernel/FileSystem.h"
+#include "kernel/Names.h"
 
 #include <algorithm>
 #include <cstring>
@@ -19,22 +20,6 @@ struct FsNode {
 namespace {
 
 using NodeRef = std::shared_ptr<FsNode>;
-
-char16_t Fold(char16_t c) {
-    return c >= u'a' && c <= u'z' ? char16_t(c - u'a' + u'A') : c;
-}
-
-int CompareNames(std::u16string_view a, std::u16string_view b) {
-    size_t n = std::min(a.size(), b.size());
-    for (size_t i = 0; i < n; ++i) {
-        char16_t x = Fold(a[i]), y = Fold(b[i]);
-        if (x != y)
-            return x < y ? -1 : 1;
-    }
-    if (a.size() == b.size())
-        return 0;
-    return a.size() < b.size() ? -1 : 1;
-}
 
 bool IsSeparator(char16_t c) {
     return c == u'\\' || c == u'/';

@@ -1,4 +1,5 @@
 #include "kernel/Registry.h"
+#include "kernel/Names.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -18,24 +19,6 @@ constexpr RootName kRootNames[] = {
     {RegRoot::LocalMachine, u"HKEY_LOCAL_MACHINE", u"HKLM"},
     {RegRoot::Users, u"HKEY_USERS", u"HKU"},
 };
-
-// Upper case, so that the sort order matches the desktop registry's ("_"
-// after the letters).
-char16_t Fold(char16_t c) {
-    return c >= u'a' && c <= u'z' ? char16_t(c - u'a' + u'A') : c;
-}
-
-int CompareNames(std::u16string_view a, std::u16string_view b) {
-    size_t n = std::min(a.size(), b.size());
-    for (size_t i = 0; i < n; ++i) {
-        char16_t x = Fold(a[i]), y = Fold(b[i]);
-        if (x != y)
-            return x < y ? -1 : 1;
-    }
-    if (a.size() == b.size())
-        return 0;
-    return a.size() < b.size() ? -1 : 1;
-}
 
 bool IsHighSurrogate(char16_t c) {
     return c >= 0xD800 && c <= 0xDBFF;
