@@ -1,0 +1,153 @@
+// DeviceSim's input: hot keys with exact modifiers and releases, keys for
+// the focus window, auto-repeat, and stylus routing with capture, regions
+// and disabled windows.
+#include "support/Devices.h"
+
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+using namespace test;
+
+namespace {
+
+struct Received {
+    std::vector<std::string> messages;
+};
+
+LRESULT CALLBACK Recorder(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+    auto *r = static_cast<Received *>(GetPropW(hwnd, u"received"));
+    std::string at = " @" + std::to_string(GetTickCount());
+    if (r && msg == WM_HOTKEY)
+        r->messages.push_back("hotkey " + std::to_string(wParam) + " " +
+                              std::to_string(LOWORD(lParam)) + " " +
+                              std::to_string(HIWORD(lParam)) + at);
+    if (r && (msg == WM_KEYDOWN || msg == WM_KEYUP))
+        r->messages.push_back(std::string(msg == WM_KEYDOWN ? "down " : "up ") +
+                              std::to_string(wParam) + at);
+    if (r && (msg == WM_LBUTTONDOWN || msg == WM_LBUTTONUP || msg == WM_MOUSEMOVE))
+        r->messages.push_back(std::string(msg == WM_LBUTTONDOWN ? "press "
+                                          : msg == WM_LBUTTONUP ? "lift "
+                                                                : "move ") +
+                              std::to_string(GET_X_LPARAM(lParam)) + "," +
+                              std::to_string(GET_Y_LPARAM(lParam)));
+    return DefWindowProcW(hwnd, msg, wParam, lParam);
+}
+
+// A process with one window that records what it receives and runs its
+// message loop for `ms`, after `setUp` has run with the window.
+uint32_t Listen(sim::Device &d, Received &r, sim::Rect rect, int ms,
+                std::function<void(HWND)> setUp = nullptr) {
+    return d.StartFunction(u"\\Temp\\listener.exe", [&r, rect, ms, setUp] {
+        WNDCLASSW wc{};
+        wc.lpfnWndProc = Recorder;
+        wc.lpszClassName = u"Listener";
+        RegisterClassW(&wc);
+        HWND w = CreateWindowExW(0, u"Listener", u"", WS_POPUP | WS_VISIBLE, rect.left, rect.top,
+                                 rect.Width(), rect.Height(), nullptr, nullptr, nullptr, nullptr);
+        SetPropW(w, u"received", &r);
+        if (setUp)
+            setUp(w);
+        DWORD end = GetTickCount() + static_cast<DWORD>(ms);
+        MSG msg;
+        while (GetTickCount() < end) {
+            SetTimer(nullptr, 1, end - GetTickCount(), nullptr);
+            GetMessageW(&msg, nullptr, 0, 0);
+            DispatchMessageW(&msg);
+        }
+        return 0u;
+    });
+}
+
+sim::DeviceConfig Plain() {
+    sim::DeviceConfig c;
+    c.shell = false;
+    return c;
+}
+
+} // namespace
+
+TEST(Input, HotKeysMatchTheExactModifiersAndReportReleases) {
+    sim::Device d(Plain());
+    Received r;
+    Listen(d, r, sim::Rect{0, 0, 100, 100}, 5000, [](HWND w) {
+        RegisterHotKey(w, 1, MOD_KEYUP, VK_UP);
+        RegisterHotKey(w, 2, MOD_SHIFT | MOD_KEYUP, VK_UP);
+        RegisterHotKey(w, 3, 0, VK_DOWN);
+    });
+    d.Wait(10);
+    auto tap = [&](int vk) {
+        d.Key(vk, false);
+        d.Wait(10);
+        d.Key(vk, true);
+        d.Wait(10);
+    };
+    tap(VK_UP);
+    d.Key(VK_SHIFT, false);
+    tap(VK_UP);
+    d.Key(VK_SHIFT, true);
+    tap(VK_DOWN); // no MOD_KEYUP: the release goes on as a key
+    tap(VK_LEFT); // no hot key: the focus window gets the key
+    EXPECT_EQ(r.messages, (std::vector<std::string>{
+                              "hotkey 1 0 38 @10", "hotkey 1 4096 38 @20", "down 16 @30",
+                              "hotkey 2 4 38 @30", "hotkey 2 4100 38 @40", "up 16 @50",
+                              "hotkey 3 0 40 @50", "up 40 @60", "down 37 @70", "up 37 @80"}));
+}
+
+TEST(Input, HeldKeysRepeatAndUnreadableDirectionKeys) {
+    struct Case {
+        const char *what;
+        int vk;
+        bool unreadable;
+        int repeats;
+        SHORT stateWhileHeld;
+    };
+    const Case cases[] = {{"direction key", VK_RIGHT, false, 6, SHORT(0x8000)},
+                          {"unreadable direction key", VK_RIGHT, true, 6, 0},
+                          {"volume key on such a device", 0x75, true, 6, SHORT(0x8000)}};
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.what);
+        sim::DeviceConfig config = Plain();
+        config.keysUnreadable = c.unreadable;
+        sim::Device d(config);
+        Received r;
+        Listen(d, r, sim::Rect{0, 0, 100, 100}, 5000);
+        d.Wait(10);
+        d.Key(c.vk, false);
+        d.Wait(1000); // first repeat at 500 ms, then every 100 ms
+        SHORT state = -1;
+        RunInside(d, [&] { state = GetAsyncKeyState(c.vk); });
+        d.Key(c.vk, true);
+        d.Wait(10);
+        EXPECT_EQ(state, c.stateWhileHeld);
+        EXPECT_EQ(r.messages.size(), 1u + static_cast<size_t>(c.repeats) + 1u);
+        EXPECT_EQ(r.messages[1], "down " + std::to_string(c.vk) + " @510");
+    }
+}
+
+TEST(Input, StylusGoesToTheWindowUnderIt) {
+    sim::Device d(Plain());
+    Received below, above;
+    Listen(d, below, sim::Rect{0, 0, 200, 200}, 5000);
+    d.Wait(1);
+    Listen(d, above, sim::Rect{50, 50, 100, 100}, 5000, [](HWND w) {
+        // Only the left half of the upper window takes the stylus.
+        SetWindowRgn(w, CreateRectRgn(0, 0, 25, 50), FALSE);
+    });
+    d.Wait(1);
+    d.StylusDown(60, 60); // inside the region
+    d.StylusUp(60, 60);
+    d.StylusDown(90, 60); // outside it: the window below
+    d.StylusUp(90, 60);
+    d.Wait(10);
+    EXPECT_EQ(above.messages, (std::vector<std::string>{"press 10,10", "lift 10,10"}));
+    EXPECT_EQ(below.messages, (std::vector<std::string>{"press 90,60", "lift 90,60"}));
+    // Injected input takes the same road, from normalised coordinates.
+    RunInside(d, [] {
+        mouse_event(MOUSEEVENTF_ABSOLUTE | MOUSEEVENTF_LEFTDOWN, 15019, 12288, 0, 0); // (55, 60)
+        mouse_event(MOUSEEVENTF_ABSOLUTE | MOUSEEVENTF_MOVE, 65535, 65535, 0, 0);
+    });
+    d.Wait(10);
+    EXPECT_EQ(above.messages.back(), "press 5,10");
+    EXPECT_EQ(below.messages.size(), 2u) << "the move to the far corner lands on no window";
+}
