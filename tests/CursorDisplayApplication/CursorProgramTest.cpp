@@ -18,11 +18,6 @@ const std::string kPreviewErrorBox =
     "\"Pointrel Error\" \"Could not open cursor file. Please try another cursor by using the "
     "\\\"Display\\\" tab in Pointrel Settings.\" 0x10";
 
-sim::Rect CursorRect(sim::Device &d) {
-    auto c = d.FindTopmost(kCursorClass);
-    return c ? c->rect : sim::Rect{-1, -1, -1, -1};
-}
-
 bool CursorVisible(sim::Device &d) {
     auto c = d.FindTopmost(kCursorClass);
     return c && c->visible;

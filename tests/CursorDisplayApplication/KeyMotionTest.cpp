@@ -43,18 +43,14 @@ sim::Device *Make(std::unique_ptr<sim::Device> &holder, const Motion &s) {
     return &d;
 }
 
-sim::Rect Cursor(sim::Device &d) {
-    return d.FindTopmost(kCursorClass)->rect;
-}
-
 // Lets `ms` pass one millisecond at a time and returns every move of the
 // cursor as (dx, dy).
 std::vector<std::pair<int, int>> Moves(sim::Device &d, int ms) {
     std::vector<std::pair<int, int>> moves;
-    sim::Rect last = Cursor(d);
+    sim::Rect last = CursorRect(d);
     for (int i = 0; i < ms; ++i) {
         d.Wait(1);
-        sim::Rect now = Cursor(d);
+        sim::Rect now = CursorRect(d);
         if (now.left != last.left || now.top != last.top)
             moves.emplace_back(now.left - last.left, now.top - last.top);
         last = now;
@@ -67,16 +63,6 @@ std::vector<int> Dx(const std::vector<std::pair<int, int>> &moves) {
     for (auto m : moves)
         out.push_back(m.first);
     return out;
-}
-
-void DragCursorTo(sim::Device &d, int x, int y) {
-    sim::Rect c = Cursor(d);
-    d.StylusDown(c.left, c.top);
-    d.Wait(10);
-    d.StylusMove(x, y);
-    d.Wait(10);
-    d.StylusUp(x, y);
-    d.Wait(10);
 }
 
 } // namespace
@@ -160,11 +146,11 @@ TEST(KeyMotion, MovesAreClampedToTheScreen) {
         d.Start(kPointrel);
         d.Wait(500);
         DragCursorTo(d, 400, 400);
-        EXPECT_EQ(Cursor(d).left, c.maxX);
-        EXPECT_EQ(Cursor(d).top, c.maxY);
+        EXPECT_EQ(CursorRect(d).left, c.maxX);
+        EXPECT_EQ(CursorRect(d).top, c.maxY);
         DragCursorTo(d, -5, -5);
-        EXPECT_EQ(Cursor(d).left, 0);
-        EXPECT_EQ(Cursor(d).top, 0);
+        EXPECT_EQ(CursorRect(d).left, 0);
+        EXPECT_EQ(CursorRect(d).top, 0);
     }
 }
 
@@ -188,20 +174,20 @@ TEST(KeyMotion, HotKeyEngineStepsWithTheRepeatCount) {
         d.Wait(static_cast<uint64_t>(c.settle));
         std::vector<int> dx;
         for (int i = 0; i < 5; ++i) {
-            int before = Cursor(d).left;
+            int before = CursorRect(d).left;
             d.Key(RIGHT, false);
             d.Wait(100);
-            int middle = Cursor(d).left;
+            int middle = CursorRect(d).left;
             d.Key(RIGHT, true);
             d.Wait(100);
             dx.push_back(middle - before);
-            dx.push_back(Cursor(d).left - middle);
+            dx.push_back(CursorRect(d).left - middle);
         }
         EXPECT_EQ(dx, (std::vector<int>{6, 6, 11, 11, 17, 17, 22, 22, 28, 28}));
-        int top = Cursor(d).top;
+        int top = CursorRect(d).top;
         d.Key(UP, false);
         d.Wait(100);
-        EXPECT_EQ(top - Cursor(d).top, 6);
+        EXPECT_EQ(top - CursorRect(d).top, 6);
         d.Key(UP, true);
     }
 }
@@ -244,7 +230,7 @@ TEST(KeyMotion, AnyPreviewValueKeepsTheCursorOnTheScreen) {
             d.Wait(1500);
             d.Key(k, true);
             d.Wait(60);
-            sim::Rect c = Cursor(d);
+            sim::Rect c = CursorRect(d);
             EXPECT_GE(c.left, 0);
             EXPECT_GE(c.top, 0);
             EXPECT_LE(c.left, 232);

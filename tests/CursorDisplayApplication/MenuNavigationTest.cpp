@@ -28,17 +28,6 @@ Started StartCursor(int menuMethod) {
     return s;
 }
 
-sim::Rect Cursor(sim::Device &d) {
-    return d.FindTopmost(kCursorClass)->rect;
-}
-
-std::vector<std::u16string> Order(sim::Device &d) {
-    std::vector<std::u16string> classes;
-    for (const sim::WindowInfo &w : d.TopLevelWindows())
-        classes.push_back(w.className);
-    return classes;
-}
-
 } // namespace
 
 TEST(KeysMode, AnOpenMenuGetsTheKeysUntilItCloses) {
@@ -47,13 +36,13 @@ TEST(KeysMode, AnOpenMenuGetsTheKeysUntilItCloses) {
     d.CreateScriptWindow(u"MNU", u"Menu", sim::Rect{0, 26, 120, 126}, true);
     d.Wait(100);
     EXPECT_EQ(d.Calls(s.pid)["UnregisterHotKey"], 25u) << "within 100 ms";
-    sim::Rect before = Cursor(d);
+    sim::Rect before = CursorRect(d);
     d.Key(DOWN, false);
     d.Key(DOWN, true);
     d.Key(RETURN_KEY, false);
     d.Key(RETURN_KEY, true);
     d.Wait(200);
-    EXPECT_EQ(Cursor(d), before);
+    EXPECT_EQ(CursorRect(d), before);
     EXPECT_EQ(EventsStarting(d, "window MNU key").size(), 4u);
     EXPECT_TRUE(EventsStarting(d, "mouse_event").empty());
     d.DestroyScriptWindow(u"MNU");
@@ -62,7 +51,7 @@ TEST(KeysMode, AnOpenMenuGetsTheKeysUntilItCloses) {
     d.Key(RIGHT, false);
     d.Wait(100);
     d.Key(RIGHT, true);
-    EXPECT_GT(Cursor(d).left, before.left);
+    EXPECT_GT(CursorRect(d).left, before.left);
 }
 
 TEST(KeysMode, AStartMenuOfTheOtherKindCountsOnlyForTheTimers) {
@@ -99,12 +88,12 @@ TEST(CursorMode, MovingOverAMenuLaysItsPictureUnderTheCursor) {
     d.Wait(20);
     ASSERT_TRUE(d.FindTopmost(kSnapshot));
     EXPECT_EQ(d.FindTopmost(kSnapshot)->rect, (sim::Rect{60, 100, 200, 220}));
-    auto order = Order(d);
+    auto order = ZOrder(d);
     ASSERT_GE(order.size(), 3u);
     EXPECT_EQ(order[0], kCursorClass);
     EXPECT_EQ(order[1], kSnapshot);
     // The picture has a hole where the cursor is.
-    sim::Rect c = Cursor(d);
+    sim::Rect c = CursorRect(d);
     EXPECT_TRUE(d.FindTopmost(kSnapshot)->shape);
     // The action key removes the picture first; the menu gets the tap.
     d.Key(RETURN_KEY, false);
@@ -124,7 +113,7 @@ TEST(CursorMode, APictureGoesWhenItsMenuCloses) {
     d.CreateScriptWindow(u"MNU", u"Menu", sim::Rect{60, 100, 200, 220}, true);
     d.Wait(100);
     // A drag over the menu makes the picture and keeps it while it rests.
-    sim::Rect c = Cursor(d);
+    sim::Rect c = CursorRect(d);
     d.StylusDown(c.left, c.top);
     d.Wait(10);
     d.StylusMove(c.left + 10, c.top + 10);
@@ -143,12 +132,12 @@ TEST(CursorMode, ACoveredMenuDoesNotStopTheCursor) {
     // Another program's window keeps the menu's centre covered.
     d.CreateScriptWindow(u"Cover", u"", sim::Rect{120, 150, 140, 170}, true);
     d.Wait(100);
-    int before = Cursor(d).left;
+    int before = CursorRect(d).left;
     d.Key(RIGHT, false);
     d.Wait(2000);
     d.Key(RIGHT, true);
     d.Wait(600);
-    EXPECT_GT(Cursor(d).left, before);
+    EXPECT_GT(CursorRect(d).left, before);
     EXPECT_FALSE(d.FindTopmost(kSnapshot));
     EXPECT_EQ(d.ExitCode(s.pid), 0x103u);
 }
@@ -186,9 +175,9 @@ TEST(KeysMode, TheRoadOfOneTapThroughTheShellsStartMenu) {
     // Within 200 ms of the close the direction keys move the cursor again.
     d.Wait(closed + 200 - d.Now());
     EXPECT_EQ(d.Calls(pid)["RegisterHotKey"], 50u);
-    sim::Rect before = Cursor(d);
+    sim::Rect before = CursorRect(d);
     d.Key(RIGHT, false);
     d.Wait(60);
     d.Key(RIGHT, true);
-    EXPECT_GT(Cursor(d).left, before.left);
+    EXPECT_GT(CursorRect(d).left, before.left);
 }

@@ -27,13 +27,6 @@ uint32_t StartCursor(sim::Device &d) {
     return pid;
 }
 
-std::vector<std::u16string> Order(sim::Device &d) {
-    std::vector<std::u16string> classes;
-    for (const sim::WindowInfo &w : d.TopLevelWindows())
-        classes.push_back(w.className);
-    return classes;
-}
-
 } // namespace
 
 TEST(ShellDetection, ATopMostWindowAboveTheCursorGoesDirectlyBelowIt) {
@@ -41,9 +34,9 @@ TEST(ShellDetection, ATopMostWindowAboveTheCursorGoesDirectlyBelowIt) {
     StartCursor(d);
     d.CreateScriptWindow(u"App", u"", sim::Rect{0, 0, 240, 320}, true);
     d.CreateScriptWindow(u"Manila", u"", sim::Rect{0, 0, 240, 320}, false);
-    EXPECT_EQ(Order(d), (std::vector<std::u16string>{u"App", kCursorClass, u"Manila"}));
+    EXPECT_EQ(ZOrder(d), (std::vector<std::u16string>{u"App", kCursorClass, u"Manila"}));
     d.Wait(100);
-    EXPECT_EQ(Order(d), (std::vector<std::u16string>{kCursorClass, u"App", u"Manila"}));
+    EXPECT_EQ(ZOrder(d), (std::vector<std::u16string>{kCursorClass, u"App", u"Manila"}));
     EXPECT_EQ(EventsStarting(d, "window App activated").size(), 1u) << "only when it was made";
 }
 
@@ -53,7 +46,7 @@ TEST(ShellDetection, ExemptWindowsOnTopAreLeftAlone) {
         StartCursor(d);
         d.CreateScriptWindow(exempt, u"", sim::Rect{0, 0, 40, 40}, true);
         d.Wait(500);
-        EXPECT_EQ(Order(d).front(), exempt);
+        EXPECT_EQ(ZOrder(d).front(), exempt);
     }
 }
 
@@ -76,9 +69,9 @@ TEST(ShellDetection, NewerShellsAlternateAroundAMenu) {
         d.CreateScriptWindow(u"App", u"", sim::Rect{0, 200, 240, 260}, true);
         d.CreateScriptWindow(u"MNU", u"", sim::Rect{0, 100, 100, 160}, true);
         d.Wait(100);
-        EXPECT_EQ(Order(d), c.afterOneRun);
+        EXPECT_EQ(ZOrder(d), c.afterOneRun);
         d.Wait(100);
-        EXPECT_EQ(Order(d).front(), kCursorClass);
+        EXPECT_EQ(ZOrder(d).front(), kCursorClass);
     }
 }
 
@@ -119,11 +112,11 @@ TEST(ShellDetection, TheTaskBarIsOnTopAfterTheCursorCloses) {
     StartCursor(d);
     d.CreateScriptWindow(u"App", u"", sim::Rect{0, 30, 240, 60}, true);
     d.Wait(200);
-    EXPECT_EQ(Order(d),
+    EXPECT_EQ(ZOrder(d),
               (std::vector<std::u16string>{kCursorClass, u"App", u"HHTaskBar", u"Desktop"}));
     d.Start(kPointrel);
     d.Wait(200);
-    EXPECT_EQ(Order(d), (std::vector<std::u16string>{u"HHTaskBar", u"App", u"Desktop"}));
+    EXPECT_EQ(ZOrder(d), (std::vector<std::u16string>{u"HHTaskBar", u"App", u"Desktop"}));
 }
 
 TEST(ShellDetection, WindowAtPointHonoursRegionsAndSkips) {

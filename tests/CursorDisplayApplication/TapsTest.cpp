@@ -13,23 +13,13 @@ namespace {
 
 const int RETURN_KEY = 0x0D;
 
-sim::Rect Cursor(sim::Device &d) {
-    return d.FindTopmost(kCursorClass)->rect;
-}
-
 void StartAt(sim::Device &d, int x, int y) {
     d.Install();
     d.Start(kPointrel);
     d.Wait(500);
-    sim::Rect c = Cursor(d);
-    d.StylusDown(c.left, c.top);
-    d.Wait(10);
-    d.StylusMove(x, y);
-    d.Wait(10);
-    d.StylusUp(x, y);
-    d.Wait(100);
-    ASSERT_EQ(Cursor(d).left, x);
-    ASSERT_EQ(Cursor(d).top, y);
+    DragCursorTo(d, x, y);
+    ASSERT_EQ(CursorRect(d).left, x);
+    ASSERT_EQ(CursorRect(d).top, y);
 }
 
 std::vector<sim::TraceEvent> Taps(const sim::Device &d) {
@@ -180,7 +170,7 @@ TEST(Taps, VolumeKeysPassThroughWhileTheCursorHides) {
         EXPECT_LE(tick - start, 50u);
         EXPECT_EQ(keys[1].time - tick, c.up);
         EXPECT_TRUE(d.FindTopmost(kCursorClass)->visible);
-        EXPECT_EQ(Cursor(d).left, 100);
-        EXPECT_EQ(Cursor(d).top, 150);
+        EXPECT_EQ(CursorRect(d).left, 100);
+        EXPECT_EQ(CursorRect(d).top, 150);
     }
 }

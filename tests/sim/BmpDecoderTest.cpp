@@ -13,7 +13,7 @@ namespace {
 
 constexpr uint32_t kBitfields = 3;
 
-struct BmpSpec {
+struct BmpShape {
     uint32_t headerSize = 40;
     int32_t width = 0, height = 0; // negative height: rows stored top row first
     uint16_t bpp = 24;
@@ -39,7 +39,7 @@ void Poke32(std::vector<uint8_t> &f, size_t at, uint32_t v) {
 
 // Lays a file out the way bitmap editors write them: file header, bitmap
 // header, masks or palette, then rows padded to four bytes.
-std::vector<uint8_t> WriteBmp(const BmpSpec &s) {
+std::vector<uint8_t> WriteBmp(const BmpShape &s) {
     const bool core = s.headerSize == 12;
     std::vector<uint8_t> f = {'B', 'M'};
     Put32(f, 0); // file size, patched below
@@ -111,7 +111,7 @@ struct Sample {
 
 struct ValidCase {
     const char *name;
-    BmpSpec spec; // size and pixels come from the samples
+    BmpShape shape; // size and pixels come from the samples
     std::vector<Sample> samples;
     std::array<uint32_t, 3> masks = {}; // red, green, blue masks the result must carry
 };
@@ -193,8 +193,8 @@ std::vector<ValidCase> ValidCases() {
 
 // The samples form the top row; the second row holds them reversed, so a
 // decoder that confuses row order fails.
-BmpSpec Laid(const ValidCase &c, bool topDown) {
-    BmpSpec s = c.spec;
+BmpShape Laid(const ValidCase &c, bool topDown) {
+    BmpShape s = c.shape;
     s.width = int32_t(c.samples.size());
     s.height = topDown ? -2 : 2;
     for (const Sample &v : c.samples)
@@ -207,7 +207,7 @@ BmpSpec Laid(const ValidCase &c, bool topDown) {
 TEST(BmpDecoder, DecodesEveryFormat) {
     for (const ValidCase &c : ValidCases()) {
         for (bool topDown : {false, true}) {
-            if (topDown && c.spec.headerSize == 12)
+            if (topDown && c.shape.headerSize == 12)
                 continue; // a core header's height is unsigned
             SCOPED_TRACE(std::string(c.name) + (topDown ? ", top-down" : ", bottom-up"));
             std::vector<uint8_t> file = WriteBmp(Laid(c, topDown));
@@ -217,13 +217,13 @@ TEST(BmpDecoder, DecodesEveryFormat) {
             const int n = int(c.samples.size());
             EXPECT_EQ(b.width, n);
             EXPECT_EQ(b.height, 2);
-            EXPECT_EQ(b.bitsPerPixel, c.spec.bpp);
+            EXPECT_EQ(b.bitsPerPixel, c.shape.bpp);
             EXPECT_EQ(b.topDown, topDown);
-            if (c.spec.bpp <= 8) {
-                size_t entries = std::min(c.spec.palette.size(), size_t(1) << c.spec.bpp);
-                EXPECT_EQ(b.palette, std::vector<PaletteEntry>(c.spec.palette.begin(),
-                                                               c.spec.palette.begin() + entries));
-            } else if (c.spec.bpp != 24) {
+            if (c.shape.bpp <= 8) {
+                size_t entries = std::min(c.shape.palette.size(), size_t(1) << c.shape.bpp);
+                EXPECT_EQ(b.palette, std::vector<PaletteEntry>(c.shape.palette.begin(),
+                                                               c.shape.palette.begin() + entries));
+            } else if (c.shape.bpp != 24) {
                 EXPECT_EQ((std::array{b.redMask, b.greenMask, b.blueMask}), c.masks);
             }
             for (int x = 0; x < n; ++x) {
@@ -251,7 +251,7 @@ TEST(BmpDecoder, EveryTruncationIsRefused) {
     }
 }
 
-BmpSpec Indexed8() {
+BmpShape Indexed8() {
     return {.width = 3,
             .height = 2,
             .bpp = 8,
@@ -260,7 +260,7 @@ BmpSpec Indexed8() {
             .pixels = {0, 1, 0, 1, 0, 1}};
 }
 
-BmpSpec Bitfields16() {
+BmpShape Bitfields16() {
     return {.width = 3,
             .height = 2,
             .bpp = 16,
@@ -280,24 +280,24 @@ TEST(BmpDecoder, MalformedFilesAreRefused) {
     };
     struct Case {
         const char *name;
-        BmpSpec spec;
+        BmpShape shape;
         std::vector<Patch> patches;
         const char *reason; // a word the explanation must contain
         size_t keep = SIZE_MAX;
     };
     const size_t good8 = WriteBmp(Indexed8()).size();
-    BmpSpec wideIndex = Indexed8();
+    BmpShape wideIndex = Indexed8();
     wideIndex.pixels[4] = 2;
-    BmpSpec monoOneEntry = {.width = 9,
-                            .height = 1,
-                            .bpp = 1,
-                            .palette = {{1, 2, 3}},
-                            .clrUsed = 1,
-                            .pixels = {0, 0, 0, 0, 0, 0, 0, 0, 1}};
-    BmpSpec core16 = {.headerSize = 12, .width = 1, .height = 1, .bpp = 16, .pixels = {0}};
-    BmpSpec v4 = Bitfields16();
+    BmpShape monoOneEntry = {.width = 9,
+                             .height = 1,
+                             .bpp = 1,
+                             .palette = {{1, 2, 3}},
+                             .clrUsed = 1,
+                             .pixels = {0, 0, 0, 0, 0, 0, 0, 0, 1}};
+    BmpShape core16 = {.headerSize = 12, .width = 1, .height = 1, .bpp = 16, .pixels = {0}};
+    BmpShape v4 = Bitfields16();
     v4.headerSize = 108;
-    BmpSpec noMasks = {.height = 0, .bpp = 16, .compression = kBitfields};
+    BmpShape noMasks = {.height = 0, .bpp = 16, .compression = kBitfields};
 
     const Case cases[] = {
         {"empty file", Indexed8(), {}, "short", 0},
@@ -343,7 +343,7 @@ TEST(BmpDecoder, MalformedFilesAreRefused) {
         {"index past the palette", wideIndex, {}, "palette index 2"},
         {"1 bpp index past a one-entry palette", monoOneEntry, {}, "palette index 1"}};
     for (const Case &c : cases) {
-        std::vector<uint8_t> file = WriteBmp(c.spec);
+        std::vector<uint8_t> file = WriteBmp(c.shape);
         for (const Patch &p : c.patches)
             for (int i = 0; i < p.bytes; ++i)
                 file[p.at + i] = uint8_t(p.value >> (8 * i));
@@ -362,13 +362,13 @@ TEST(BmpDecoder, MalformedFilesAreRefused) {
 TEST(BmpDecoder, PaddingBitsMayHoldAnyIndex) {
     // Bits past the last pixel of a row are padding, not pixels: a one-entry
     // palette is fine when only padding is set.
-    BmpSpec spec = {.width = 3,
-                    .height = 1,
-                    .bpp = 1,
-                    .palette = {{1, 2, 3}},
-                    .clrUsed = 1,
-                    .pixels = {0, 0, 0}};
-    std::vector<uint8_t> f = WriteBmp(spec);
+    BmpShape shape = {.width = 3,
+                      .height = 1,
+                      .bpp = 1,
+                      .palette = {{1, 2, 3}},
+                      .clrUsed = 1,
+                      .pixels = {0, 0, 0}};
+    std::vector<uint8_t> f = WriteBmp(shape);
     f.back() = 0xFF;
     f[f.size() - 4] = 0x1F;
     Bitmap b;

@@ -100,6 +100,31 @@ inline uint16_t To565(uint32_t c) {
     return uint16_t(((c & 0xFF) >> 3) << 11 | ((c >> 8 & 0xFF) >> 2) << 5 | (c >> 16 & 0xFF) >> 3);
 }
 
+// The cursor window's rectangle on the screen.
+inline sim::Rect CursorRect(sim::Device &d) {
+    std::optional<sim::WindowInfo> c = d.FindTopmost(kCursorClass);
+    return c ? c->rect : sim::Rect{-1, -1, -1, -1};
+}
+
+// The top-level windows' classes, top of the z-order first.
+inline std::vector<std::u16string> ZOrder(sim::Device &d) {
+    std::vector<std::u16string> classes;
+    for (const sim::WindowInfo &w : d.TopLevelWindows())
+        classes.push_back(w.className);
+    return classes;
+}
+
+// Drags the cursor by its hot spot to (x, y), as a user's stylus would.
+inline void DragCursorTo(sim::Device &d, int x, int y) {
+    sim::Rect c = CursorRect(d);
+    d.StylusDown(c.left, c.top);
+    d.Wait(10);
+    d.StylusMove(x, y);
+    d.Wait(10);
+    d.StylusUp(x, y);
+    d.Wait(10);
+}
+
 // The events of the trace whose text begins with `prefix`.
 inline std::vector<sim::TraceEvent> EventsStarting(const sim::Device &d,
                                                    const std::string &prefix) {

@@ -229,8 +229,13 @@ HWND WINAPI GetForegroundWindow(void) {
 
 HWND WINAPI SetFocus(HWND hwnd) {
     sim::CountCall("SetFocus");
+    Window *w = Windows().Get(hwnd);
+    if (hwnd && (!w || !OwnThread(w))) {
+        SetError(w ? ERROR_ACCESS_DENIED : ERROR_INVALID_WINDOW_HANDLE);
+        return nullptr;
+    }
     Window *old = Windows().focus;
-    Windows().focus = Windows().Get(hwnd);
+    Windows().focus = w;
     return old ? old->Hwnd() : nullptr;
 }
 
@@ -664,7 +669,10 @@ HWND WINAPI SetCapture(HWND hwnd) {
 
 BOOL WINAPI ReleaseCapture(void) {
     sim::CountCall("ReleaseCapture");
-    Windows().capture = nullptr;
+    // Only the thread whose window holds the capture can release it.
+    Window *w = Windows().capture;
+    if (w && OwnThread(w))
+        Windows().capture = nullptr;
     return TRUE;
 }
 
