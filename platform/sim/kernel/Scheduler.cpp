@@ -14,7 +14,8 @@ Scheduler::Scheduler(Thread *driver) : driver_(driver), running_(driver) {
 }
 
 void Scheduler::Wake(Thread *t) {
-    if (t->state != Thread::State::Waiting && t->state != Thread::State::New)
+    // The driver wakes only when its own time comes.
+    if (t == driver_ || (t->state != Thread::State::Waiting && t->state != Thread::State::New))
         return;
     if (t->state == Thread::State::Waiting)
         waiting_.erase(std::find(waiting_.begin(), waiting_.end(), t));
