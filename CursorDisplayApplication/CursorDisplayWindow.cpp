@@ -132,7 +132,9 @@ BOOL CursorDisplayWindow::ShowCursorWindow(LONG show) {
     EnterCriticalSection(&lock);
     visible = show;
     BOOL result = FALSE;
-    changingVisibility = 1;
+    // Counted, because showing can pass a volume key through, which hides
+    // and shows again before the outer call is done.
+    changingVisibility = changingVisibility + 1;
     if (show == 1) {
         hotKeyCountdown = 1;
         if (captureActive != 1)
@@ -145,7 +147,7 @@ BOOL CursorDisplayWindow::ShowCursorWindow(LONG show) {
         KillTimer(window, TIMER_HOUSEKEEPING);
         result = ShowWindow(window, SW_HIDE);
     }
-    changingVisibility = 0;
+    changingVisibility = changingVisibility - 1;
     LeaveCriticalSection(&lock);
     return result;
 }
@@ -204,7 +206,7 @@ LRESULT CursorDisplayWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM l
     case WM_SHOWWINDOW:
         // Only a request from outside toggles; the program's own ShowWindow
         // calls also arrive here.
-        if (changingVisibility != 1)
+        if (changingVisibility == 0)
             ShowCursorWindow(visible == 0 ? 1 : 0);
         return 0;
     case WM_SETTINGCHANGE: OnDisplaySettingChange(); return 0;

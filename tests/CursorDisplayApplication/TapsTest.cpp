@@ -174,3 +174,18 @@ TEST(Taps, VolumeKeysPassThroughWhileTheCursorHides) {
         EXPECT_EQ(CursorRect(d).top, 150);
     }
 }
+
+TEST(Taps, AHeldVolumeKeyPassesThroughAgainAndTheCursorReturns) {
+    sim::Device d;
+    StartAt(d, 100, 150);
+    d.Key(0x75, false);
+    d.Wait(2000);
+    d.Key(0x75, true);
+    d.Wait(2000);
+    auto keys = EventsStarting(d, "keybd_event");
+    EXPECT_GE(keys.size(), 4u) << "the key still down after a pass passes again";
+    EXPECT_EQ(keys.size() % 2, 0u) << "every injected press has its release";
+    EXPECT_TRUE(d.FindTopmost(kCursorClass)->visible);
+    EXPECT_EQ(CursorRect(d).left, 100);
+    EXPECT_EQ(CursorRect(d).top, 150);
+}
