@@ -297,3 +297,13 @@ TEST(CursorWindow, ShowWindowFromOutsideTogglesAndTheShellCheckKeepsRunning) {
     d.Wait(10);
     EXPECT_TRUE(CursorVisible(d));
 }
+
+TEST(CursorPreview, ALargerImageAtTheBottomRightCornerMovesUpAndLeft) {
+    sim::Device d(sim::DeviceConfig{240, 320, 96, false});
+    d.Install();
+    StartCursor(d);
+    DragCursorTo(d, 400, 400); // clamped to (232, 304)
+    EXPECT_EQ(CursorRect(d), (sim::Rect{232, 304, 248, 320}));
+    Preview(d, 425, 8);
+    EXPECT_EQ(CursorRect(d), (sim::Rect{192, 272, 240, 320}));
+}
