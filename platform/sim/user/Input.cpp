@@ -167,7 +167,8 @@ BOOL WINAPI UnregisterHotKey(HWND hwnd, int id) {
     InputState &input = Windows().input;
     Window *w = Windows().Get(hwnd);
     auto it = std::find_if(input.hotKeys.begin(), input.hotKeys.end(), [&](const HotKey &k) {
-        return k.window == w && k.id == id && (w || k.thread == &CurrentThread());
+        // A thread frees only the hot keys it registered.
+        return k.window == w && k.id == id && k.thread == &CurrentThread();
     });
     if (it == input.hotKeys.end()) {
         SetError(1419); // ERROR_HOTKEY_NOT_REGISTERED
