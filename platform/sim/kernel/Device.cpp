@@ -333,8 +333,11 @@ bool Device::IsRunning(const std::u16string &path) const {
 }
 
 std::map<std::string, uint64_t> Device::Calls(uint32_t pid) const {
-    Process *p = FindProcess(pid);
-    return p ? p->calls : std::map<std::string, uint64_t>();
+    std::map<std::string, uint64_t> byName;
+    if (Process *p = FindProcess(pid))
+        for (const auto &[name, count] : p->calls)
+            byName[name] += count;
+    return byName;
 }
 
 std::optional<uint32_t> Device::ExitCode(uint32_t pid) const {
