@@ -307,3 +307,31 @@ TEST(CursorPreview, ALargerImageAtTheBottomRightCornerMovesUpAndLeft) {
     Preview(d, 425, 8);
     EXPECT_EQ(CursorRect(d), (sim::Rect{192, 272, 240, 320}));
 }
+
+TEST(CursorProgram, MovingPaintingAndPreviewsLeakNothing) {
+    sim::Device d;
+    d.Install();
+    SetValue(d, kSettingsKey, u"MenuNavigationMethod", 4, Le32(2));
+    uint32_t pid = StartCursor(d);
+    size_t gdi = d.GdiObjectCount(pid), handles = d.HandleCount(pid);
+    for (int round = 0; round < 3; ++round) {
+        Preview(d, 425, 1 + round);
+        // Over a menu in cursor mode the menu's picture comes and goes.
+        d.CreateScriptWindow(u"MNU", u"Menu", sim::Rect{60, 100, 200, 220}, true);
+        d.Wait(100);
+        d.Key(0x27, false); // RIGHT
+        d.Wait(300);
+        d.Key(0x27, true);
+        d.Wait(20);
+        ASSERT_TRUE(d.FindTopmost(u"PointrelScreenCapWindow"));
+        EXPECT_GT(d.GdiObjectCount(pid), gdi);
+        d.DestroyScriptWindow(u"MNU");
+        d.Wait(100);
+        ASSERT_FALSE(d.FindTopmost(u"PointrelScreenCapWindow"));
+        DragCursorTo(d, 120, 160);
+    }
+    Preview(d, 425, 0);
+    EXPECT_EQ(d.GdiObjectCount(pid), gdi);
+    EXPECT_EQ(d.HandleCount(pid), handles);
+    EXPECT_EQ(d.ExitCode(pid), 0x103u);
+}

@@ -118,6 +118,9 @@ public:
     std::optional<uint32_t> ExitCode(uint32_t pid) const;
     // The platform calls a process has made so far, by function name.
     std::map<std::string, uint64_t> Calls(uint32_t pid) const;
+    // GDI objects and kernel handles a process holds now, to find leaks.
+    size_t GdiObjectCount(uint32_t pid);
+    size_t HandleCount(uint32_t pid);
     // The ids of the timers of the topmost window of a class.
     std::vector<uintptr_t> TimerIds(const std::u16string &className);
     uint32_t PixelAt(int x, int y); // COLORREF of the screen

@@ -58,6 +58,16 @@ std::vector<WindowInfo> Device::TopLevelWindows() {
     return out;
 }
 
+size_t Device::GdiObjectCount(uint32_t pid) {
+    Process *p = FindProcess(pid);
+    return p && gdi_ ? gdi_->CountOf(p) : 0;
+}
+
+size_t Device::HandleCount(uint32_t pid) {
+    Process *p = FindProcess(pid);
+    return p ? handles_.CountOf(p) : 0;
+}
+
 std::vector<uintptr_t> Device::TimerIds(const std::u16string &className) {
     Window *w = started_ ? windows_->FindTopmost(className, nullptr) : nullptr;
     return w ? windows_->TimerIdsOf(w) : std::vector<uintptr_t>();
