@@ -151,3 +151,53 @@ TEST(Input, StylusGoesToTheWindowUnderIt) {
     EXPECT_EQ(above.messages.back(), "press 5,10");
     EXPECT_EQ(below.messages.size(), 2u) << "the move to the far corner lands on no window";
 }
+
+TEST(Input, MessageBoxesAnswerEnterEscapeAndTaps) {
+    enum Act { ENTER, ESCAPE, TAP_LAST_BUTTON, TAP_TEXT };
+    struct Case {
+        const char *what;
+        UINT type;
+        Act act;
+        int result; // 0: the box stays open
+    };
+    const Case cases[] = {
+        {"enter presses OK", MB_OK | MB_ICONHAND, ENTER, IDOK},
+        {"enter presses the second default", MB_YESNO | MB_DEFBUTTON2, ENTER, IDNO},
+        {"escape cancels", MB_OKCANCEL, ESCAPE, IDCANCEL},
+        {"escape in a lone OK box means OK", MB_OK, ESCAPE, IDOK},
+        {"escape without Cancel does nothing", MB_YESNO, ESCAPE, 0},
+        {"a tap on the last button", MB_OKCANCEL, TAP_LAST_BUTTON, IDCANCEL},
+        {"a tap on the text does nothing", MB_OK, TAP_TEXT, 0},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.what);
+        sim::Device d(sim::DeviceConfig{240, 320, 96, false});
+        UINT type = c.type;
+        uint32_t pid = d.StartFunction(u"\\Temp\\asks.exe", [type] {
+            return static_cast<uint32_t>(MessageBoxW(nullptr, u"Sure?", u"Question", type));
+        });
+        d.Wait(10);
+        auto box = d.FindTopmost(u"Dialog");
+        ASSERT_TRUE(box);
+        sim::Rect r = box->rect;
+        switch (c.act) {
+        case ENTER:
+        case ESCAPE:
+            d.Key(c.act == ENTER ? VK_RETURN : VK_ESCAPE, false);
+            d.Key(c.act == ENTER ? VK_RETURN : VK_ESCAPE, true);
+            break;
+        case TAP_LAST_BUTTON:
+        case TAP_TEXT: {
+            // The buttons stand in a row at the bottom right.
+            int x = c.act == TAP_TEXT ? r.left + 20 : r.right - 30;
+            int y = c.act == TAP_TEXT ? r.top + 40 : r.bottom - 18;
+            d.StylusDown(x, y);
+            d.Wait(10);
+            d.StylusUp(x, y);
+            break;
+        }
+        }
+        d.Wait(10);
+        EXPECT_EQ(d.ExitCode(pid), c.result ? static_cast<uint32_t>(c.result) : 0x103u);
+    }
+}

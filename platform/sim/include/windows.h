@@ -91,12 +91,15 @@ typedef HANDLE HLOCAL;
 #define LOWORD(l) ((WORD)(((DWORD_PTR)(l)) & 0xffff))
 #define HIWORD(l) ((WORD)((((DWORD_PTR)(l)) >> 16) & 0xffff))
 #define LOBYTE(w) ((BYTE)(((DWORD_PTR)(w)) & 0xff))
-#define MAKELONG(a, b) ((LONG)(((WORD)(((DWORD_PTR)(a)) & 0xffff)) | ((DWORD)((WORD)(((DWORD_PTR)(b)) & 0xffff))) << 16))
+#define MAKELONG(a, b)                                                                             \
+    ((LONG)(((WORD)(((DWORD_PTR)(a)) & 0xffff)) | ((DWORD)((WORD)(((DWORD_PTR)(b)) & 0xffff)))     \
+                                                      << 16))
 #define MAKELPARAM(l, h) ((LPARAM)(DWORD)MAKELONG(l, h))
 #define MAKEWPARAM(l, h) ((WPARAM)(DWORD)MAKELONG(l, h))
 #define GET_X_LPARAM(lp) ((int)(short)LOWORD(lp))
 #define GET_Y_LPARAM(lp) ((int)(short)HIWORD(lp))
-#define RGB(r, g, b) ((COLORREF)(((BYTE)(r) | ((WORD)((BYTE)(g)) << 8)) | (((DWORD)(BYTE)(b)) << 16)))
+#define RGB(r, g, b)                                                                               \
+    ((COLORREF)(((BYTE)(r) | ((WORD)((BYTE)(g)) << 8)) | (((DWORD)(BYTE)(b)) << 16)))
 #define GetRValue(rgb) (LOBYTE(rgb))
 #define GetGValue(rgb) (LOBYTE(((WORD)(rgb)) >> 8))
 #define GetBValue(rgb) (LOBYTE((rgb) >> 16))
@@ -486,10 +489,11 @@ HANDLE WINAPI GetCurrentProcess(void);
 void WINAPI ExitProcess(UINT uExitCode);
 BOOL WINAPI TerminateProcess(HANDLE hProcess, UINT uExitCode);
 BOOL WINAPI GetExitCodeProcess(HANDLE hProcess, LPDWORD lpExitCode);
-BOOL WINAPI CreateProcessW(LPCWSTR pszImageName, LPWSTR pszCmdLine, LPSECURITY_ATTRIBUTES psaProcess,
-                           LPSECURITY_ATTRIBUTES psaThread, BOOL fInheritHandles,
-                           DWORD fdwCreate, LPVOID pvEnvironment, LPWSTR pszCurDir,
-                           LPSTARTUPINFOW psiStartInfo, LPPROCESS_INFORMATION pProcInfo);
+BOOL WINAPI CreateProcessW(LPCWSTR pszImageName, LPWSTR pszCmdLine,
+                           LPSECURITY_ATTRIBUTES psaProcess, LPSECURITY_ATTRIBUTES psaThread,
+                           BOOL fInheritHandles, DWORD fdwCreate, LPVOID pvEnvironment,
+                           LPWSTR pszCurDir, LPSTARTUPINFOW psiStartInfo,
+                           LPPROCESS_INFORMATION pProcInfo);
 #define CreateProcess CreateProcessW
 DWORD WINAPI GetModuleFileNameW(HMODULE hModule, LPWSTR lpFilename, DWORD nSize);
 #define GetModuleFileName GetModuleFileNameW
@@ -782,6 +786,8 @@ int wsprintfW(LPWSTR buffer, LPCWSTR format, ...);
 #define MB_ICONINFORMATION MB_ICONASTERISK
 #define MB_DEFBUTTON1 0x00000000L
 #define MB_DEFBUTTON2 0x00000100L
+#define MB_DEFBUTTON3 0x00000200L
+#define MB_DEFMASK 0x00000F00L
 #define MB_APPLMODAL 0x00000000L
 #define MB_SETFOREGROUND 0x00010000L
 #define MB_TOPMOST 0x00040000L
@@ -837,7 +843,7 @@ HWND WINAPI CreateWindowExW(DWORD dwExStyle, LPCWSTR lpClassName, LPCWSTR lpWind
                             DWORD dwStyle, int X, int Y, int nWidth, int nHeight, HWND hWndParent,
                             HMENU hMenu, HINSTANCE hInstance, LPVOID lpParam);
 #define CreateWindowEx CreateWindowExW
-#define CreateWindowW(c, n, s, x, y, w, h, p, m, i, l)                                           \
+#define CreateWindowW(c, n, s, x, y, w, h, p, m, i, l)                                             \
     CreateWindowExW(0, c, n, s, x, y, w, h, p, m, i, l)
 #define CreateWindow CreateWindowW
 BOOL WINAPI DestroyWindow(HWND hWnd);

@@ -3,7 +3,8 @@
 // A message box is a real top-level window of the system class "Dialog",
 // titled by its caption, with a modal loop on the caller's thread: the
 // caller's other windows keep getting their messages (timers included) until
-// a button is pressed. Tests and scripts press buttons through the device.
+// a button is pressed: by a tap on it, by Enter (the default button) or
+// Escape, or by tests and scripts through the device.
 #include <windows.h>
 
 #include "gdi/Gdi.h"
@@ -55,6 +56,30 @@ int Scaled(int v) {
     return (v * CurrentGdi().Dpi() + 48) / 96;
 }
 
+// The buttons stand in a row at the bottom right of the box, in their order.
+RECT ButtonRect(const RECT &client, size_t count, size_t index) {
+    int width = Scaled(56), gap = Scaled(6), height = Scaled(22);
+    int x = client.right - Scaled(8) - static_cast<int>(count) * (width + gap) + gap +
+            static_cast<int>(index) * (width + gap);
+    return RECT{x, client.bottom - Scaled(8) - height, x + width, client.bottom - Scaled(8)};
+}
+
+// The button that Enter presses: MB_DEFBUTTON2 and 3 choose a later one.
+int DefaultButton(UINT type) {
+    std::vector<int> buttons = ButtonsOf(type);
+    size_t index = (type & MB_DEFMASK) >> 8;
+    return buttons[index < buttons.size() ? index : 0];
+}
+
+// Escape means Cancel, or OK in a box whose only button is OK; otherwise
+// it does nothing.
+int EscapeButton(UINT type) {
+    std::vector<int> buttons = ButtonsOf(type);
+    if (std::find(buttons.begin(), buttons.end(), IDCANCEL) != buttons.end())
+        return IDCANCEL;
+    return buttons.size() == 1 ? IDOK : 0;
+}
+
 void Paint(HWND hwnd, BoxState &box) {
     PAINTSTRUCT ps;
     HDC dc = BeginPaint(hwnd, &ps);
@@ -78,15 +103,12 @@ void Paint(HWND hwnd, BoxState &box) {
     RECT body{Scaled(8), Scaled(28), r.right - Scaled(8), r.bottom - Scaled(32)};
     DrawTextW(dc, box.text.c_str(), -1, &body, DT_LEFT | DT_WORDBREAK | DT_NOPREFIX);
     std::vector<int> buttons = ButtonsOf(box.type);
-    int width = Scaled(56), gap = Scaled(6), height = Scaled(22);
-    int x = r.right - Scaled(8) - static_cast<int>(buttons.size()) * (width + gap) + gap;
-    for (int id : buttons) {
-        RECT b{x, r.bottom - Scaled(8) - height, x + width, r.bottom - Scaled(8)};
+    for (size_t i = 0; i < buttons.size(); ++i) {
+        RECT b = ButtonRect(r, buttons.size(), i);
         FillRect(dc, &b, frame);
         RECT face{b.left + 1, b.top + 1, b.right - 1, b.bottom - 1};
         FillRect(dc, &face, white);
-        DrawTextW(dc, ButtonText(id), -1, &b, DT_CENTER | DT_VCENTER | DT_SINGLELINE);
-        x += width + gap;
+        DrawTextW(dc, ButtonText(buttons[i]), -1, &b, DT_CENTER | DT_VCENTER | DT_SINGLELINE);
     }
     DeleteObject(white);
     DeleteObject(title);
@@ -104,6 +126,28 @@ LRESULT CALLBACK BoxProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
         }
         break;
     case WM_ERASEBKGND: return 1;
+    case WM_KEYDOWN: {
+        int id = !box                  ? 0
+                 : wParam == VK_RETURN ? DefaultButton(box->type)
+                 : wParam == VK_ESCAPE ? EscapeButton(box->type)
+                                       : 0;
+        if (id)
+            PostMessageW(hwnd, WM_COMMAND, static_cast<WPARAM>(id), 0);
+        return 0;
+    }
+    case WM_LBUTTONUP:
+        if (box) {
+            RECT r;
+            GetClientRect(hwnd, &r);
+            POINT at{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
+            std::vector<int> buttons = ButtonsOf(box->type);
+            for (size_t i = 0; i < buttons.size(); ++i) {
+                RECT b = ButtonRect(r, buttons.size(), i);
+                if (PtInRect(&b, at))
+                    PostMessageW(hwnd, WM_COMMAND, static_cast<WPARAM>(buttons[i]), 0);
+            }
+        }
+        return 0;
     case WM_COMMAND: {
         int id = LOWORD(wParam);
         if (box && !box->result) {
