@@ -22,10 +22,11 @@ LONG RoundHalfUp(double value) {
 LONG ScaleCoordinate(LONG position, LONG size, LONG oldLength, LONG newLength) {
     if (oldLength <= 0)
         return position;
-    double ratio = (double)newLength / (double)oldLength;
+    // Multiplied before divided, so an exact half rounds up.
     if (position + size / 2 < oldLength / 2)
-        return RoundHalfUp((double)position * ratio);
-    return newLength - RoundHalfUp(((double)oldLength - position - size) * ratio) - size;
+        return RoundHalfUp((double)position * newLength / oldLength);
+    return newLength - RoundHalfUp(((double)oldLength - position - size) * newLength / oldLength) -
+           size;
 }
 
 } // namespace
@@ -39,6 +40,16 @@ void CursorDisplayWindow::ReleaseImage() {
     cursorRegion = NULL;
     cursorWidth = 0;
     cursorHeight = 0;
+}
+
+// The window owns the region it is given, so it gets a copy of the shape.
+void CursorDisplayWindow::ApplyCursorShape() {
+    HRGN shape = CreateRectRgn(0, 0, 1, 1);
+    if (shape == NULL)
+        return;
+    if (CombineRgn(shape, cursorRegion, NULL, RGN_COPY) == ERROR ||
+        SetWindowRgn(window, shape, FALSE) == 0)
+        DeleteObject(shape);
 }
 
 bool CursorDisplayWindow::SetCursorImage(LPCWSTR path, COLORREF transparent) {
@@ -66,11 +77,7 @@ bool CursorDisplayWindow::SetCursorImage(LPCWSTR path, COLORREF transparent) {
     if (y > screenHeight - cursorHeight)
         y = screenHeight - cursorHeight;
     SetWindowPos(window, NULL, x, y, cursorWidth, cursorHeight, SWP_NOZORDER | SWP_NOACTIVATE);
-    HRGN shape = CreateRectRgn(0, 0, 1, 1);
-    if (shape != NULL) {
-        CombineRgn(shape, cursorRegion, NULL, RGN_COPY);
-        SetWindowRgn(window, shape, FALSE);
-    }
+    ApplyCursorShape();
     // The new picture must show even where the old shape already was.
     InvalidateRect(window, NULL, FALSE);
     LeaveCriticalSection(&lock);

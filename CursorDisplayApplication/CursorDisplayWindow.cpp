@@ -11,6 +11,9 @@ const WCHAR STARTUP_IMAGE_ERROR[] =
         TEXT("Pointrel Settings.\n\nThis window will close automatically in 30 seconds if you ")
             TEXT("don't press \"OK\".");
 const DWORD ERROR_BOX_TIMEOUT = 30000;
+// The mouse messages of Windows CE end at the wheel; newer desktop headers
+// put more after it.
+const UINT MOUSE_MESSAGE_LAST = 0x020A;
 
 // Ends the whole process when the start-up error box has not been answered
 // in time; it touches nothing the user-interface thread owns.
@@ -78,6 +81,8 @@ void CursorDisplayWindow::CreateCursorWindow() {
     CreateWindowExW(WS_EX_TOPMOST | WS_EX_NOACTIVATE, CURSOR_WINDOW_CLASS, NULL,
                     WS_POPUP | WS_CLIPSIBLINGS, x, y, cursorWidth, cursorHeight, shell.sipButton,
                     NULL, instance, this);
+    if (window != NULL && cursorRegion != NULL)
+        ApplyCursorShape();
     MeasureShellBars();
 }
 
@@ -115,6 +120,10 @@ bool CursorDisplayWindow::LoadStartupImage() {
 }
 
 void CursorDisplayWindow::ReportStartupImageFailure() {
+    // The box keeps this thread's timers running. The home-screen check
+    // would show the imageless cursor and take the D-pad and action key
+    // from every program, the box included, until the program ends.
+    KillTimer(window, TIMER_SHELL_CHECK);
     HANDLE timeout = CreateThread(NULL, 0, EndProcessAfterTimeout, NULL, 0, NULL);
     if (timeout != NULL)
         CloseHandle(timeout);
@@ -191,7 +200,7 @@ LRESULT CursorDisplayWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM l
     case WM_HOTKEY: OnHotKey(LOWORD(lParam), HIWORD(lParam)); return 1;
     default: break;
     }
-    if (message >= WM_MOUSEFIRST && message <= WM_MOUSELAST) {
+    if (message >= WM_MOUSEFIRST && message <= MOUSE_MESSAGE_LAST) {
         SendMessageW(window, WM_TIMER, TIMER_HOUSEKEEPING, 0);
         if (screenCap.Exists())
             SendMessageW(screenCap.Window(), WM_TIMER, 1, 0);

@@ -84,6 +84,7 @@ private:
     void ComputeClampLimits();
     void ClipWindowOverTaskBar();
     void ReleaseImage();
+    void ApplyCursorShape();
     LONG StepFor(double fraction) const;
     void InjectActionKey(UINT modifiers, LONG *pressOutstanding);
     POINT TapPoint() const;

@@ -29,14 +29,13 @@ bool ScreenCapWindow::WaitForMenu(HWND cursorWindow) const {
         return false;
     int centreX = menuRect.left + (menuRect.right - menuRect.left) / 2;
     int centreY = menuRect.top + (menuRect.bottom - menuRect.top) / 2;
-    for (int waited = 0; waited <= MENU_WAIT_LIMIT_MS; ++waited) {
+    for (int waited = 0;; ++waited) {
         if (WindowAtPoint(centreX, centreY, cursorWindow, NULL) == target)
             return true;
-        if (!IsWindow(target))
+        if (!IsWindow(target) || waited == MENU_WAIT_LIMIT_MS)
             return false;
         Sleep(1);
     }
-    return false;
 }
 
 bool ScreenCapWindow::Show(HINSTANCE instance, HWND menu, HWND cursorWindow) {

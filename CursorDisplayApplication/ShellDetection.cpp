@@ -111,13 +111,11 @@ bool CursorDisplayWindow::ReadShellVersion() {
     DWORD size = sizeof(text);
     LONG read = RegQueryValueExW(key, TEXT("AKU"), NULL, &type, (LPBYTE)text, &size);
     RegCloseKey(key);
-    if (read != ERROR_SUCCESS || (type != REG_SZ && type != REG_EXPAND_SZ))
+    // Only a whole string counts: an odd length or a missing terminator
+    // makes the value unreadable.
+    if (read != ERROR_SUCCESS || (type != REG_SZ && type != REG_EXPAND_SZ) || size == 0 ||
+        size % sizeof(WCHAR) != 0 || text[size / sizeof(WCHAR) - 1] != 0)
         return newerShell;
-    // The value need not be terminated; only what was read counts.
-    DWORD units = size / sizeof(WCHAR);
-    if (units >= SHELL_VERSION_CAPACITY)
-        units = SHELL_VERSION_CAPACITY - 1;
-    text[units] = 0;
     newerShell = LeadingVersionNumber(text) > 4;
     return newerShell;
 }

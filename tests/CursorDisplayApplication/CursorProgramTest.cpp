@@ -105,6 +105,22 @@ TEST(CursorProgram, MissingImageShowsTheTimedErrorBox) {
     }
 }
 
+TEST(CursorProgram, TheErrorBoxLeavesTheKeysToTheBox) {
+    sim::Device d;
+    d.Install();
+    SetValue(d, kSettingsKey, u"CursorImage", 1, Utf16z(u"nothing.bmp"));
+    uint32_t pid = d.Start(kPointrel);
+    d.Wait(5000);
+    EXPECT_FALSE(CursorVisible(d));
+    EXPECT_EQ(d.Calls(pid)["RegisterHotKey"], 0u);
+    // The action key reaches the box and presses its OK button.
+    d.Key(0x0D, false);
+    d.Key(0x0D, true);
+    d.Wait(10);
+    EXPECT_EQ(d.ExitCode(pid), 0u);
+    EXPECT_TRUE(EventsStarting(d, "mouse_event").empty());
+}
+
 TEST(CursorProgram, StartingWhileTheErrorBoxIsOpenBringsItForward) {
     sim::Device d;
     d.Install();
@@ -247,6 +263,19 @@ TEST(CursorDisplay, RotationKeepsACursorLeftOfCentreNearTheLeftEdge) {
     d.SetScreen(240, 320, 96);
     d.Wait(10);
     EXPECT_EQ(CursorRect(d).left, 120);
+}
+
+TEST(CursorDisplay, RotationMultipliesBeforeItDivides) {
+    sim::Device d;
+    d.Install();
+    StartCursor(d);
+    DragCursorTo(d, 54, 100);
+    ASSERT_EQ(CursorRect(d).left, 54);
+    // 54 x 260 / 240 is 58.5 exactly, which rounds up; 54 x (260 / 240)
+    // falls just short of it.
+    d.SetScreen(260, 320, 96);
+    d.Wait(10);
+    EXPECT_EQ(CursorRect(d).left, 59);
 }
 
 TEST(CursorProgram, AnIdleHourCostsLittle) {

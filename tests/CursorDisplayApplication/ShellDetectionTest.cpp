@@ -51,18 +51,27 @@ TEST(ShellDetection, ExemptWindowsOnTopAreLeftAlone) {
 }
 
 TEST(ShellDetection, NewerShellsAlternateAroundAMenu) {
+    const std::vector<std::u16string> newer = {u"MNU", kCursorClass, u"App"};
+    const std::vector<std::u16string> older = {u"App", kCursorClass, u"MNU"};
+    std::vector<uint8_t> unterminated = Utf16z(u"6.1"), oddLength = Utf16z(u"6.1");
+    unterminated.resize(unterminated.size() - 2);
+    oddLength.push_back(0);
     struct Case {
-        const char *aku;
+        const char *what;
+        std::vector<uint8_t> aku;
         std::vector<std::u16string> afterOneRun;
     };
-    const Case cases[] = {{"5.2.1", {u"MNU", kCursorClass, u"App"}},
-                          {".2.3.0", {u"App", kCursorClass, u"MNU"}},
-                          {"99999999999999999999999", {u"MNU", kCursorClass, u"App"}},
-                          {"", {u"App", kCursorClass, u"MNU"}}};
+    const Case cases[] = {{"5.2.1", Utf16z(u"5.2.1"), newer},
+                          {".2.3.0", Utf16z(u".2.3.0"), older},
+                          {"long digits", Utf16z(u"99999999999999999999999"), newer},
+                          {"empty", Utf16z(u""), older},
+                          {"no bytes", {}, older},
+                          {"unterminated", unterminated, older},
+                          {"odd length", oddLength, older}};
     for (const Case &c : cases) {
-        SCOPED_TRACE(c.aku);
+        SCOPED_TRACE(c.what);
         sim::Device d(NoShell());
-        SetValue(d, u"HKLM\\System\\Versions", u"AKU", 1, Utf16z(sim::Widen(c.aku)));
+        SetValue(d, u"HKLM\\System\\Versions", u"AKU", 1, c.aku);
         StartCursor(d);
         // Make both windows between two runs of the upkeep.
         d.Wait(50);
