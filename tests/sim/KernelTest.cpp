@@ -46,7 +46,40 @@ void PumpFor(DWORD ms) {
     }
 }
 
+void CALLBACK RecordCallback(HWND hwnd, UINT, UINT_PTR, DWORD) {
+    static_cast<Ticks *>(GetPropW(hwnd, u"called"))->at.push_back(GetTickCount());
+}
+
+void CALLBACK StrangersCallback(HWND, UINT, UINT_PTR, DWORD) {
+    ADD_FAILURE() << "a posted lParam was called";
+}
+
 } // namespace
+
+TEST(Kernel, OnlyATimersOwnCallbackIsCalledAndPointerMessagesAreNotPosted) {
+    sim::Device d;
+    Ticks toWindow, toCallback;
+    BOOL setTextPosted = TRUE;
+    DWORD error = 0;
+    RunInside(d, [&] {
+        HWND w = MakeWindow(u"T");
+        SetPropW(w, u"ticks", &toWindow);
+        SetPropW(w, u"called", &toCallback);
+        SetTimer(w, 5, 40, RecordCallback);
+        // Anyone can post WM_TIMER; only SetTimer's own callback is called,
+        // and one for another timer id or a stranger's function is dropped.
+        PostMessageW(w, WM_TIMER, 5, reinterpret_cast<LPARAM>(StrangersCallback));
+        PostMessageW(w, WM_TIMER, 7, reinterpret_cast<LPARAM>(RecordCallback));
+        PostMessageW(w, WM_TIMER, 6, 0);
+        setTextPosted = PostMessageW(w, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(u"x"));
+        error = GetLastError();
+        PumpFor(100);
+    });
+    EXPECT_EQ(toCallback.at, (std::vector<DWORD>{40, 80}));
+    EXPECT_EQ(toWindow.at, (std::vector<DWORD>{0}));
+    EXPECT_FALSE(setTextPosted);
+    EXPECT_EQ(error, static_cast<DWORD>(ERROR_MESSAGE_SYNC_ONLY));
+}
 
 TEST(Kernel, TimersKeepTheirScheduleInVirtualTime) {
     sim::Device d;

@@ -9,6 +9,8 @@ namespace {
 
 // The device's shell is its first process.
 #define SHELL "T=0 process start 1 \"\\Windows\\shell32.exe\"\n"
+// A window of another program, on a device without the shell.
+#define WINDOW_T "T=0 process start 1 \"\\Windows\\scriptwindows.exe\"\nT=0 window T activated\n"
 
 std::pair<int, std::string> RunText(const std::string &script) {
     std::istringstream in(script);
@@ -43,6 +45,34 @@ TEST(ScriptRunner, StatusesAndMessages) {
         {"print processes\nstart \\Windows\\none.exe\nprint processes\n", 0,
          SHELL "process 1 \"\\Windows\\shell32.exe\"\n"},
         {"shell off\nwait 5\nprint processes\n", 0, ""},
+        // Numbers are digits only, and a repeat time must fit the device's.
+        {"wait 0x+5\n", 2, "ERROR line 1: bad number: 0x+5\n"},
+        {"wait \"0x 5\"\n", 2, "ERROR line 1: bad number: 0x 5\n"},
+        {"wait \" 5\"\n", 2, "ERROR line 1: bad number:  5\n"},
+        {"keys repeat 2147483648 100\n", 2,
+         "ERROR line 1: keys repeat needs times from 1 to 2147483647\n"},
+        // Messages with pointer parameters cannot be posted; a posted
+        // WM_TIMER with a stranger's lParam calls nothing.
+        {"shell off\nwindow create T t 0 0 50 50\npost T 1 0 0\n", 2,
+         WINDOW_T "ERROR line 3: message 1 carries pointers and cannot be posted\n"},
+        {"shell off\nwindow create T t 0 0 50 50\npost T 0x113 1 0x41\nwait 1\nprint time\n", 0,
+         WINDOW_T "time 1\n"},
+        // An install that cannot write its files says so; installing twice is fine.
+        {"shell off\ninstall \"\\a|b\"\n", 2, "ERROR line 2: install failed for \\a|b\n"},
+        {"shell off\ninstall "
+         "\"\\ddddddddddddddddddddddddddddddddddddddddddddddddddddddddddddddddddddddddddddddddddddd"
+         "ddddddddddddddddddddddddddddddddddddddddddddddddddddddddddddddddddddddddddddddddddddddddd"
+         "dddddddddddddddddddddddddddddddddddddddddddddddddddddddddddddddddd\"\n",
+         2,
+         "ERROR line 2: install failed for "
+         "\\ddddddddddddddddddddddddddddddddddddddddddddddddddddddddddddddddddddddddddddddddddddddd"
+         "ddddddddddddddddddddddddddddddddddddddddddddddddddddddddddddddddddddddddddddddddddddddddd"
+         "dddddddddddddddddddddddddddddddddddddddddddddddddddddddddddddddd\n"},
+        {"shell off\ninstall\ninstall\n", 0, ""},
+        // Deleting what is not there is fine; a key without a root is not.
+        {"registry delete HKLM\\Nothing\\Here\nregistry delete HKLM\\Software None\n", 0, ""},
+        {"registry delete NOROOT\\x\n", 2, "ERROR line 1: bad registry key: NOROOT\\x\n"},
+        {"registry delete NOROOT\\x name\n", 2, "ERROR line 1: bad registry key: NOROOT\\x\n"},
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.script);

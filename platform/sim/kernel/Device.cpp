@@ -181,10 +181,10 @@ bool Device::TakeFault(Fault fault, uint32_t *error) {
     return true;
 }
 
-void Device::WriteProgramFile(const std::u16string &path, const std::string &imageName) {
+bool Device::WriteProgramFile(const std::u16string &path, const std::string &imageName) {
     std::string text = std::string(kImageTag) + imageName + "\r\n";
     std::vector<uint8_t> bytes(text.begin(), text.end());
-    files_->CopyIn(path, bytes, Now());
+    return files_->CopyIn(path, bytes, Now()) == FsStatus::Ok;
 }
 
 // ------------------------------------------------------------ processes

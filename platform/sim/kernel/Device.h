@@ -75,10 +75,12 @@ public:
     void SetKeyRepeat(int delay, int period);
     Registry &registry() { return *registry_; }
     FileSystem &files() { return *files_; }
-    // Lays out the package: programs, cursor images and the shortcut.
-    void Install(const std::u16string &folder = u"\\Program Files\\Pointrel");
+    // Lays out the package: programs, cursor images and the shortcut. False
+    // when a file could not be written (a bad or over-long folder); what
+    // could be written stays.
+    bool Install(const std::u16string &folder = u"\\Program Files\\Pointrel");
     // Writes an executable file that runs the named built-in image.
-    void WriteProgramFile(const std::u16string &path, const std::string &imageName);
+    bool WriteProgramFile(const std::u16string &path, const std::string &imageName);
 
     // ---- actions
     // Starts a program as the shell would; returns its process id, or 0.
@@ -105,6 +107,8 @@ public:
     bool Answer(const std::u16string &title, int buttonId);
     // Posts a message to the topmost window of a class, as another program.
     bool Post(const std::u16string &className, uint32_t msg, uintptr_t wParam, intptr_t lParam);
+    // Messages whose parameters are pointers can be sent but never posted.
+    static bool IsPostable(uint32_t msg);
     void FailNext(Fault fault, uint32_t error);
 
     // ---- answers

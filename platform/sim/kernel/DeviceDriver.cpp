@@ -33,9 +33,13 @@ bool Device::Answer(const std::u16string &title, int buttonId) {
     return false;
 }
 
+bool Device::IsPostable(uint32_t msg) {
+    return !CarriesPointers(msg);
+}
+
 bool Device::Post(const std::u16string &className, uint32_t msg, uintptr_t wParam,
                   intptr_t lParam) {
-    if (!started_)
+    if (!started_ || CarriesPointers(msg))
         return false;
     Window *w = windows_->FindTopmost(className, nullptr);
     return w && windows_->Post(w, msg, wParam, lParam);

@@ -607,6 +607,16 @@ RegStatus Registry::DeleteKeyPath(std::u16string_view fullPath) {
     return DeleteKey(Root(root), rest);
 }
 
+RegStatus Registry::DeleteValuePath(std::u16string_view fullPath, std::u16string_view name) {
+    RegRoot root;
+    std::u16string_view rest;
+    if (!ParseFullPath(fullPath, &root, &rest))
+        return RegStatus::InvalidName;
+    RegKeyRef key;
+    RegStatus status = OpenKey(Root(root), rest, &key);
+    return status == RegStatus::Ok ? DeleteValue(key, name) : status;
+}
+
 std::optional<std::string> Registry::Export(std::u16string_view fullPath) const {
     RegKeyRef key = FindKey(fullPath);
     if (!key)

@@ -114,6 +114,7 @@ public:
     RegKeyRef FindKey(std::u16string_view fullPath) const;
     RegStatus CreateKeyPath(std::u16string_view fullPath, RegKeyRef *out);
     RegStatus DeleteKeyPath(std::u16string_view fullPath);
+    RegStatus DeleteValuePath(std::u16string_view fullPath, std::u16string_view name);
 
     // The key and everything below it as REGEDIT4 text (UTF-8, "\n" line
     // ends), ending with an empty line; nothing when the key does not exist.

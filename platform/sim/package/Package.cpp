@@ -41,27 +41,30 @@ const std::vector<ProgramImage> &BuiltInImages() {
     return images;
 }
 
-void Device::Install(const std::u16string &folder) {
+bool Device::Install(const std::u16string &folder) {
     std::u16string base = folder;
     while (!base.empty() && base.back() == u'\\')
         base.pop_back();
-    files_->CreateDirectories(base + u"\\cursors", Now());
-    files_->CreateDirectories(base + u"\\Shortcuts", Now());
-    WriteProgramFile(base + u"\\Pointrel.exe", "Pointrel");
-    WriteProgramFile(base + u"\\PLSettings.exe", "PLSettings");
-    WriteProgramFile(base + u"\\Deployhook.dll", "Deployhook");
+    bool ok = files_->CreateDirectories(base + u"\\cursors", Now()) == FsStatus::Ok;
+    ok = files_->CreateDirectories(base + u"\\Shortcuts", Now()) == FsStatus::Ok && ok;
+    ok = WriteProgramFile(base + u"\\Pointrel.exe", "Pointrel") && ok;
+    ok = WriteProgramFile(base + u"\\PLSettings.exe", "PLSettings") && ok;
+    ok = WriteProgramFile(base + u"\\Deployhook.dll", "Deployhook") && ok;
     for (int i = 0; i < kCursorFiles_count; ++i) {
         const EmbeddedFile &f = kCursorFiles[i];
-        files_->CopyIn(base + u"\\cursors\\" + Widen(f.name),
-                       std::span<const uint8_t>(f.bytes, f.size), Now());
+        ok = files_->CopyIn(base + u"\\cursors\\" + Widen(f.name),
+                            std::span<const uint8_t>(f.bytes, f.size), Now()) == FsStatus::Ok &&
+             ok;
     }
     // A device shortcut is the length of its command line, '#', the line.
     std::string command = QuoteText(base + u"\\Pointrel.exe");
     std::string shortcut = std::to_string(command.size()) + "#" + command;
-    files_->CopyIn(base + u"\\Shortcuts\\Pointrel Monodex.lnk",
-                   std::span<const uint8_t>(reinterpret_cast<const uint8_t *>(shortcut.data()),
-                                            shortcut.size()),
-                   Now());
+    ok = files_->CopyIn(base + u"\\Shortcuts\\Pointrel Monodex.lnk",
+                        std::span<const uint8_t>(reinterpret_cast<const uint8_t *>(shortcut.data()),
+                                                 shortcut.size()),
+                        Now()) == FsStatus::Ok &&
+         ok;
+    return ok;
 }
 
 } // namespace sim

@@ -4,7 +4,9 @@
 #include "kernel/FileSystem.h"
 #include "kernel/Registry.h"
 
+#include <cctype>
 #include <cerrno>
+#include <cstdint>
 #include <cstdlib>
 #include <istream>
 #include <map>
@@ -67,6 +69,10 @@ int64_t Number(const std::string &word) {
     bool hex = word.size() > start + 2 && word[start] == '0' &&
                (word[start + 1] == 'x' || word[start + 1] == 'X');
     const char *digits = word.c_str() + start + (hex ? 2 : 0);
+    // Digits only: strtoull alone would take spaces and a sign after "0x".
+    for (const char *c = digits; *c; ++c)
+        if (!(hex ? std::isxdigit(static_cast<unsigned char>(*c)) : *c >= '0' && *c <= '9'))
+            throw Stop{kScriptError, "bad number: " + word};
     char *end = nullptr;
     errno = 0;
     unsigned long long value = std::strtoull(digits, &end, hex ? 16 : 10);
@@ -146,7 +152,9 @@ public:
         if (c == "install") {
             Arity(w, 1, 2);
             started_ = true;
-            device_.Install(w.size() > 1 ? Widen(w[1]) : u"\\Program Files\\Pointrel");
+            std::string folder = w.size() > 1 ? w[1] : "\\Program Files\\Pointrel";
+            if (!device_.Install(Widen(folder)))
+                throw Stop{kScriptError, "install failed for " + folder};
             return;
         }
         if (c == "file")
@@ -176,6 +184,9 @@ public:
         }
         if (c == "post") {
             Arity(w, 5, 5);
+            if (!Device::IsPostable(static_cast<uint32_t>(Number(w[2]))))
+                throw Stop{kScriptError,
+                           "message " + w[2] + " carries pointers and cannot be posted"};
             if (!device_.Post(Widen(w[1]), static_cast<uint32_t>(Number(w[2])),
                               static_cast<uintptr_t>(Number(w[3])),
                               static_cast<intptr_t>(static_cast<int32_t>(Number(w[4])))))
@@ -317,8 +328,8 @@ private:
             return device_.SetKeyRepeat(0, 0);
         if (w.size() == 4 && w[1] == "repeat") {
             int64_t delay = Number(w[2]), period = Number(w[3]);
-            if (delay <= 0 || period <= 0)
-                throw Stop{kScriptError, "keys repeat needs positive times"};
+            if (delay <= 0 || period <= 0 || delay > INT32_MAX || period > INT32_MAX)
+                throw Stop{kScriptError, "keys repeat needs times from 1 to 2147483647"};
             return device_.SetKeyRepeat(static_cast<int>(delay), static_cast<int>(period));
         }
         throw Stop{kScriptError, "keys: unknown form"};
@@ -372,13 +383,12 @@ private:
             return;
         }
         if ((w.size() == 3 || w.size() == 4) && w[1] == "delete") {
-            if (w.size() == 3) {
-                reg.DeleteKeyPath(Widen(w[2]));
-                return;
-            }
-            RegKeyRef key = reg.FindKey(Widen(w[2]));
-            if (key)
-                reg.DeleteValue(key, w[3] == "@" ? u"" : Widen(w[3]));
+            // Deleting what is not there is no error; a malformed key is.
+            RegStatus status =
+                w.size() == 3 ? reg.DeleteKeyPath(Widen(w[2]))
+                              : reg.DeleteValuePath(Widen(w[2]), w[3] == "@" ? u"" : Widen(w[3]));
+            if (status != RegStatus::Ok && status != RegStatus::NotFound)
+                throw Stop{kScriptError, "bad registry key: " + w[2]};
             return;
         }
         throw Stop{kScriptError, "registry: unknown form"};

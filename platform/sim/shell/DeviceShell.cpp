@@ -124,7 +124,8 @@ private:
 // property set while the window is created.
 template <LRESULT (Shell::*Handler)(HWND, UINT, WPARAM, LPARAM)>
 LRESULT CALLBACK Forward(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
-    if (msg == WM_CREATE)
+    // Only the first WM_CREATE, the one CreateWindow sends, names the shell.
+    if (msg == WM_CREATE && lParam && !GetPropW(hwnd, kShellProp))
         SetPropW(hwnd, kShellProp, reinterpret_cast<CREATESTRUCTW *>(lParam)->lpCreateParams);
     auto *shell = static_cast<Shell *>(GetPropW(hwnd, kShellProp));
     if (!shell)

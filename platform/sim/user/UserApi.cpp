@@ -488,12 +488,17 @@ LRESULT WINAPI DispatchMessageW(const MSG *msg) {
     sim::CountCall("DispatchMessageW");
     if (!msg)
         return 0;
+    Window *w = Windows().Get(msg->hwnd);
     if (msg->message == WM_TIMER && msg->lParam) {
-        reinterpret_cast<TIMERPROC>(msg->lParam)(msg->hwnd, WM_TIMER, msg->wParam,
-                                                 static_cast<DWORD>(CurrentTime()));
+        // Only a callback given to SetTimer is called: a WM_TIMER posted by
+        // anyone with some number in lParam is dropped.
+        auto callback = reinterpret_cast<TIMERPROC>(msg->lParam);
+        if ((msg->hwnd && !w) ||
+            !Windows().IsTimerCallback(w, &CurrentThread(), msg->wParam, callback))
+            return 0;
+        callback(msg->hwnd, WM_TIMER, msg->wParam, static_cast<DWORD>(CurrentTime()));
         return 0;
     }
-    Window *w = Windows().Get(msg->hwnd);
     if (!w || !OwnThread(w))
         return 0;
     return w->proc(msg->hwnd, msg->message, msg->wParam, msg->lParam);
@@ -502,6 +507,10 @@ LRESULT WINAPI DispatchMessageW(const MSG *msg) {
 BOOL WINAPI PostMessageW(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
     sim::CountCall("PostMessageW");
     WindowManager &wm = Windows();
+    if (CarriesPointers(msg)) {
+        SetError(ERROR_MESSAGE_SYNC_ONLY);
+        return FALSE;
+    }
     if (!hwnd)
         return wm.PostToThread(&CurrentThread(), nullptr, msg, wParam, lParam) ? TRUE : FALSE;
     if (hwnd == HWND_BROADCAST) {

@@ -594,6 +594,38 @@ std::vector<uintptr_t> WindowManager::TimerIdsOf(const Window *w) const {
     return ids;
 }
 
+bool WindowManager::IsTimerCallback(const Window *w, const Thread *t, UINT_PTR id,
+                                    TIMERPROC callback) const {
+    for (const Timer &timer : timers_)
+        if (timer.id == id && timer.callback == callback &&
+            (w ? timer.window == w : !timer.window && timer.thread == t))
+            return true;
+    return false;
+}
+
+bool CarriesPointers(UINT msg) {
+    switch (msg) {
+    case WM_CREATE:
+    case WM_SETTEXT:
+    case WM_GETTEXT:
+    case WM_GETMINMAXINFO:
+    case WM_DRAWITEM:
+    case WM_MEASUREITEM:
+    case WM_DELETEITEM:
+    case WM_COMPAREITEM:
+    case WM_WINDOWPOSCHANGING:
+    case WM_WINDOWPOSCHANGED:
+    case WM_COPYDATA:
+    case WM_NOTIFY:
+    case WM_HELP:
+    case WM_STYLECHANGING:
+    case WM_STYLECHANGED:
+    case WM_NCCREATE:
+    case WM_NCCALCSIZE: return true;
+    default: return false;
+    }
+}
+
 // ------------------------------------------------------------ lifetime
 
 void WindowManager::ThreadEnded(Thread *t) {

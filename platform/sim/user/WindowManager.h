@@ -87,6 +87,10 @@ struct Timer {
     TIMERPROC callback;
 };
 
+// Messages below WM_USER whose parameters point into the sender's memory:
+// they may be sent but never posted.
+bool CarriesPointers(UINT msg);
+
 class WindowManager {
 public:
     explicit WindowManager(Device &device);
@@ -134,6 +138,9 @@ public:
     UINT_PTR SetTimer(Window *w, UINT_PTR id, UINT elapse, TIMERPROC callback);
     bool KillTimer(Window *w, UINT_PTR id);
     std::vector<uintptr_t> TimerIdsOf(const Window *w) const;
+    // Whether `callback` was set with SetTimer for this window (or, without
+    // one, this thread) and id: only then may a WM_TIMER's lParam be called.
+    bool IsTimerCallback(const Window *w, const Thread *t, UINT_PTR id, TIMERPROC callback) const;
 
     InputState input;
     // Set by the shell with SPI_SETWORKAREA; the whole screen until then.
