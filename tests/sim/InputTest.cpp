@@ -201,3 +201,17 @@ TEST(Input, MessageBoxesAnswerEnterEscapeAndTaps) {
         EXPECT_EQ(d.ExitCode(pid), c.result ? static_cast<uint32_t>(c.result) : 0x103u);
     }
 }
+
+TEST(Input, MessageBoxesAreTopMostOnlyWhenAsked) {
+    for (UINT type : {UINT(MB_OK), UINT(MB_OK | MB_TOPMOST)}) {
+        sim::Device d(sim::DeviceConfig{240, 320, 96, false});
+        d.CreateScriptWindow(u"Above", u"", sim::Rect{0, 0, 240, 320}, true);
+        d.StartFunction(u"\\Temp\\asks.exe", [type] {
+            return static_cast<uint32_t>(MessageBoxW(nullptr, u"Sure?", u"Question", type));
+        });
+        d.Wait(10);
+        auto order = ZOrder(d);
+        ASSERT_GE(order.size(), 2u);
+        EXPECT_EQ(order[0], (type & MB_TOPMOST) ? u"Dialog" : u"Above");
+    }
+}

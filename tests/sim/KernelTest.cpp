@@ -274,3 +274,46 @@ TEST(Kernel, WindowsStackInTheirBands) {
         EXPECT_EQ(FindWindowW(u"plain", nullptr), plain);
     });
 }
+
+TEST(Kernel, OwnedWindowsStayAboveTheirOwner) {
+    sim::Device d(sim::DeviceConfig{240, 320, 96, false});
+    std::vector<std::vector<std::u16string>> orders;
+    RunInside(d, [&] {
+        auto make = [](const char16_t *cls, HWND owner) {
+            WNDCLASSW wc{};
+            wc.lpfnWndProc = DefWindowProcW;
+            wc.lpszClassName = cls;
+            RegisterClassW(&wc);
+            return CreateWindowExW(WS_EX_TOPMOST, cls, u"", WS_POPUP | WS_VISIBLE, 0, 0, 10, 10,
+                                   owner, nullptr, nullptr, nullptr);
+        };
+        auto order = [&] {
+            std::vector<std::u16string> names;
+            for (HWND w = GetWindow(nullptr, GW_CHILD); w; w = GetWindow(w, GW_HWNDNEXT)) {
+                WCHAR name[32];
+                GetClassNameW(w, name, 32);
+                names.push_back(name);
+            }
+            orders.push_back(names);
+        };
+        const UINT keep = SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE;
+        HWND owner = make(u"Owner", nullptr);
+        HWND owned = make(u"Owned", owner);
+        HWND other = make(u"Other", nullptr);
+        // The owner rises and takes its owned window along above it.
+        SetWindowPos(owner, HWND_TOP, 0, 0, 0, 0, keep);
+        order();
+        // Unless told not to.
+        SetWindowPos(other, HWND_TOP, 0, 0, 0, 0, keep);
+        SetWindowPos(owner, HWND_TOP, 0, 0, 0, 0, keep | SWP_NOOWNERZORDER);
+        order();
+        // A window put after itself stays where it is.
+        SetWindowPos(owned, owned, 0, 0, 0, 0, keep);
+        order();
+    });
+    using V = std::vector<std::u16string>;
+    ASSERT_EQ(orders.size(), 3u);
+    EXPECT_EQ(orders[0], (V{u"Owned", u"Owner", u"Other"}));
+    EXPECT_EQ(orders[1], (V{u"Owner", u"Other", u"Owned"}));
+    EXPECT_EQ(orders[2], (V{u"Owner", u"Other", u"Owned"}));
+}

@@ -206,8 +206,10 @@ int WINAPI MessageBoxW(HWND owner, LPCWSTR text, LPCWSTR caption, UINT type) {
                 static_cast<int>(box.text.size()) / 34;
     int height = std::min(device.Config().height - Scaled(16), Scaled(70) + lines * Scaled(14));
     int x = Scaled(8), y = (device.Config().height - height) / 2;
-    HWND hwnd = CreateWindowExW(WS_EX_TOPMOST, u"Dialog", title.c_str(), WS_POPUP, x, y, width,
-                                height, owner, nullptr, nullptr, nullptr);
+    // Top-most only when asked for, like the platform's boxes.
+    DWORD exStyle = (type & MB_TOPMOST) ? WS_EX_TOPMOST : 0;
+    HWND hwnd = CreateWindowExW(exStyle, u"Dialog", title.c_str(), WS_POPUP, x, y, width, height,
+                                owner, nullptr, nullptr, nullptr);
     if (!hwnd)
         return 0;
     SetPropW(hwnd, kStateProp, &box);

@@ -312,6 +312,8 @@ HWND WINAPI GetWindow(HWND hwnd, UINT cmd) {
     auto self = std::find(list.begin(), list.end(), w);
     switch (cmd) {
     case GW_HWNDFIRST: return handleOf(list.empty() ? nullptr : list.front());
+    // The ends of the whole list of siblings, top-most band included: a
+    // task bar sent to the bottom by a full-screen program is the last.
     case GW_HWNDLAST: return handleOf(list.empty() ? nullptr : list.back());
     case GW_HWNDNEXT: return self + 1 < list.end() ? (*(self + 1))->Hwnd() : nullptr;
     case GW_HWNDPREV: return self > list.begin() ? (*(self - 1))->Hwnd() : nullptr;

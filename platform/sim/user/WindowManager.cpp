@@ -166,6 +166,25 @@ void WindowManager::PlaceInZOrder(Window *w, HWND insertAfter) {
     list.insert(bandStart(), w);
 }
 
+// An owned window stays above its owner: those the move left below it come
+// directly above it, in their order. A window of the normal band cannot rise
+// above a top-most owner and stays where it is.
+void WindowManager::KeepOwnedAbove(Window *owner) {
+    if (owner->parent)
+        return;
+    std::vector<Window *> below;
+    auto self = std::find(topLevel_.begin(), topLevel_.end(), owner);
+    for (auto it = self + 1; it != topLevel_.end(); ++it)
+        if ((*it)->owner == owner && (*it)->Topmost() == owner->Topmost())
+            below.push_back(*it);
+    for (Window *o : below) {
+        topLevel_.erase(std::find(topLevel_.begin(), topLevel_.end(), o));
+        topLevel_.insert(std::find(topLevel_.begin(), topLevel_.end(), owner), o);
+    }
+    for (Window *o : below)
+        KeepOwnedAbove(o);
+}
+
 void WindowManager::Forget(Window *w) {
     for (Window *child : std::vector<Window *>(w->children))
         Forget(child);
@@ -313,8 +332,12 @@ bool WindowManager::SetPos(Window *w, HWND insertAfter, int x, int y, int cx, in
         [&] {
             w->rect = next;
             w->update = w->update.Intersect(Region(Rect{0, 0, next.Width(), next.Height()}));
-            if (!(flags & SWP_NOZORDER))
+            // A window placed after itself keeps its place.
+            if (!(flags & SWP_NOZORDER) && insertAfter != w->Hwnd()) {
                 PlaceInZOrder(w, insertAfter);
+                if (!(flags & SWP_NOOWNERZORDER))
+                    KeepOwnedAbove(w);
+            }
             if (flags & SWP_SHOWWINDOW)
                 w->style |= WS_VISIBLE;
             if (flags & SWP_HIDEWINDOW)

@@ -166,6 +166,7 @@ private:
     void CollectVisible(Window *w, std::map<Window *, Region> &out) const;
     std::vector<Window *> &SiblingsOf(Window *w);
     void PlaceInZOrder(Window *w, HWND insertAfter);
+    void KeepOwnedAbove(Window *owner);
     void Forget(Window *w);
     void Sweep();
     ThreadMessages &QueueOf(Thread *t);
