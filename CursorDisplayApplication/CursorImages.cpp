@@ -88,8 +88,9 @@ HRESULT CursorImageName(int index, LPWSTR buffer, size_t capacity, size_t *lengt
 
 bool BuildCursorImagePath(LPCWSTR imageName, LPWSTR path, size_t capacity) {
     DWORD length = GetModuleFileNameW(NULL, path, (DWORD)capacity);
-    // A result that fills the whole buffer means the path was cut short.
-    if (length == 0 || length >= capacity)
+    // A cut path comes back as the whole buffer or as what was copied; a
+    // path that long leaves no room for the image name either way.
+    if (length == 0 || length + 1 >= capacity)
         return false;
     size_t cut = 0;
     for (size_t i = 0; i < length; ++i)
