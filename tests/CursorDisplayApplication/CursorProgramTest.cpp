@@ -55,6 +55,7 @@ TEST(CursorProgram, StartingAgainTogglesTheCursor) {
     uint32_t second = StartCursor(d);
     EXPECT_EQ(d.ExitCode(first), 0u);
     EXPECT_EQ(d.ExitCode(second), 0u);
+    EXPECT_EQ(d.Calls(first)["UnregisterHotKey"], 25u) << "the keys are given back";
     EXPECT_FALSE(d.FindTopmost(kCursorClass));
     EXPECT_EQ(EventsStarting(d, "messagebox").size(), 0u);
     uint32_t third = StartCursor(d);
@@ -171,6 +172,50 @@ TEST(CursorProgram, UnloadableImagesTakeTheErrorPath) {
     }
 }
 
+TEST(CursorDisplay, TheShapeLeavesOutTheKeyColourAsTheScreenSeesIt) {
+    const uint32_t key = RGB(200, 150, 200);
+    // Column by column: black, the key, two colours that differ from the key
+    // only in bits the 16-bit screen drops, and three that the screen keeps.
+    const uint32_t nearKey[] = {RGB(0, 0, 0),       key,
+                                RGB(204, 151, 206), RGB(199, 150, 200),
+                                RGB(200, 147, 200), RGB(200, 152, 200),
+                                RGB(207, 151, 207)};
+    struct Case {
+        const char *what;
+        int width, height;
+        std::function<uint32_t(int, int)> pixel;
+        std::function<bool(int, int)> opaque;
+    };
+    const Case cases[] = {
+        {"colours near the key", 7, 2, [&](int x, int) { return nearKey[x]; },
+         [](int x, int) { return x == 0 || x == 3 || x == 4 || x == 5; }},
+        {"wholly the key colour", 16, 16, [&](int, int) { return key; },
+         [](int, int) { return false; }},
+        // 150 runs in each of three rows: the shape grows past 100 rectangles.
+        {"many runs", 300, 3, [&](int x, int) { return x % 2 ? key : RGB(0, 0, 0); },
+         [](int x, int) { return x % 2 == 0; }},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.what);
+        sim::Device d(sim::DeviceConfig{640, 480, 96, false});
+        d.Install();
+        WriteFile(d, u"\\Program Files\\Pointrel\\cursors\\shape.bmp",
+                  MakeBmp24(c.width, c.height, c.pixel));
+        SetValue(d, kSettingsKey, u"CursorImage", 1, Utf16z(u"shape.bmp"));
+        uint32_t pid = StartCursor(d);
+        EXPECT_TRUE(EventsStarting(d, "messagebox").empty());
+        EXPECT_EQ(d.ExitCode(pid), 0x103u);
+        sim::Rect r = CursorRect(d);
+        ASSERT_EQ(r.right - r.left, c.width);
+        uint32_t background = d.PixelAt(0, 0);
+        int wrong = 0;
+        for (int y = 0; y < c.height; ++y)
+            for (int x = 0; x < c.width; ++x)
+                wrong += (d.PixelAt(r.left + x, r.top + y) != background) != c.opaque(x, y);
+        EXPECT_EQ(wrong, 0);
+    }
+}
+
 TEST(CursorProgram, AnOverlongImagePathIsAnErrorNotAnOverflow) {
     // Folder + "cursors\" + name exceed 260 code units only through the name.
     sim::Device d;
@@ -250,19 +295,34 @@ TEST(CursorDisplay, RotationScalesFromTheNearerEdge) {
     }
 }
 
-TEST(CursorDisplay, RotationKeepsACursorLeftOfCentreNearTheLeftEdge) {
-    sim::Device d;
-    d.Install();
-    StartCursor(d);
-    // Drag-free way to the left half: a smaller screen first puts the cursor
-    // at the scaled place; then rotating scales x from the left edge.
-    d.SetScreen(480, 320, 96);
-    d.Wait(10);
-    sim::Rect wide = CursorRect(d); // centre right of the middle: 480 - 208 - 16 = 256
-    EXPECT_EQ(wide.left, 256);
-    d.SetScreen(240, 320, 96);
-    d.Wait(10);
-    EXPECT_EQ(CursorRect(d).left, 120);
+TEST(CursorDisplay, RotationPicksTheEdgeByTheCursorsCentre) {
+    struct Case {
+        int x, y;     // on 240 x 320
+        int toX, toY; // on 320 x 240
+    };
+    // A 16-pixel cursor: a centre left of (or above) the middle keeps its
+    // scaled distance to the left (top) edge, one on or past it to the right
+    // (bottom) edge; the result is clamped to the new screen.
+    const Case cases[] = {
+        {111, 100, 148, 75},  // centre 119: round(111 x 4 / 3)
+        {112, 100, 155, 75},  // centre 120: 320 - round((240 - 112 - 16) x 4 / 3) - 16
+        {100, 151, 133, 113}, // centre 159: round(151 x 3 / 4)
+        {100, 152, 133, 110}, // centre 160: 240 - round((320 - 152 - 16) x 3 / 4) - 16
+        {232, 304, 312, 224}, // past the right edge, clamped
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(std::to_string(c.x) + "," + std::to_string(c.y));
+        sim::Device d;
+        d.Install();
+        StartCursor(d);
+        DragCursorTo(d, c.x, c.y);
+        ASSERT_EQ(CursorRect(d).left, c.x);
+        ASSERT_EQ(CursorRect(d).top, c.y);
+        d.SetScreen(320, 240, 96);
+        d.Wait(10);
+        EXPECT_EQ(CursorRect(d).left, c.toX);
+        EXPECT_EQ(CursorRect(d).top, c.toY);
+    }
 }
 
 TEST(CursorDisplay, RotationMultipliesBeforeItDivides) {

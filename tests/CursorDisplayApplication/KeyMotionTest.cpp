@@ -99,6 +99,45 @@ TEST(KeyMotion, HeldKeyFollowsTheAccelerationProfile) {
     }
 }
 
+TEST(KeyMotion, ASpeedPreviewChangesOnlyTheStepsStillAhead) {
+    struct Case {
+        const char *what;
+        size_t previewAfter; // moves made while RIGHT is held; 0: before the press
+        int speed;
+        std::vector<int> ticks; // while RIGHT is held
+        int nextPressStep;      // the first step of the next press, LEFT
+    };
+    const Case cases[] = {
+        {"during the ramp", 3, 35, {6, 6, 6, 6, 14, 14, 21, 21, 28, 28, 35, 35}, -7},
+        {"past the last threshold", 11, 14, {6, 6, 6, 6, 11, 11, 17, 17, 22, 22, 28, 28, 28}, -3},
+        {"before the press", 0, 14, {3, 3, 3, 3, 6}, -3},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.what);
+        std::unique_ptr<sim::Device> holder;
+        sim::Device &d = *Make(holder, {});
+        DragCursorTo(d, 0, 100);
+        if (c.previewAfter == 0)
+            d.Post(kCursorClass, 0x8048, 420, c.speed);
+        d.Key(RIGHT, false);
+        std::vector<int> ticks;
+        for (int ms = 0; ms < 2000 && ticks.size() < c.ticks.size(); ++ms) {
+            std::vector<int> dx = Dx(Moves(d, 1));
+            ticks.insert(ticks.end(), dx.begin(), dx.end());
+            if (!dx.empty() && ticks.size() == c.previewAfter)
+                d.Post(kCursorClass, 0x8048, 420, c.speed);
+        }
+        d.Key(RIGHT, true);
+        EXPECT_EQ(ticks, c.ticks);
+        d.Wait(200);
+        d.Key(LEFT, false);
+        std::vector<int> next = Dx(Moves(d, 60));
+        d.Key(LEFT, true);
+        ASSERT_FALSE(next.empty());
+        EXPECT_EQ(next[0], c.nextPressStep);
+    }
+}
+
 TEST(KeyMotion, KeysCombine) {
     struct Case {
         std::vector<int> keys;

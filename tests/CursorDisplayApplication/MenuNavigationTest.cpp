@@ -66,6 +66,31 @@ TEST(KeysMode, AStartMenuOfTheOtherKindCountsOnlyForTheTimers) {
     EXPECT_EQ(d.Calls(s.pid)["RegisterHotKey"], 50u);
 }
 
+TEST(KeysMode, BothPreviewCodesChooseTheMode) {
+    struct Case {
+        int method; // stored MenuNavigationMethod
+        uint32_t code;
+        intptr_t value;
+        bool keysMode;
+    };
+    // 423 sets keys mode to its value, 424 to the value's negation.
+    const Case cases[] = {{2, 423, 1, true},
+                          {1, 423, 0, false},
+                          {1, 424, 1, false},
+                          {2, 424, 0, true},
+                          {2, 424, 7, false}};
+    for (const Case &c : cases) {
+        SCOPED_TRACE(std::to_string(c.code) + " " + std::to_string(c.value));
+        Started s = StartCursor(c.method);
+        sim::Device &d = *s.device;
+        d.Post(kCursorClass, 0x8048, c.code, c.value);
+        d.Wait(10);
+        d.CreateScriptWindow(u"MNU", u"Menu", sim::Rect{0, 26, 120, 126}, true);
+        d.Wait(200);
+        EXPECT_EQ(d.Calls(s.pid)["UnregisterHotKey"], c.keysMode ? 25u : 0u);
+    }
+}
+
 TEST(KeysMode, SwitchingFromCursorModeTakesEffectAtTheNextTimerTick) {
     Started s = StartCursor(2);
     sim::Device &d = *s.device;
@@ -105,6 +130,27 @@ TEST(CursorMode, MovingOverAMenuLaysItsPictureUnderTheCursor) {
     ASSERT_EQ(taps.size(), 1u);
     EXPECT_EQ(taps[0].text, "window MNU stylus down " + std::to_string(c.left - 1 - 60) + " " +
                                 std::to_string(c.top - 100));
+}
+
+TEST(CursorMode, OnlyAMenuOfClassMNUGetsAPicture) {
+    struct Case {
+        std::u16string className, title;
+        bool picture;
+    };
+    const Case cases[] = {{u"MNU", u"Menu", true},
+                          {u"htcStartMenuClass", u"htcStartMenuTitle", false}};
+    for (const Case &c : cases) {
+        SCOPED_TRACE(sim::Narrow(c.className));
+        Started s = StartCursor(2);
+        sim::Device &d = *s.device;
+        d.CreateScriptWindow(c.className, c.title, sim::Rect{60, 100, 200, 220}, true);
+        d.Wait(100);
+        d.Key(RIGHT, false);
+        d.Wait(60);
+        d.Key(RIGHT, true);
+        EXPECT_EQ(d.FindTopmost(kSnapshot).has_value(), c.picture);
+        EXPECT_EQ(d.Calls(s.pid)["UnregisterHotKey"], 0u) << "cursor mode keeps the keys";
+    }
 }
 
 TEST(CursorMode, APictureGoesWhenItsMenuCloses) {

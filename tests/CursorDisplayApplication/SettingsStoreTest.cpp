@@ -231,6 +231,35 @@ TEST(SettingsLoad, DefaultsFollowTheDevice) {
     }
 }
 
+TEST(SettingsLoad, AnOutOfRangeModelIsTenEvenOnAModelX1Device) {
+    struct Case {
+        const char *what;
+        std::optional<Stored> model; // none: deleted
+        LONG status, loaded;
+    };
+    // The model file makes 11 the default; only a missing or unreadable
+    // value falls back to it.
+    const Case cases[] = {
+        {"model 9", Stored{u"DeviceModel", DWORD_, Le32(9)}, 0, 10},
+        {"model 14", Stored{u"DeviceModel", DWORD_, Le32(14)}, 0, 10},
+        {"model missing", std::nullopt, 2, 11},
+        {"model of wrong type", Stored{u"DeviceModel", BINARY, Le32(12)}, 13, 11},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.what);
+        sim::Device d;
+        WriteFile(d, u"\\Windows\\ModelName.txt", {'X', '1', '0', '0'});
+        Store(d, ValidRecord());
+        if (c.model)
+            Store(d, {*c.model});
+        else
+            d.registry().DeleteValue(d.registry().FindKey(kSettingsKey), u"DeviceModel");
+        Loaded got = Load(d);
+        EXPECT_EQ(got.status, c.status);
+        EXPECT_EQ(got.record.deviceModel, c.loaded);
+    }
+}
+
 TEST(SettingsSave, WritesEveryValueInOrderWithItsType) {
     sim::Device d;
     LONG status = -1;

@@ -40,13 +40,51 @@ TEST(ShellDetection, ATopMostWindowAboveTheCursorGoesDirectlyBelowIt) {
     EXPECT_EQ(EventsStarting(d, "window App activated").size(), 1u) << "only when it was made";
 }
 
-TEST(ShellDetection, ExemptWindowsOnTopAreLeftAlone) {
-    for (const char16_t *exempt : {u"Manila", u"Worker", u"HTC Home Plugin"}) {
-        sim::Device d(NoShell());
-        StartCursor(d);
-        d.CreateScriptWindow(exempt, u"", sim::Rect{0, 0, 40, 40}, true);
-        d.Wait(500);
-        EXPECT_EQ(ZOrder(d).front(), exempt);
+TEST(ShellDetection, ATouchOnTheCursorRunsTheUpkeepAtOnce) {
+    sim::Device d(NoShell());
+    uint32_t pid = StartCursor(d);
+    // Just after a run of the 100-ms upkeep, a top-most window comes over
+    // the cursor; the stylus on the cursor does not wait for the next run.
+    uint64_t runs = d.Calls(pid)["GetWindow"];
+    while (d.Calls(pid)["GetWindow"] == runs)
+        d.Wait(1);
+    d.CreateScriptWindow(u"App", u"", sim::Rect{0, 0, 40, 40}, true);
+    ASSERT_EQ(ZOrder(d).front(), u"App");
+    sim::Rect c = CursorRect(d);
+    d.StylusDown(c.left, c.top);
+    d.Wait(1);
+    EXPECT_EQ(ZOrder(d).front(), kCursorClass);
+    d.StylusUp(c.left, c.top);
+}
+
+TEST(ShellDetection, ExemptWindowsStayOnTopAndHomeScreensHideTheCursor) {
+    struct Case {
+        std::u16string className;
+        bool staysOnTop; // a small top-most window of the class
+        bool hides;      // a full-screen window of the class under the cursor
+    };
+    const Case cases[] = {
+        {u"SpbNow_MainWindow", true, true},
+        {u"HTC Home Plugin", true, true},
+        {u"Manila", true, true},
+        {u"SkinnerClass_Winterface", true, true},
+        {u"menu_worker", true, false},
+        {u"Worker", true, false},
+        {u"Other", false, false},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(sim::Narrow(c.className));
+        sim::Device top(NoShell());
+        StartCursor(top);
+        top.CreateScriptWindow(c.className, u"", sim::Rect{0, 0, 40, 40}, true);
+        top.Wait(500);
+        EXPECT_EQ(ZOrder(top).front() == c.className, c.staysOnTop);
+
+        sim::Device under(NoShell());
+        StartCursor(under);
+        under.CreateScriptWindow(c.className, u"", sim::Rect{0, 0, 240, 320}, false);
+        under.Wait(1000);
+        EXPECT_EQ(under.FindTopmost(kCursorClass)->visible, !c.hides);
     }
 }
 

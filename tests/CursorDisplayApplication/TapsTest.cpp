@@ -95,6 +95,8 @@ TEST(Taps, TheStartZoneAndTheSoftKeyBarHoldThePress) {
     // soft-key bar is found at (0, 294, 240, 320).
     const Case cases[] = {{"in the start zone", 72, 10, 700},
                           {"right of the start zone", 73, 10, 200},
+                          {"on the task bar's last row", 10, 25, 700},
+                          {"just below the task bar", 10, 26, 200},
                           {"in the middle", 100, 150, 200},
                           {"on the soft-key bar", 100, 295, 700},
                           {"on the soft-key bar's top row", 100, 294, 200}};
