@@ -66,6 +66,34 @@ TEST(KeysMode, AStartMenuOfTheOtherKindCountsOnlyForTheTimers) {
     EXPECT_EQ(d.Calls(s.pid)["RegisterHotKey"], 50u);
 }
 
+TEST(KeysMode, AKeyMovingAsAMenuOpensMovesOneMoreStep) {
+    Started s = StartCursor(1);
+    sim::Device &d = *s.device;
+    d.Post(kCursorClass, 0x8048, 422, 0); // acceleration off: every step 28
+    d.Post(kCursorClass, 0x8048, 420, 28);
+    DragCursorTo(d, 0, 100);
+    d.Key(RIGHT, false);
+    d.Wait(120);
+    // Right after a timer-1 check the menu opens, well before the next one.
+    uint64_t checks = d.Calls(s.pid)["GetWindow"];
+    while (d.Calls(s.pid)["GetWindow"] == checks)
+        d.Wait(1);
+    d.CreateScriptWindow(u"MNU", u"Menu", sim::Rect{150, 200, 230, 300}, true);
+    std::vector<int> steps;
+    sim::Rect last = CursorRect(d);
+    for (int ms = 0; ms < 300; ++ms) {
+        d.Wait(1);
+        sim::Rect now = CursorRect(d);
+        if (now.left != last.left)
+            steps.push_back(now.left - last.left);
+        last = now;
+    }
+    d.Key(RIGHT, true);
+    EXPECT_EQ(steps, std::vector<int>{28});
+    EXPECT_EQ(d.Calls(s.pid)["UnregisterHotKey"], 25u);
+    EXPECT_EQ(d.TimerIds(kCursorClass), (std::vector<uintptr_t>{1, 4, 5}));
+}
+
 TEST(KeysMode, BothPreviewCodesChooseTheMode) {
     struct Case {
         int method; // stored MenuNavigationMethod
