@@ -152,6 +152,25 @@ TEST(Input, StylusGoesToTheWindowUnderIt) {
     EXPECT_EQ(below.messages.size(), 2u) << "the move to the far corner lands on no window";
 }
 
+TEST(Input, TheCaptureBelongsToItsThread) {
+    sim::Device d(Plain());
+    Received holder;
+    Listen(d, holder, sim::Rect{0, 0, 50, 50}, 5000, [](HWND w) { SetCapture(w); });
+    d.Wait(1);
+    HWND seen = reinterpret_cast<HWND>(1), taken = reinterpret_cast<HWND>(1);
+    RunInside(d, [&] {
+        seen = GetCapture();
+        taken = SetCapture(FindWindowW(u"Listener", nullptr));
+    });
+    EXPECT_EQ(seen, nullptr) << "another thread's capture is not reported";
+    EXPECT_EQ(taken, nullptr) << "nor can another thread's window be captured for";
+    // The capture still brings the holder a tap far outside it.
+    d.StylusDown(200, 200);
+    d.StylusUp(200, 200);
+    d.Wait(10);
+    EXPECT_EQ(holder.messages, (std::vector<std::string>{"press 200,200", "lift 200,200"}));
+}
+
 TEST(Input, MessageBoxesAnswerEnterEscapeAndTaps) {
     enum Act { ENTER, ESCAPE, TAP_LAST_BUTTON, TAP_TEXT };
     struct Case {

@@ -673,8 +673,12 @@ BOOL WINAPI EndPaint(HWND, const PAINTSTRUCT *ps) {
 
 HWND WINAPI SetCapture(HWND hwnd) {
     sim::CountCall("SetCapture");
+    // A thread captures the stylus only for its own windows.
+    Window *w = Windows().Get(hwnd);
+    if (!w || !OwnThread(w))
+        return nullptr;
     Window *old = Windows().capture;
-    Windows().capture = Windows().Get(hwnd);
+    Windows().capture = w;
     return old ? old->Hwnd() : nullptr;
 }
 
@@ -689,8 +693,10 @@ BOOL WINAPI ReleaseCapture(void) {
 
 HWND WINAPI GetCapture(void) {
     sim::CountCall("GetCapture");
+    // Another thread's capture is not reported: NULL says only that this
+    // thread holds none.
     Window *w = Windows().capture;
-    return w ? w->Hwnd() : nullptr;
+    return w && OwnThread(w) ? w->Hwnd() : nullptr;
 }
 
 // ------------------------------------------------------------ system
