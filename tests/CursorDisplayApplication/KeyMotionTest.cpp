@@ -65,6 +65,15 @@ std::vector<int> Dx(const std::vector<std::pair<int, int>> &moves) {
     return out;
 }
 
+// After a pause, the first step of a fresh press of LEFT (0 when none came).
+int FirstStepOfTheNextPress(sim::Device &d) {
+    d.Wait(200);
+    d.Key(LEFT, false);
+    std::vector<int> dx = Dx(Moves(d, 50));
+    d.Key(LEFT, true);
+    return dx.empty() ? 0 : dx[0];
+}
+
 } // namespace
 
 TEST(KeyMotion, HeldKeyFollowsTheAccelerationProfile) {
@@ -90,12 +99,7 @@ TEST(KeyMotion, HeldKeyFollowsTheAccelerationProfile) {
         d.Key(RIGHT, true);
         EXPECT_EQ(dx, c.firstTicks);
         // After the release the next press starts from the first step again.
-        d.Wait(200);
-        d.Key(LEFT, false);
-        std::vector<int> again = Dx(Moves(d, 50));
-        d.Key(LEFT, true);
-        ASSERT_EQ(again.size(), 1u);
-        EXPECT_EQ(-again[0], c.firstTicks[0]);
+        EXPECT_EQ(-FirstStepOfTheNextPress(d), c.firstTicks[0]);
     }
 }
 
@@ -129,12 +133,7 @@ TEST(KeyMotion, ASpeedPreviewChangesOnlyTheStepsStillAhead) {
         }
         d.Key(RIGHT, true);
         EXPECT_EQ(ticks, c.ticks);
-        d.Wait(200);
-        d.Key(LEFT, false);
-        std::vector<int> next = Dx(Moves(d, 60));
-        d.Key(LEFT, true);
-        ASSERT_FALSE(next.empty());
-        EXPECT_EQ(next[0], c.nextPressStep);
+        EXPECT_EQ(FirstStepOfTheNextPress(d), c.nextPressStep);
     }
 }
 

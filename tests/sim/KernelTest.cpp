@@ -36,6 +36,16 @@ HWND MakeWindow(const char16_t *cls) {
     return CreateWindowExW(0, cls, u"", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
 }
 
+// A visible 10 x 10 pop-up window of a class of its own.
+HWND MakePopup(const char16_t *cls, DWORD exStyle, HWND owner = nullptr) {
+    WNDCLASSW wc{};
+    wc.lpfnWndProc = DefWindowProcW;
+    wc.lpszClassName = cls;
+    RegisterClassW(&wc);
+    return CreateWindowExW(exStyle, cls, u"", WS_POPUP | WS_VISIBLE, 0, 0, 10, 10, owner, nullptr,
+                           nullptr, nullptr);
+}
+
 void PumpFor(DWORD ms) {
     DWORD end = GetTickCount() + ms;
     MSG msg;
@@ -252,17 +262,9 @@ TEST(Kernel, ProgramResourcesAreFound) {
 TEST(Kernel, WindowsStackInTheirBands) {
     sim::Device d(sim::DeviceConfig{240, 320, 96, false});
     RunInside(d, [&] {
-        auto make = [](const char16_t *cls, DWORD ex) {
-            WNDCLASSW wc{};
-            wc.lpfnWndProc = DefWindowProcW;
-            wc.lpszClassName = cls;
-            RegisterClassW(&wc);
-            return CreateWindowExW(ex, cls, u"", WS_POPUP | WS_VISIBLE, 0, 0, 10, 10, nullptr,
-                                   nullptr, nullptr, nullptr);
-        };
-        HWND top = make(u"Top", WS_EX_TOPMOST);
-        HWND plain = make(u"Plain", 0);
-        HWND later = make(u"Later", 0);
+        HWND top = MakePopup(u"Top", WS_EX_TOPMOST);
+        HWND plain = MakePopup(u"Plain", 0);
+        HWND later = MakePopup(u"Later", 0);
         // A plain window never rises above the top-most band.
         EXPECT_EQ(GetWindow(nullptr, GW_CHILD), top);
         EXPECT_EQ(GetWindow(top, GW_HWNDNEXT), later);
@@ -279,14 +281,6 @@ TEST(Kernel, OwnedWindowsStayAboveTheirOwner) {
     sim::Device d(sim::DeviceConfig{240, 320, 96, false});
     std::vector<std::vector<std::u16string>> orders;
     RunInside(d, [&] {
-        auto make = [](const char16_t *cls, HWND owner) {
-            WNDCLASSW wc{};
-            wc.lpfnWndProc = DefWindowProcW;
-            wc.lpszClassName = cls;
-            RegisterClassW(&wc);
-            return CreateWindowExW(WS_EX_TOPMOST, cls, u"", WS_POPUP | WS_VISIBLE, 0, 0, 10, 10,
-                                   owner, nullptr, nullptr, nullptr);
-        };
         auto order = [&] {
             std::vector<std::u16string> names;
             for (HWND w = GetWindow(nullptr, GW_CHILD); w; w = GetWindow(w, GW_HWNDNEXT)) {
@@ -297,9 +291,9 @@ TEST(Kernel, OwnedWindowsStayAboveTheirOwner) {
             orders.push_back(names);
         };
         const UINT keep = SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE;
-        HWND owner = make(u"Owner", nullptr);
-        HWND owned = make(u"Owned", owner);
-        HWND other = make(u"Other", nullptr);
+        HWND owner = MakePopup(u"Owner", WS_EX_TOPMOST);
+        HWND owned = MakePopup(u"Owned", WS_EX_TOPMOST, owner);
+        HWND other = MakePopup(u"Other", WS_EX_TOPMOST);
         // The owner rises and takes its owned window along above it.
         SetWindowPos(owner, HWND_TOP, 0, 0, 0, 0, keep);
         order();
