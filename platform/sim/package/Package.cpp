@@ -45,25 +45,25 @@ bool Device::Install(const std::u16string &folder) {
     std::u16string base = folder;
     while (!base.empty() && base.back() == u'\\')
         base.pop_back();
-    bool ok = files_->CreateDirectories(base + u"\\cursors", Now()) == FsStatus::Ok;
-    ok = files_->CreateDirectories(base + u"\\Shortcuts", Now()) == FsStatus::Ok && ok;
-    ok = WriteProgramFile(base + u"\\Pointrel.exe", "Pointrel") && ok;
-    ok = WriteProgramFile(base + u"\\PLSettings.exe", "PLSettings") && ok;
-    ok = WriteProgramFile(base + u"\\Deployhook.dll", "Deployhook") && ok;
-    for (int i = 0; i < kCursorFiles_count; ++i) {
-        const EmbeddedFile &f = kCursorFiles[i];
-        ok = files_->CopyIn(base + u"\\cursors\\" + Widen(f.name),
-                            std::span<const uint8_t>(f.bytes, f.size), Now()) == FsStatus::Ok &&
-             ok;
-    }
+    // Every file is tried; one that cannot be written makes the whole false.
+    bool ok = true;
+    auto done = [&ok](bool written) { ok = ok && written; };
+    auto copy = [&](const std::u16string &path, const uint8_t *bytes, size_t size) {
+        done(files_->CopyIn(path, std::span<const uint8_t>(bytes, size), Now()) == FsStatus::Ok);
+    };
+    done(files_->CreateDirectories(base + u"\\cursors", Now()) == FsStatus::Ok);
+    done(files_->CreateDirectories(base + u"\\Shortcuts", Now()) == FsStatus::Ok);
+    done(WriteProgramFile(base + u"\\Pointrel.exe", "Pointrel"));
+    done(WriteProgramFile(base + u"\\PLSettings.exe", "PLSettings"));
+    done(WriteProgramFile(base + u"\\Deployhook.dll", "Deployhook"));
+    for (int i = 0; i < kCursorFiles_count; ++i)
+        copy(base + u"\\cursors\\" + Widen(kCursorFiles[i].name), kCursorFiles[i].bytes,
+             kCursorFiles[i].size);
     // A device shortcut is the length of its command line, '#', the line.
     std::string command = QuoteText(base + u"\\Pointrel.exe");
     std::string shortcut = std::to_string(command.size()) + "#" + command;
-    ok = files_->CopyIn(base + u"\\Shortcuts\\Pointrel Monodex.lnk",
-                        std::span<const uint8_t>(reinterpret_cast<const uint8_t *>(shortcut.data()),
-                                                 shortcut.size()),
-                        Now()) == FsStatus::Ok &&
-         ok;
+    copy(base + u"\\Shortcuts\\Pointrel Monodex.lnk",
+         reinterpret_cast<const uint8_t *>(shortcut.data()), shortcut.size());
     return ok;
 }
 
