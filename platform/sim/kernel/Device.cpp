@@ -67,8 +67,24 @@ bool TakeFault(Fault fault, uint32_t *error) {
 }
 
 void CountCall(const char *name) {
-    if (tCurrent && tCurrent->process)
-        ++tCurrent->process->calls[name];
+    Thread *t = tCurrent;
+    if (!t || !t->process)
+        return;
+    ++t->process->calls[name];
+    // Every platform call is where a runaway recursion is caught: the process
+    // ends as the platform ends it on an unhandled stack overflow. Once the
+    // thread unwinds, its destructors may call the platform again.
+    size_t depth = StackInUse(t->host);
+    t->process->stackPeak = std::max(t->process->stackPeak, depth);
+    if (depth > HostStackLimit() && std::uncaught_exceptions() == 0) {
+        OnStackOverflow(t);
+        throw ThreadTerminated{};
+    }
+}
+
+void OnStackOverflow(Thread *thread) {
+    thread->device.EndProcess(thread->process, kStatusStackOverflow);
+    thread->exitCode = kStatusStackOverflow;
 }
 
 void OnThreadEnded(Thread *thread) {
@@ -127,8 +143,7 @@ Device::~Device() {
             EndProcess(p.get(), 0);
     scheduler_.RunUntil(scheduler_.Now());
     for (auto &t : threads_)
-        if (t->host.joinable())
-            t->host.join();
+        JoinHostThread(t->host);
     windows_.reset();
     gdi_.reset();
     tCurrent = nullptr;
@@ -338,6 +353,11 @@ std::map<std::string, uint64_t> Device::Calls(uint32_t pid) const {
         for (const auto &[name, count] : p->calls)
             byName[name] += count;
     return byName;
+}
+
+size_t Device::StackPeak(uint32_t pid) const {
+    Process *p = FindProcess(pid);
+    return p ? p->stackPeak : 0;
 }
 
 std::optional<uint32_t> Device::ExitCode(uint32_t pid) const {

@@ -122,6 +122,9 @@ public:
     std::optional<uint32_t> ExitCode(uint32_t pid) const;
     // The platform calls a process has made so far, by function name.
     std::map<std::string, uint64_t> Calls(uint32_t pid) const;
+    // The deepest stack a thread of the process has used at a platform call,
+    // in host bytes (HostStackLimit() is where the device's stack ends).
+    size_t StackPeak(uint32_t pid) const;
     // GDI objects and kernel handles a process holds now, to find leaks.
     size_t GdiObjectCount(uint32_t pid);
     size_t HandleCount(uint32_t pid);

@@ -3,6 +3,7 @@
 
 #include "kernel/Handles.h"
 #include "kernel/Scheduler.h"
+#include "kernel/Stack.h"
 #include "kernel/Waitable.h"
 
 #include <condition_variable>
@@ -11,7 +12,6 @@
 #include <map>
 #include <memory>
 #include <string>
-#include <thread>
 #include <vector>
 
 namespace sim {
@@ -45,7 +45,7 @@ public:
     bool terminating = false;
     uint32_t lastError = 0;
     std::condition_variable cv;
-    std::thread host;
+    HostThread host;
     std::function<uint32_t()> body;
     uint32_t exitCode = 0x103;
     std::unique_ptr<ThreadMessages> messages;
@@ -75,6 +75,8 @@ public:
     // name (each counting site passes its own literal; kept cheap because
     // every call passes here).
     std::map<const char *, uint64_t> calls;
+    // The deepest stack any of its threads used at a platform call, in bytes.
+    size_t stackPeak = 0;
 
     bool Signaled(Thread *) const override { return ended; }
 
@@ -85,5 +87,8 @@ public:
 // Called on the ending thread, holding the baton, after its body returned or
 // unwound: the device releases what the thread (and maybe its process) held.
 void OnThreadEnded(Thread *thread);
+// Called on a thread that ran past its stack: its process ends with the code
+// of a stack overflow.
+void OnStackOverflow(Thread *thread);
 
 } // namespace sim

@@ -49,6 +49,12 @@ void Scheduler::Finish(Thread *self) {
     Switch(self, lock);
 }
 
+void Scheduler::End(Thread *t) {
+    t->body = nullptr;
+    OnThreadEnded(t);
+    Finish(t);
+}
+
 void Scheduler::RunUntil(uint64_t until) {
     driver_->wakeAt = std::max(until, now_);
     std::unique_lock<std::mutex> lock(mutex_);
@@ -119,9 +125,9 @@ void Scheduler::HandTo(Thread *next, Thread *self, std::unique_lock<std::mutex> 
     ++switches_;
     next->state = Thread::State::Running;
     running_ = next;
-    if (!next->host.joinable() && next != driver_) {
+    if (!next->host.started && next != driver_) {
         Thread *t = next;
-        t->host = std::thread([this, t] {
+        auto run = [this, t] {
             {
                 std::unique_lock<std::mutex> own(mutex_);
                 t->cv.wait(own, [&] { return running_ == t; });
@@ -132,10 +138,16 @@ void Scheduler::HandTo(Thread *next, Thread *self, std::unique_lock<std::mutex> 
             } catch (const ThreadTerminated &) {
                 // ExitThread and ExitProcess leave their code in exitCode.
             }
-            t->body = nullptr;
-            OnThreadEnded(t);
-            Finish(t);
-        });
+            End(t);
+        };
+        // The thread ran past its stack outside any platform call; it holds
+        // the baton, and what its frames held is abandoned with them, as the
+        // platform abandons a process that faults.
+        auto overflowed = [this, t] {
+            OnStackOverflow(t);
+            End(t);
+        };
+        StartHostThread(t->host, std::move(run), std::move(overflowed));
     }
     next->cv.notify_one();
     if (self->state == Thread::State::Done)

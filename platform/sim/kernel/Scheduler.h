@@ -52,6 +52,8 @@ public:
 private:
     void Switch(Thread *self, std::unique_lock<std::mutex> &lock);
     void AdvanceClock();
+    // The thread's body has returned or been abandoned: it ends for good.
+    void End(Thread *t);
     void HandTo(Thread *next, Thread *self, std::unique_lock<std::mutex> &lock);
 
     std::mutex mutex_;
