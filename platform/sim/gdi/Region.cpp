@@ -119,6 +119,21 @@ bool Keep(bool a, bool b, int op) {
 } // namespace
 
 Region Region::Combine(const Region &o, Op op) const {
+    // Most windows on a screen lie apart; their regions combine without a
+    // sweep.
+    if (Empty() || o.Empty() || Bounds().Intersect(o.Bounds()).Empty()) {
+        switch (op) {
+        case Op::And: return Region();
+        case Op::Diff: return *this;
+        default:
+            if (Empty())
+                return o;
+            if (o.Empty())
+                return *this;
+            break;
+        }
+    }
+
     std::vector<int32_t> edges;
     for (const Band &b : bands_) {
         edges.push_back(b.top);
@@ -132,16 +147,21 @@ Region Region::Combine(const Region &o, Op op) const {
     edges.erase(std::unique(edges.begin(), edges.end()), edges.end());
 
     static const std::vector<Span> none;
+    // Both band lists are sorted, so each is walked once alongside the edges.
+    auto spansAt = [](const std::vector<Band> &bands, size_t &next, int32_t y) {
+        while (next < bands.size() && bands[next].bottom <= y)
+            ++next;
+        return next < bands.size() && bands[next].top <= y ? &bands[next].spans : &none;
+    };
+    size_t nextA = 0;
+    size_t nextB = 0;
     Region out;
+    std::vector<int32_t> xs;
     for (size_t i = 0; i + 1 < edges.size(); ++i) {
-        const std::vector<Span> *a = SpansAt(edges[i]);
-        const std::vector<Span> *b = o.SpansAt(edges[i]);
-        if (!a)
-            a = &none;
-        if (!b)
-            b = &none;
+        const std::vector<Span> *a = spansAt(bands_, nextA, edges[i]);
+        const std::vector<Span> *b = spansAt(o.bands_, nextB, edges[i]);
         // Sweep the x edges of both span lists.
-        std::vector<int32_t> xs;
+        xs.clear();
         for (const Span &s : *a) {
             xs.push_back(s.left);
             xs.push_back(s.right);
