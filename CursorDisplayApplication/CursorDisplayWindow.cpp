@@ -34,10 +34,10 @@ CursorDisplayWindow::CursorDisplayWindow(HINSTANCE programInstance, CursorSettin
       accelerationEnabled(1), rampRunning(0), step(6), rampElapsed(0), polledMove(0),
       KeyMessageMotion(0), steppingArmed(1), resetRepeatOnSwitch(0), pollQuiet(0),
       ticksPerSecond(20), tickCount(0), hotKeyCountdown(1), hotKeysRegistered(1),
-      actionPressOutstanding(0), stepPressOutstanding(0), repeatCount(0), lastKey(0),
-      clampLimitsKnown(0), limitX(0), limitY(0), logPixelsX(96), logPixelsY(96),
-      shellVersionKnown(0), newerShell(false), menuAlternation(false), toolTipKnown(0),
-      toolTip(NULL), clipCheckCounter(70), clipCheckKnown(0), clipHeightLimit(0),
+      actionPressOutstanding(0), volumePassRunning(0), volumeKeyAgain(0), stepPressOutstanding(0),
+      repeatCount(0), lastKey(0), clampLimitsKnown(0), limitX(0), limitY(0), logPixelsX(96),
+      logPixelsY(96), shellVersionKnown(0), newerShell(false), menuAlternation(false),
+      toolTipKnown(0), toolTip(NULL), clipCheckCounter(70), clipCheckKnown(0), clipHeightLimit(0),
       changingVisibility(0) {
     clipCheckPoint.x = 0;
     clipCheckPoint.y = 0;

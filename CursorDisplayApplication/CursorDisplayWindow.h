@@ -86,6 +86,7 @@ private:
     void ReleaseImage();
     void ApplyCursorShape();
     LONG StepFor(double fraction) const;
+    void PassVolumeKeyOnce(BYTE key);
     void InjectActionKey(UINT modifiers, LONG *pressOutstanding);
     POINT TapPoint() const;
     bool InStartZone() const;
@@ -133,6 +134,9 @@ public:
     // Process-wide values of the motion code.
     LONG hotKeysRegistered;
     LONG actionPressOutstanding;
+    // A volume key is being passed through; the key to pass next, or 0.
+    LONG volumePassRunning;
+    BYTE volumeKeyAgain;
     LONG stepPressOutstanding;
     LONG repeatCount;
     UINT lastKey;

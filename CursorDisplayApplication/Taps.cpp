@@ -66,7 +66,27 @@ void CursorDisplayWindow::OnActionKey(UINT modifiers, UINT key) {
         InjectActionKey(modifiers, &actionPressOutstanding);
 }
 
+// Showing the cursor again runs a motion tick at once, and while the key is
+// held that tick finds it still down. A pass begun from inside the show would
+// run inside the one before, one level deeper every 800 ms for as long as the
+// key stays down, until the stack runs out; so the pass that is running goes
+// on with the key instead.
 void CursorDisplayWindow::PassVolumeKey(BYTE key) {
+    if (volumePassRunning == 1) {
+        if (volumeKeyAgain == 0)
+            volumeKeyAgain = key;
+        return;
+    }
+    volumePassRunning = 1;
+    for (BYTE next = key; next != 0;) {
+        volumeKeyAgain = 0;
+        PassVolumeKeyOnce(next);
+        next = volumeKeyAgain;
+    }
+    volumePassRunning = 0;
+}
+
+void CursorDisplayWindow::PassVolumeKeyOnce(BYTE key) {
     DWORD before = key == VK_F6 ? 300 : 200;
     DWORD after = key == VK_F6 ? 300 : 100;
     ShowCursorWindow(0);

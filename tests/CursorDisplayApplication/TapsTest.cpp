@@ -1,5 +1,6 @@
 // Taps by the action key and the volume-key pass-through, as the platform
 // sees them in its input trace.
+#include "kernel/Stack.h"
 #include "support/Devices.h"
 #include "user/Input.h"
 
@@ -187,6 +188,40 @@ TEST(Taps, AHeldVolumeKeyPassesThroughAgainAndTheCursorReturns) {
     auto keys = EventsStarting(d, "keybd_event");
     EXPECT_GE(keys.size(), 4u) << "the key still down after a pass passes again";
     EXPECT_EQ(keys.size() % 2, 0u) << "every injected press has its release";
+    EXPECT_TRUE(d.FindTopmost(kCursorClass)->visible);
+    EXPECT_EQ(CursorRect(d).left, 100);
+    EXPECT_EQ(CursorRect(d).top, 150);
+}
+
+// A device left in a bag with the volume key pressed: after each injected
+// release the key's auto-repeat marks it down again. Without the shell the
+// repeats reach no window, which keeps a device day quick.
+TEST(Taps, AVolumeKeyHeldForADeviceDayPassesThroughEvery800MsOnAStackThatDoesNotGrow) {
+    sim::Device d;
+    d.SetShell(false);
+    StartAt(d, 100, 150);
+    uint32_t pid = d.Processes().back().pid;
+    d.Key(VK_F6, false);
+    d.Wait(60 * 1000);
+    size_t afterAMinute = d.StackPeak(pid);
+    const uint64_t day = 24ull * 60 * 60 * 1000;
+    d.Wait(day - 60 * 1000);
+
+    auto keys = EventsStarting(d, "keybd_event");
+    ASSERT_EQ(keys.size(), 2u * (day / 800));
+    for (size_t i = 0; i + 1 < keys.size(); i += 2) {
+        ASSERT_EQ(keys[i].text, "keybd_event 0x75 0x0") << i;
+        ASSERT_EQ(keys[i + 1].time - keys[i].time, 200u) << i;
+        if (i >= 2) {
+            ASSERT_EQ(keys[i].time - keys[i - 2].time, 800u) << i;
+        }
+    }
+    EXPECT_TRUE(d.IsRunning(kPointrel));
+    EXPECT_EQ(d.StackPeak(pid), afterAMinute);
+    EXPECT_LT(d.StackPeak(pid), sim::HostStackLimit() / 8);
+
+    d.Key(VK_F6, true);
+    d.Wait(1000);
     EXPECT_TRUE(d.FindTopmost(kCursorClass)->visible);
     EXPECT_EQ(CursorRect(d).left, 100);
     EXPECT_EQ(CursorRect(d).top, 150);
