@@ -137,7 +137,7 @@ void CursorDisplayWindow::AccelerationTick() {
 }
 
 void CursorDisplayWindow::MotionTick() {
-    tickCount = tickCount + 1;
+    tickCount = AddSaturated(tickCount, 1);
     if (tickCount == ticksPerSecond)
         pollQuiet = 1;
     LONG s = accelerationEnabled == 1 ? step : speed;

@@ -12,7 +12,7 @@ const int MENU_WAIT_LIMIT_MS = 500;
 
 } // namespace
 
-ScreenCapWindow::ScreenCapWindow() : window(NULL), target(NULL), picture(NULL) {
+ScreenCapWindow::ScreenCapWindow() : window(NULL), target(NULL), coveredMenu(NULL), picture(NULL) {
     SetRectEmpty(&area);
 }
 
@@ -42,8 +42,14 @@ bool ScreenCapWindow::Show(HINSTANCE instance, HWND menu, HWND cursorWindow) {
     if (Exists())
         return true;
     target = menu;
-    if (!WaitForMenu(cursorWindow))
+    // Waiting again for a menu that stayed covered would stall every move
+    // over it; it is tried once for as long as it is open.
+    if (menu == coveredMenu)
         return false;
+    if (!WaitForMenu(cursorWindow)) {
+        coveredMenu = IsWindow(menu) ? menu : NULL;
+        return false;
+    }
 
     WNDCLASSW windowClass;
     ZeroMemory(&windowClass, sizeof(windowClass));
@@ -125,10 +131,17 @@ void ScreenCapWindow::Paint() {
 }
 
 void ScreenCapWindow::Hide() {
-    if (Exists())
+    bool removed = Exists();
+    if (removed)
         DestroyWindow(window);
     window = NULL;
-    if (target != NULL && IsWindow(target))
+    if (target != NULL && !IsWindow(target))
+        target = NULL;
+    if (coveredMenu != NULL && !IsWindow(coveredMenu))
+        coveredMenu = NULL;
+    // Motion that stops away from a menu hides on every tick; validating the
+    // menu then would swallow repaints of its own.
+    if (removed && target != NULL)
         ValidateRect(target, NULL);
 }
 

@@ -16,11 +16,12 @@ public:
     HWND Window() const { return window; }
     bool Exists() const { return window != NULL && IsWindow(window); }
     // Lays a picture of `menu` over it, with a hole where the cursor window
-    // is. False when the menu does not come into view in time, is gone, or
-    // the hole cannot be cut.
+    // is. False when the menu does not come into view in time (then at once
+    // for as long as that menu stays open), is gone, or the hole cannot be
+    // cut.
     bool Show(HINSTANCE instance, HWND menu, HWND cursorWindow);
-    // Destroys the picture and keeps the menu from repainting what the
-    // picture already showed.
+    // Destroys the picture, if there is one, and keeps the menu from
+    // repainting what the picture already showed.
     void Hide();
 
 private:
@@ -31,7 +32,10 @@ private:
     void Paint();
 
     HWND window;
+    // The menu the picture is of, until it closes.
     HWND target;
+    // A menu whose centre another window kept covered past the wait.
+    HWND coveredMenu;
     HBITMAP picture;
     RECT area;
 };

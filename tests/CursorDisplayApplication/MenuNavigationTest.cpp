@@ -255,3 +255,50 @@ TEST(KeysMode, TheRoadOfOneTapThroughTheShellsStartMenu) {
     d.Key(RIGHT, true);
     EXPECT_GT(CursorRect(d).left, before.left);
 }
+
+TEST(CursorMode, ACoveredMenuIsWaitedForOnlyOnceWhileItStaysOpen) {
+    Started s = StartCursor(2);
+    sim::Device &d = *s.device;
+    d.CreateScriptWindow(u"MNU", u"Menu", sim::Rect{60, 100, 200, 220}, true);
+    // A window of the kind the window-order upkeep leaves in place keeps the
+    // menu's centre covered.
+    d.CreateScriptWindow(u"Worker", u"", sim::Rect{120, 150, 140, 170}, true);
+    d.Wait(100);
+    int before = CursorRect(d).left;
+    uint64_t sleeps = d.Calls(s.pid)["Sleep"];
+    // After the first move's bounded wait, every tick moves again.
+    d.Key(RIGHT, false);
+    d.Wait(1000);
+    d.Key(RIGHT, true);
+    d.Wait(100);
+    EXPECT_GE(CursorRect(d).left - before, 100);
+    EXPECT_LT(d.Calls(s.pid)["Sleep"] - sleeps, 600u) << "one wait of 500 sleeps, one a move";
+
+    // A menu opened later is not taken for the covered one.
+    d.DestroyScriptWindow(u"MNU");
+    d.DestroyScriptWindow(u"Worker");
+    d.Wait(100);
+    d.CreateScriptWindow(u"MNU", u"Menu", sim::Rect{0, 100, 240, 220}, true);
+    d.Wait(100);
+    d.Key(DOWN, false);
+    d.Wait(60);
+    d.Key(DOWN, true);
+    EXPECT_TRUE(d.FindTopmost(kSnapshot));
+}
+
+TEST(CursorMode, OnlyRemovingAPictureValidatesTheMenu) {
+    Started s = StartCursor(2);
+    sim::Device &d = *s.device;
+    d.CreateScriptWindow(u"MNU", u"Menu", sim::Rect{60, 100, 200, 220}, true);
+    d.Wait(100);
+    d.Key(RIGHT, false);
+    d.Wait(60);
+    d.Key(RIGHT, true);
+    d.Wait(20);
+    ASSERT_TRUE(d.FindTopmost(kSnapshot));
+    // The cursor rests over the menu for two seconds: the picture goes once.
+    uint64_t validated = d.Calls(s.pid)["ValidateRect"];
+    d.Wait(2000);
+    EXPECT_FALSE(d.FindTopmost(kSnapshot));
+    EXPECT_EQ(d.Calls(s.pid)["ValidateRect"] - validated, 1u);
+}
