@@ -38,7 +38,7 @@ void Preview(sim::Device &d, uint32_t code, intptr_t value) {
 
 TEST(CursorProgram, FreshDeviceShowsTheCursorAtTheCentre) {
     sim::Device d;
-    d.Install();
+    sim::InstallPackage(d);
     StartCursor(d);
     EXPECT_EQ(CursorRect(d), (sim::Rect{120, 160, 136, 176}));
     EXPECT_TRUE(CursorVisible(d));
@@ -50,7 +50,7 @@ TEST(CursorProgram, FreshDeviceShowsTheCursorAtTheCentre) {
 
 TEST(CursorProgram, StartingAgainTogglesTheCursor) {
     sim::Device d;
-    d.Install();
+    sim::InstallPackage(d);
     uint32_t first = StartCursor(d);
     uint32_t second = StartCursor(d);
     EXPECT_EQ(d.ExitCode(first), 0u);
@@ -65,7 +65,7 @@ TEST(CursorProgram, StartingAgainTogglesTheCursor) {
 
 TEST(CursorProgram, ACloseFromAnyoneEndsTheProgram) {
     sim::Device d;
-    d.Install();
+    sim::InstallPackage(d);
     uint32_t pid = StartCursor(d);
     ASSERT_TRUE(d.Post(kCursorClass, 0x0010 /* WM_CLOSE */, 0, 0));
     d.Wait(10);
@@ -83,7 +83,7 @@ TEST(CursorProgram, MissingImageShowsTheTimedErrorBox) {
     for (const Case &c : cases) {
         SCOPED_TRACE(c.what);
         sim::Device d;
-        d.Install();
+        sim::InstallPackage(d);
         SetValue(d, kSettingsKey, u"CursorImage", 1, Utf16z(u"nothing.bmp"));
         uint32_t pid = d.Start(kPointrel);
         d.Wait(0);
@@ -108,7 +108,7 @@ TEST(CursorProgram, MissingImageShowsTheTimedErrorBox) {
 
 TEST(CursorProgram, TheErrorBoxLeavesTheKeysToTheBox) {
     sim::Device d;
-    d.Install();
+    sim::InstallPackage(d);
     SetValue(d, kSettingsKey, u"CursorImage", 1, Utf16z(u"nothing.bmp"));
     uint32_t pid = d.Start(kPointrel);
     d.Wait(5000);
@@ -124,7 +124,7 @@ TEST(CursorProgram, TheErrorBoxLeavesTheKeysToTheBox) {
 
 TEST(CursorProgram, StartingWhileTheErrorBoxIsOpenBringsItForward) {
     sim::Device d;
-    d.Install();
+    sim::InstallPackage(d);
     SetValue(d, kSettingsKey, u"CursorImage", 1, Utf16z(u"nothing.bmp"));
     uint32_t first = StartCursor(d);
     d.CreateScriptWindow(u"App", u"App", sim::Rect{0, 0, 240, 320}, true);
@@ -159,7 +159,7 @@ TEST(CursorProgram, UnloadableImagesTakeTheErrorPath) {
     for (const auto &[what, bytes] : cases) {
         SCOPED_TRACE(what);
         sim::Device d;
-        d.Install();
+        sim::InstallPackage(d);
         WriteFile(d, u"\\Program Files\\Pointrel\\cursors\\bad.bmp", bytes);
         SetValue(d, kSettingsKey, u"CursorImage", 1, Utf16z(u"bad.bmp"));
         uint32_t pid = StartCursor(d);
@@ -198,7 +198,7 @@ TEST(CursorDisplay, TheShapeLeavesOutTheKeyColourAsTheScreenSeesIt) {
     for (const Case &c : cases) {
         SCOPED_TRACE(c.what);
         sim::Device d(sim::DeviceConfig{640, 480, 96, false});
-        d.Install();
+        sim::InstallPackage(d);
         WriteFile(d, u"\\Program Files\\Pointrel\\cursors\\shape.bmp",
                   MakeBmp24(c.width, c.height, c.pixel));
         SetValue(d, kSettingsKey, u"CursorImage", 1, Utf16z(u"shape.bmp"));
@@ -219,7 +219,7 @@ TEST(CursorDisplay, TheShapeLeavesOutTheKeyColourAsTheScreenSeesIt) {
 TEST(CursorProgram, AnOverlongImagePathIsAnErrorNotAnOverflow) {
     // Folder + "cursors\" + name exceed 260 code units only through the name.
     sim::Device d;
-    d.Install();
+    sim::InstallPackage(d);
     std::u16string name(250, u'n');
     SetValue(d, kSettingsKey, u"CursorImage", 1, Utf16z(name));
     uint32_t pid = StartCursor(d);
@@ -230,7 +230,7 @@ TEST(CursorPreview, ALargerImageNearTheCornerMovesUpAndLeftToFit) {
     // On a 60 x 70 screen the cursor starts at (30, 35); a 48-pixel image
     // must move to (12, 22) to fit.
     sim::Device d(sim::DeviceConfig{60, 70, 96});
-    d.Install();
+    sim::InstallPackage(d);
     StartCursor(d);
     EXPECT_EQ(CursorRect(d), (sim::Rect{30, 35, 46, 51}));
     Preview(d, 425, 8);
@@ -241,7 +241,7 @@ TEST(CursorPreview, ALargerImageNearTheCornerMovesUpAndLeftToFit) {
 
 TEST(CursorPreview, UnknownIndexAndCodeChangeNothing) {
     sim::Device d;
-    d.Install();
+    sim::InstallPackage(d);
     StartCursor(d);
     Preview(d, 425, 9);
     Preview(d, 425, -1);
@@ -252,7 +252,7 @@ TEST(CursorPreview, UnknownIndexAndCodeChangeNothing) {
 
 TEST(CursorPreview, AMissingImageGivesTheShortBoxAndTheProgramGoesOn) {
     sim::Device d;
-    d.Install();
+    sim::InstallPackage(d);
     uint32_t pid = StartCursor(d);
     d.files().Delete(u"\\Program Files\\Pointrel\\cursors\\cursor_white-32.bmp");
     Preview(d, 425, 3);
@@ -286,7 +286,7 @@ TEST(CursorDisplay, RotationScalesFromTheNearerEdge) {
     for (const Case &c : cases) {
         SCOPED_TRACE(c.what);
         sim::Device d(sim::DeviceConfig{c.startWidth, c.startHeight, 96});
-        d.Install();
+        sim::InstallPackage(d);
         StartCursor(d);
         EXPECT_EQ(CursorRect(d), c.before);
         d.SetScreen(c.toWidth, c.toHeight, 96);
@@ -313,7 +313,7 @@ TEST(CursorDisplay, RotationPicksTheEdgeByTheCursorsCentre) {
     for (const Case &c : cases) {
         SCOPED_TRACE(std::to_string(c.x) + "," + std::to_string(c.y));
         sim::Device d;
-        d.Install();
+        sim::InstallPackage(d);
         StartCursor(d);
         DragCursorTo(d, c.x, c.y);
         ASSERT_EQ(CursorRect(d).left, c.x);
@@ -327,7 +327,7 @@ TEST(CursorDisplay, RotationPicksTheEdgeByTheCursorsCentre) {
 
 TEST(CursorDisplay, RotationMultipliesBeforeItDivides) {
     sim::Device d;
-    d.Install();
+    sim::InstallPackage(d);
     StartCursor(d);
     DragCursorTo(d, 54, 100);
     ASSERT_EQ(CursorRect(d).left, 54);
@@ -340,7 +340,7 @@ TEST(CursorDisplay, RotationMultipliesBeforeItDivides) {
 
 TEST(CursorProgram, AnIdleHourCostsLittle) {
     sim::Device d(sim::DeviceConfig{240, 320, 96, false});
-    d.Install();
+    sim::InstallPackage(d);
     StartCursor(d);
     uint64_t switches = d.HostSwitches();
     d.Wait(3600000);
@@ -351,7 +351,7 @@ TEST(CursorProgram, AnIdleHourCostsLittle) {
 
 TEST(CursorWindow, HasItsClassStylesAndMessageResults) {
     sim::Device d;
-    d.Install();
+    sim::InstallPackage(d);
     uint32_t pid = StartCursor(d);
     LONG style = 0, exStyle = 0;
     std::vector<LRESULT> results;
@@ -377,7 +377,7 @@ TEST(CursorWindow, HasItsClassStylesAndMessageResults) {
 
 TEST(CursorWindow, ShowWindowFromOutsideTogglesAndTheShellCheckKeepsRunning) {
     sim::Device d;
-    d.Install();
+    sim::InstallPackage(d);
     StartCursor(d);
     d.Post(kCursorClass, WM_SHOWWINDOW, 0, 0);
     d.Wait(10);
@@ -389,7 +389,7 @@ TEST(CursorWindow, ShowWindowFromOutsideTogglesAndTheShellCheckKeepsRunning) {
 
 TEST(CursorPreview, ALargerImageAtTheBottomRightCornerMovesUpAndLeft) {
     sim::Device d(sim::DeviceConfig{240, 320, 96, false});
-    d.Install();
+    sim::InstallPackage(d);
     StartCursor(d);
     DragCursorTo(d, 400, 400); // clamped to (232, 304)
     EXPECT_EQ(CursorRect(d), (sim::Rect{232, 304, 248, 320}));
@@ -399,7 +399,7 @@ TEST(CursorPreview, ALargerImageAtTheBottomRightCornerMovesUpAndLeft) {
 
 TEST(CursorProgram, MovingPaintingAndPreviewsLeakNothing) {
     sim::Device d;
-    d.Install();
+    sim::InstallPackage(d);
     SetValue(d, kSettingsKey, u"MenuNavigationMethod", 4, Le32(2));
     uint32_t pid = StartCursor(d);
     size_t gdi = d.GdiObjectCount(pid), handles = d.HandleCount(pid);

@@ -30,7 +30,7 @@ sim::Device *Make(std::unique_ptr<sim::Device> &holder, const Motion &s) {
     config.shell = false;
     holder = std::make_unique<sim::Device>(config);
     sim::Device &d = *holder;
-    d.Install();
+    sim::InstallPackage(d);
     SetValue(d, kSettingsKey, u"CursorSpeed", 3, Le32(s.speed));
     SetValue(d, kSettingsKey, u"CursorAcceleration", 3, Le32(s.acceleration));
     SetValue(d, kSettingsKey, u"CursorAccelerationSpeed", 3, Le32(s.profile));
@@ -177,7 +177,7 @@ TEST(KeyMotion, MovesAreClampedToTheScreen) {
         sim::DeviceConfig config;
         holder = std::make_unique<sim::Device>(config);
         sim::Device &d = *holder;
-        d.Install();
+        sim::InstallPackage(d);
         WriteFile(d, u"\\Program Files\\Pointrel\\cursors\\test.bmp",
                   MakeBmp24(c.width, c.height, [](int, int) { return 0u; }));
         SetValue(d, kSettingsKey, u"CursorImage", 1, Utf16z(u"test.bmp"));

@@ -21,7 +21,7 @@ Started StartCursor(int menuMethod) {
     config.shell = false;
     Started s{std::make_unique<sim::Device>(config), 0};
     sim::Device &d = *s.device;
-    d.Install();
+    sim::InstallPackage(d);
     SetValue(d, kSettingsKey, u"MenuNavigationMethod", 4, Le32(menuMethod));
     s.pid = d.Start(kPointrel);
     d.Wait(500);
@@ -218,7 +218,7 @@ TEST(CursorMode, ACoveredMenuDoesNotStopTheCursor) {
 
 TEST(KeysMode, TheRoadOfOneTapThroughTheShellsStartMenu) {
     sim::Device d; // with the device shell
-    d.Install();
+    sim::InstallPackage(d);
     uint32_t pid = d.Start(kPointrel);
     d.Wait(500);
     // The cursor onto the Start button, then the action key taps it.

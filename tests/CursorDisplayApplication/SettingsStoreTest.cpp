@@ -348,7 +348,7 @@ TEST(SettingsImageName, CopiesOnlyWhenTheTerminatorFits) {
 namespace {
 
 std::map<std::u16string, sim::RegValue> StartAndReadBack(sim::Device &d) {
-    d.Install();
+    sim::InstallPackage(d);
     d.Start(kPointrel);
     d.Wait(500);
     std::map<std::u16string, sim::RegValue> out;

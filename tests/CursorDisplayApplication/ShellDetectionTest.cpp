@@ -21,7 +21,7 @@ sim::DeviceConfig NoShell() {
 }
 
 uint32_t StartCursor(sim::Device &d) {
-    d.Install();
+    sim::InstallPackage(d);
     uint32_t pid = d.Start(kPointrel);
     d.Wait(200);
     return pid;

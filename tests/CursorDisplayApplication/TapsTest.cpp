@@ -15,7 +15,7 @@ namespace {
 const int RETURN_KEY = 0x0D;
 
 void StartAt(sim::Device &d, int x, int y) {
-    d.Install();
+    sim::InstallPackage(d);
     d.Start(kPointrel);
     d.Wait(500);
     DragCursorTo(d, x, y);

@@ -83,7 +83,7 @@ TEST(Stack, ARecursionWithoutEndEndsOnlyItsProcessWithAStackOverflow) {
     for (const Case &c : cases) {
         SCOPED_TRACE(c.what);
         sim::Device d;
-        d.Install();
+        sim::InstallPackage(d);
         d.Start(kPointrel);
         d.Wait(500);
         uint32_t pid = d.StartFunction(u"\\Temp\\recurse.exe", c.body);

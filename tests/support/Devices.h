@@ -2,9 +2,10 @@
 // file set-up, and running test code inside a device.
 #pragma once
 
-#include "kernel/Device.h"
+#include "device/Device.h"
 #include "kernel/FileSystem.h"
 #include "kernel/Registry.h"
+#include "package/Package.h"
 
 #include <cstdint>
 #include <functional>
@@ -59,6 +60,8 @@ inline void WriteFile(sim::Device &d, const std::u16string &path,
 // time pass until that process has ended.
 inline void RunInside(sim::Device &d, const std::function<void()> &body,
                       const std::string &imageName = "") {
+    if (!imageName.empty())
+        sim::AddPackagePrograms(d);
     uint32_t pid = d.StartFunction(
         u"\\Temp\\probe.exe",
         [&body] {

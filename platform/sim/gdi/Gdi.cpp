@@ -1,6 +1,9 @@
 #include "gdi/Gdi.h"
 
-#include "kernel/Context.h"
+#include "kernel/Kernel.h"
+
+#include <cstdio>
+#include <cstdlib>
 
 namespace sim {
 
@@ -13,6 +16,15 @@ void MakeScreen(Bitmap &screen, int width, int height) {
 }
 
 } // namespace
+
+Gdi &CurrentGdi() {
+    auto *gdi = static_cast<Gdi *>(CurrentKernel().GetLayer(Layer::Gdi));
+    if (!gdi) {
+        std::fprintf(stderr, "DeviceSim: a GDI call before the device has started\n");
+        std::abort();
+    }
+    return *gdi;
+}
 
 Gdi::Gdi(int width, int height, int dpi) : dpi_(dpi) {
     MakeScreen(screen_, width, height);

@@ -77,6 +77,9 @@ private:
     uintptr_t next_ = 0x21000;
 };
 
+// The GDI of the device the calling thread runs on.
+Gdi &CurrentGdi();
+
 // The 16-bit value a colour becomes on the screen and in 16-bit DIB sections.
 inline uint16_t Rgb565(uint32_t colour) {
     return static_cast<uint16_t>(((colour & 0xFF) >> 3) << 11 | ((colour >> 8 & 0xFF) >> 2) << 5 |

@@ -4,7 +4,7 @@
 
 #include "gdi/BmpDecoder.h"
 #include "gdi/Gdi.h"
-#include "kernel/Device.h"
+#include "kernel/Context.h"
 #include "kernel/FileSystem.h"
 
 #include <algorithm>

@@ -1,7 +1,9 @@
 // DeviceSim: what a platform call needs to know about its caller.
 //
 // Every Windows-shaped function runs on a simulated thread of some device;
-// these accessors give it that device's parts and the calling process.
+// these accessors give it that device's kernel, its parts and the calling
+// process. The layers above keep accessors of their own (CurrentGdi,
+// Windows).
 // Calling a platform function from a thread that is not a simulated thread
 // is a programming error and aborts with a clear message.
 #pragma once
@@ -10,21 +12,19 @@
 
 namespace sim {
 
-class Device;
+class Kernel;
 class Registry;
 class FileSystem;
 class HandleTable;
-class Gdi;
 class Process;
 class Thread;
 
-Device &CurrentDevice();
+Kernel &CurrentKernel();
 Process &CurrentProcess();
 Thread &CurrentThread();
 Registry &CurrentRegistry();
 FileSystem &CurrentFiles();
 HandleTable &CurrentHandles();
-Gdi &CurrentGdi();
 uint64_t CurrentTime();
 void SetError(uint32_t error);
 

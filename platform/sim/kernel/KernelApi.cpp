@@ -2,8 +2,9 @@
 // processes, modules and heaps.
 #include <windows.h>
 
-#include "kernel/Device.h"
 #include "kernel/FileSystem.h"
+#include "kernel/Kernel.h"
+#include "kernel/Names.h"
 #include "kernel/Waitable.h"
 
 #include <algorithm>
@@ -66,8 +67,8 @@ template <class T> std::shared_ptr<T> Lookup(HANDLE h) {
 std::shared_ptr<KernelObject> Named(LPCWSTR name) {
     if (!name || !*name)
         return nullptr;
-    auto it = CurrentDevice().names.find(Device::NameKey(name));
-    return it == CurrentDevice().names.end() ? nullptr : it->second.lock();
+    auto it = CurrentKernel().names.find(NameKey(name));
+    return it == CurrentKernel().names.end() ? nullptr : it->second.lock();
 }
 
 template <class T>
@@ -84,7 +85,7 @@ HANDLE CreateNamed(LPCWSTR name, const std::function<std::shared_ptr<T>()> &make
     }
     std::shared_ptr<T> object = make();
     if (name && *name)
-        CurrentDevice().names[Device::NameKey(name)] = object;
+        CurrentKernel().names[NameKey(name)] = object;
     SetError(ERROR_SUCCESS);
     return ToHandle(CurrentHandles().Add(object, &CurrentProcess()));
 }
@@ -99,7 +100,7 @@ void Waitable::WakeWaiters() {
     std::vector<Thread *> waiting;
     waiting.swap(waiters);
     for (Thread *t : waiting)
-        CurrentDevice().scheduler().Wake(t);
+        CurrentKernel().scheduler().Wake(t);
 }
 
 } // namespace sim
@@ -191,7 +192,7 @@ DWORD WINAPI WaitForSingleObject(HANDLE h, DWORD ms) {
         return WAIT_FAILED;
     }
     Thread &self = CurrentThread();
-    Scheduler &scheduler = CurrentDevice().scheduler();
+    Scheduler &scheduler = CurrentKernel().scheduler();
     uint64_t deadline = ms == INFINITE ? kNever : scheduler.Now() + ms;
     for (;;) {
         if (w->Signaled(&self)) {
@@ -224,7 +225,7 @@ void WINAPI EnterCriticalSection(LPCRITICAL_SECTION cs) {
     Thread &self = CurrentThread();
     while (state->owner && state->owner != &self) {
         state->waiters.push_back(&self);
-        CurrentDevice().scheduler().Block(&self, kNever);
+        CurrentKernel().scheduler().Block(&self, kNever);
     }
     state->owner = &self;
     ++state->count;
@@ -239,7 +240,7 @@ void WINAPI LeaveCriticalSection(LPCRITICAL_SECTION cs) {
     std::vector<Thread *> waiting;
     waiting.swap(state->waiters);
     for (Thread *t : waiting)
-        CurrentDevice().scheduler().Wake(t);
+        CurrentKernel().scheduler().Wake(t);
 }
 
 // ------------------------------------------------------------ threads
@@ -248,7 +249,7 @@ HANDLE WINAPI CreateThread(LPSECURITY_ATTRIBUTES, DWORD, LPTHREAD_START_ROUTINE 
                            DWORD, LPDWORD threadId) {
     sim::CountCall("CreateThread");
     Process &process = CurrentProcess();
-    Thread *t = CurrentDevice().CreateThreadIn(&process, [start, param] { return start(param); });
+    Thread *t = CurrentKernel().CreateThreadIn(&process, [start, param] { return start(param); });
     if (threadId)
         *threadId = t->id;
     return ToHandle(CurrentHandles().Add(t->signal, &process));
@@ -263,7 +264,7 @@ void WINAPI ExitThread(DWORD code) {
 void WINAPI Sleep(DWORD ms) {
     sim::CountCall("Sleep");
     Thread &self = CurrentThread();
-    Scheduler &scheduler = CurrentDevice().scheduler();
+    Scheduler &scheduler = CurrentKernel().scheduler();
     uint64_t until = scheduler.Now() + ms;
     do
         scheduler.Block(&self, until);
@@ -292,7 +293,7 @@ HANDLE WINAPI GetCurrentProcess(void) {
 void WINAPI ExitProcess(UINT code) {
     sim::CountCall("ExitProcess");
     Process &process = CurrentProcess();
-    CurrentDevice().EndProcess(&process, code);
+    CurrentKernel().EndProcess(&process, code);
     CurrentThread().exitCode = code;
     throw ThreadTerminated{};
 }
@@ -311,7 +312,7 @@ BOOL WINAPI TerminateProcess(HANDLE h, UINT code) {
         SetError(ERROR_INVALID_HANDLE);
         return FALSE;
     }
-    CurrentDevice().EndProcess(p, code);
+    CurrentKernel().EndProcess(p, code);
     if (p == &CurrentProcess())
         throw ThreadTerminated{};
     return TRUE;
@@ -337,7 +338,7 @@ BOOL WINAPI CreateProcessW(LPCWSTR image, LPWSTR, LPSECURITY_ATTRIBUTES, LPSECUR
         return FALSE;
     }
     uint32_t error = 0;
-    Process *p = CurrentDevice().CreateProcessFromFile(image, &error);
+    Process *p = CurrentKernel().CreateProcessFromFile(image, &error);
     if (!p) {
         SetError(error);
         return FALSE;

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <algorithm>
+#include <string>
 #include <string_view>
 
 namespace sim {
@@ -11,6 +12,14 @@ namespace sim {
 // letters).
 inline char16_t FoldCase(char16_t c) {
     return c >= u'a' && c <= u'z' ? char16_t(c - u'a' + u'A') : c;
+}
+
+// A name folded so that equal names give equal keys (for maps of names).
+inline std::u16string NameKey(std::u16string_view name) {
+    std::u16string key(name);
+    for (char16_t &c : key)
+        c = FoldCase(c);
+    return key;
 }
 
 inline int CompareNames(std::u16string_view a, std::u16string_view b) {

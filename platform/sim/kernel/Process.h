@@ -16,9 +16,14 @@
 
 namespace sim {
 
-class Device;
+class Kernel;
 class Process;
-struct ThreadMessages;
+
+// What a layer above the kernel keeps per thread (the window manager's
+// message queue); the kernel only owns it.
+struct ThreadLayerState {
+    virtual ~ThreadLayerState() = default;
+};
 
 // A program that the device can run: what an executable file in the device
 // file system stands for.
@@ -34,10 +39,10 @@ class Thread {
 public:
     enum class State { New, Ready, Running, Waiting, Done };
 
-    Thread(Device &device, Process *process, uint32_t id);
+    Thread(Kernel &kernel, Process *process, uint32_t id);
     ~Thread();
 
-    Device &device;
+    Kernel &kernel;
     Process *process; // null for the driver
     const uint32_t id;
     State state = State::New;
@@ -48,7 +53,7 @@ public:
     HostThread host;
     std::function<uint32_t()> body;
     uint32_t exitCode = 0x103;
-    std::unique_ptr<ThreadMessages> messages;
+    std::unique_ptr<ThreadLayerState> messages;
     // Signalled when the thread ends; what its handles wait for.
     std::shared_ptr<Waitable> signal;
 };
@@ -61,9 +66,9 @@ struct ThreadSignal : Waitable {
 
 class Process : public Waitable, public std::enable_shared_from_this<Process> {
 public:
-    Process(Device &device, uint32_t pid, std::u16string path, const ProgramImage *image);
+    Process(Kernel &kernel, uint32_t pid, std::u16string path, const ProgramImage *image);
 
-    Device &device;
+    Kernel &kernel;
     const uint32_t pid;
     const std::u16string path;
     const ProgramImage *image;

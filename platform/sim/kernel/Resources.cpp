@@ -2,7 +2,8 @@
 // LoadResource, SizeofResource and LockResource.
 #include <windows.h>
 
-#include "kernel/Device.h"
+#include "kernel/Kernel.h"
+#include "kernel/Names.h"
 
 #include <optional>
 
@@ -86,7 +87,7 @@ bool Matches(LPCWSTR wanted, uint16_t id, const std::u16string &text) {
         }
         return id != 0 && n == id;
     }
-    return id == 0 && Device::NameKey(wanted) == Device::NameKey(text);
+    return id == 0 && NameKey(wanted) == NameKey(text);
 }
 
 const ProgramImage *ImageOf(HMODULE module) {

@@ -1,7 +1,9 @@
 // DeviceSim: the programs this build runs and the package it installs.
 #include <windows.h>
 
-#include "kernel/Device.h"
+#include "package/Package.h"
+
+#include "device/Device.h"
 #include "kernel/FileSystem.h"
 #include "package/Embedded.h"
 
@@ -31,17 +33,15 @@ int RunPointrel(void *instance, void *, char16_t *commandLine, int show) {
 
 } // namespace
 
-const std::vector<ProgramImage> &BuiltInImages() {
-    static const std::vector<ProgramImage> images = [] {
-        const EmbeddedFile *res = Resources("Pointrel.res");
-        return std::vector<ProgramImage>{
-            ProgramImage{"Pointrel", RunPointrel, res ? res->bytes : nullptr, res ? res->size : 0},
-        };
-    }();
-    return images;
+void AddPackagePrograms(Device &device) {
+    const EmbeddedFile *res = Resources("Pointrel.res");
+    device.AddProgram(
+        ProgramImage{"Pointrel", RunPointrel, res ? res->bytes : nullptr, res ? res->size : 0});
 }
 
-bool Device::Install(const std::u16string &folder) {
+bool InstallPackage(Device &device, const std::u16string &folder) {
+    AddPackagePrograms(device);
+    FileSystem &files = device.files();
     std::u16string base = folder;
     while (!base.empty() && base.back() == u'\\')
         base.pop_back();
@@ -49,13 +49,14 @@ bool Device::Install(const std::u16string &folder) {
     bool ok = true;
     auto done = [&ok](bool written) { ok = ok && written; };
     auto copy = [&](const std::u16string &path, const uint8_t *bytes, size_t size) {
-        done(files_->CopyIn(path, std::span<const uint8_t>(bytes, size), Now()) == FsStatus::Ok);
+        done(files.CopyIn(path, std::span<const uint8_t>(bytes, size), device.Now()) ==
+             FsStatus::Ok);
     };
-    done(files_->CreateDirectories(base + u"\\cursors", Now()) == FsStatus::Ok);
-    done(files_->CreateDirectories(base + u"\\Shortcuts", Now()) == FsStatus::Ok);
-    done(WriteProgramFile(base + u"\\Pointrel.exe", "Pointrel"));
-    done(WriteProgramFile(base + u"\\PLSettings.exe", "PLSettings"));
-    done(WriteProgramFile(base + u"\\Deployhook.dll", "Deployhook"));
+    done(files.CreateDirectories(base + u"\\cursors", device.Now()) == FsStatus::Ok);
+    done(files.CreateDirectories(base + u"\\Shortcuts", device.Now()) == FsStatus::Ok);
+    done(device.WriteProgramFile(base + u"\\Pointrel.exe", "Pointrel"));
+    done(device.WriteProgramFile(base + u"\\PLSettings.exe", "PLSettings"));
+    done(device.WriteProgramFile(base + u"\\Deployhook.dll", "Deployhook"));
     for (int i = 0; i < kCursorFiles_count; ++i)
         copy(base + u"\\cursors\\" + Widen(kCursorFiles[i].name), kCursorFiles[i].bytes,
              kCursorFiles[i].size);

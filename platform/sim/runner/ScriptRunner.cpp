@@ -1,8 +1,9 @@
 #include "ScriptRunner.h"
 
-#include "kernel/Device.h"
+#include "device/Device.h"
 #include "kernel/FileSystem.h"
 #include "kernel/Registry.h"
+#include "package/Package.h"
 
 #include <cctype>
 #include <cerrno>
@@ -126,9 +127,9 @@ int ButtonId(const std::string &name) {
 class Runner {
 public:
     explicit Runner(std::ostream &out) : out_(out) {
-        device_.onTrace = [this](const TraceEvent &e) {
-            out_ << "T=" << e.time << " " << e.text << "\n";
-        };
+        AddPackagePrograms(device_);
+        device_.OnTrace(
+            [this](const TraceEvent &e) { out_ << "T=" << e.time << " " << e.text << "\n"; });
     }
 
     void Execute(const std::vector<std::string> &w) {
@@ -152,9 +153,9 @@ public:
         if (c == "install") {
             Arity(w, 1, 2);
             started_ = true;
-            std::string folder = w.size() > 1 ? w[1] : "\\Program Files\\Pointrel";
-            if (!device_.Install(Widen(folder)))
-                throw Stop{kScriptError, "install failed for " + folder};
+            std::u16string folder = w.size() > 1 ? Widen(w[1]) : kPackageFolder;
+            if (!InstallPackage(device_, folder))
+                throw Stop{kScriptError, "install failed for " + Narrow(folder)};
             return;
         }
         if (c == "file")
@@ -395,7 +396,7 @@ private:
     }
 
     std::string CursorLine() {
-        std::optional<WindowInfo> c = device_.FindTopmost(u"QuorvaneCursorDisplayClass");
+        std::optional<WindowInfo> c = device_.FindTopmost(kCursorWindowClass);
         if (!c)
             return "cursor none";
         std::ostringstream s;
@@ -427,7 +428,7 @@ private:
 
     void Expect(const std::vector<std::string> &w) {
         if (w.size() == 4 && w[1] == "cursor") {
-            std::optional<WindowInfo> c = device_.FindTopmost(u"QuorvaneCursorDisplayClass");
+            std::optional<WindowInfo> c = device_.FindTopmost(kCursorWindowClass);
             int64_t x = Number(w[2]), y = Number(w[3]);
             if (!c || c->rect.left != x || c->rect.top != y)
                 throw Stop{kScriptExpectFailed,

@@ -5,7 +5,9 @@
 // found, covered, tapped and repainted as on a device.
 #include <windows.h>
 
-#include "kernel/Device.h"
+#include "shell/DeviceShell.h"
+
+#include "kernel/Kernel.h"
 
 #include <algorithm>
 #include <memory>
@@ -332,7 +334,7 @@ LRESULT Shell::SoftKeyProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
         if (GetCapture() == hwnd)
             ReleaseCapture();
         if (SoftKeyAt(x, y) == softKeyPressed_)
-            CurrentDevice().Record("softkey " + QuoteText(kLeftSoftKey));
+            CurrentKernel().Record("softkey " + QuoteText(kLeftSoftKey));
         softKeyPressed_ = kNoItem;
         InvalidateRect(hwnd, nullptr, FALSE);
         return 0;
@@ -461,7 +463,7 @@ void Shell::EndMenu(const std::string &how, bool giveBackFocus) {
     if (!menu_)
         return;
     std::unique_ptr<Menu> menu = std::move(menu_);
-    CurrentDevice().Record("menu " + QuoteText(menu->title) + " " + how);
+    CurrentKernel().Record("menu " + QuoteText(menu->title) + " " + how);
     if (GetCapture() == menu->hwnd)
         ReleaseCapture();
     DestroyWindow(menu->hwnd);
@@ -567,10 +569,8 @@ uint32_t ShellMain() {
 
 namespace sim {
 
-void Device::StartShell() {
-    StartFunction(kShellPath, ShellMain);
-    // Programs look for the shell's windows from their first moment.
-    scheduler_.RunUntil(Now());
+void StartDeviceShell(Kernel &kernel) {
+    kernel.StartFunction(kShellPath, ShellMain);
 }
 
 } // namespace sim

@@ -92,9 +92,8 @@ void RouteKey(WindowManager &wm, int vk, bool up, bool repeat) {
 
 void RouteStylus(WindowManager &wm, StylusAction action, int x, int y) {
     InputState &input = wm.input;
-    Device &device = wm.device;
-    x = std::clamp(x, 0, device.Config().width - 1);
-    y = std::clamp(y, 0, device.Config().height - 1);
+    x = std::clamp(x, 0, wm.gdi.Screen().width - 1);
+    y = std::clamp(y, 0, wm.gdi.Screen().height - 1);
     input.stylusX = x;
     input.stylusY = y;
     if (action == StylusAction::Down)
@@ -119,10 +118,10 @@ void RouteStylus(WindowManager &wm, StylusAction action, int x, int y) {
 }
 
 void ScheduleRepeat(WindowManager &wm, int vk, uint64_t generation, int delay) {
-    Device &device = wm.device;
-    device.scheduler().At(device.Now() + static_cast<uint64_t>(delay), [&wm, vk, generation] {
+    Kernel &kernel = wm.kernel;
+    kernel.scheduler().At(kernel.Now() + static_cast<uint64_t>(delay), [&wm, vk, generation] {
         InputState &input = wm.input;
-        int period = wm.device.Config().repeatPeriod;
+        int period = wm.input.repeatPeriod;
         if (!input.held[vk] || input.generation[vk] != generation || period <= 0)
             return;
         RouteKey(wm, vk, false, true);
@@ -138,7 +137,7 @@ void PressKey(WindowManager &wm, int vk, bool up) {
     input.held[vk] = !up;
     RouteKey(wm, vk, up, false);
     ++input.generation[vk];
-    int delay = wm.device.Config().repeatDelay;
+    int delay = wm.input.repeatDelay;
     if (!up && !wasHeld && delay > 0)
         ScheduleRepeat(wm, vk, input.generation[vk], delay);
 }
@@ -183,7 +182,7 @@ SHORT WINAPI GetAsyncKeyState(int vk) {
     WindowManager &wm = Windows();
     if (vk <= 0 || vk > 255)
         return 0;
-    if (IsDirectionKey(vk) && wm.device.Config().keysUnreadable)
+    if (IsDirectionKey(vk) && wm.input.keysUnreadable)
         return 0;
     return wm.input.down[vk] ? static_cast<SHORT>(0x8000) : 0;
 }
@@ -191,24 +190,24 @@ SHORT WINAPI GetAsyncKeyState(int vk) {
 void WINAPI keybd_event(BYTE vk, BYTE, DWORD flags, DWORD) {
     sim::CountCall("keybd_event");
     WindowManager &wm = Windows();
-    wm.device.Record("keybd_event " + HexText(vk) + " " + HexText(flags));
+    wm.kernel.Record("keybd_event " + HexText(vk) + " " + HexText(flags));
     RouteKey(wm, vk, (flags & KEYEVENTF_KEYUP) != 0, false);
 }
 
 void WINAPI mouse_event(DWORD flags, DWORD dx, DWORD dy, DWORD, DWORD) {
     sim::CountCall("mouse_event");
     WindowManager &wm = Windows();
-    Device &device = wm.device;
-    device.Record("mouse_event " + HexText(flags) + " " + std::to_string(dx) + " " +
+    Kernel &kernel = wm.kernel;
+    kernel.Record("mouse_event " + HexText(flags) + " " + std::to_string(dx) + " " +
                   std::to_string(dy));
     int x = wm.input.stylusX, y = wm.input.stylusY;
     if (flags & MOUSEEVENTF_ABSOLUTE) {
         // 0..65535 spans the screen; the nearest pixel is taken, so a point
         // formed as p * 65536 / size comes back as p.
         x = static_cast<int>(
-            (std::min<uint64_t>(dx, 65535) * uint64_t(device.Config().width) + 32768) >> 16);
+            (std::min<uint64_t>(dx, 65535) * uint64_t(wm.gdi.Screen().width) + 32768) >> 16);
         y = static_cast<int>(
-            (std::min<uint64_t>(dy, 65535) * uint64_t(device.Config().height) + 32768) >> 16);
+            (std::min<uint64_t>(dy, 65535) * uint64_t(wm.gdi.Screen().height) + 32768) >> 16);
     } else {
         x += static_cast<int32_t>(dx);
         y += static_cast<int32_t>(dy);

@@ -32,6 +32,13 @@ struct InputState {
     uint64_t generation[256] = {};
     std::vector<HotKey> hotKeys;
     int stylusX = 0, stylusY = 0;
+    // GetAsyncKeyState never reports the direction keys down (devices of
+    // that kind exist).
+    bool keysUnreadable = false;
+    // Auto-repeat of a held key, in ms: the first repeat, then the period;
+    // a delay of 0 turns it off.
+    int repeatDelay = 500;
+    int repeatPeriod = 100;
 };
 
 enum class StylusAction { Down, Move, Up };

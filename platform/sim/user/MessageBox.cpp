@@ -180,7 +180,7 @@ bool PressMessageBoxButton(Window *box, int id) {
     std::vector<int> buttons = ButtonsOf(state->type);
     if (std::find(buttons.begin(), buttons.end(), id) == buttons.end())
         return false;
-    return box->thread->device.windows().Post(box, WM_COMMAND, static_cast<WPARAM>(id), 0);
+    return WindowsOf(box->thread->kernel).Post(box, WM_COMMAND, static_cast<WPARAM>(id), 0);
 }
 
 } // namespace sim
@@ -189,23 +189,22 @@ using namespace sim;
 
 int WINAPI MessageBoxW(HWND owner, LPCWSTR text, LPCWSTR caption, UINT type) {
     sim::CountCall("MessageBoxW");
-    Device &device = CurrentDevice();
-    WindowManager &wm = device.windows();
+    WindowManager &wm = Windows();
     Process &process = CurrentProcess();
     BoxState box{text ? text : u"", type};
     std::u16string title = caption ? caption : u"Error";
-    device.Record("messagebox " + std::to_string(process.pid) + " " + QuoteText(title) + " " +
-                  QuoteText(box.text) + " 0x" + [&] {
-                      char hex[16];
-                      std::snprintf(hex, sizeof hex, "%x", type);
-                      return std::string(hex);
-                  }());
+    wm.kernel.Record("messagebox " + std::to_string(process.pid) + " " + QuoteText(title) + " " +
+                     QuoteText(box.text) + " 0x" + [&] {
+                         char hex[16];
+                         std::snprintf(hex, sizeof hex, "%x", type);
+                         return std::string(hex);
+                     }());
 
-    int width = device.Config().width - 2 * Scaled(8);
+    int width = wm.ScreenArea().Width() - 2 * Scaled(8);
     int lines = 1 + static_cast<int>(std::count(box.text.begin(), box.text.end(), u'\n')) +
                 static_cast<int>(box.text.size()) / 34;
-    int height = std::min(device.Config().height - Scaled(16), Scaled(70) + lines * Scaled(14));
-    int x = Scaled(8), y = (device.Config().height - height) / 2;
+    int height = std::min(wm.ScreenArea().Height() - Scaled(16), Scaled(70) + lines * Scaled(14));
+    int x = Scaled(8), y = (wm.ScreenArea().Height() - height) / 2;
     // Top-most only when asked for, like the platform's boxes.
     DWORD exStyle = (type & MB_TOPMOST) ? WS_EX_TOPMOST : 0;
     HWND hwnd = CreateWindowExW(exStyle, u"Dialog", title.c_str(), WS_POPUP, x, y, width, height,
@@ -237,7 +236,7 @@ int WINAPI MessageBoxW(HWND owner, LPCWSTR text, LPCWSTR caption, UINT type) {
     if (quit)
         PostQuitMessage(static_cast<int>(msg.wParam));
     int result = quit ? 0 : box.result;
-    device.Record("messagebox " + std::to_string(process.pid) + " closed " +
-                  std::to_string(result));
+    wm.kernel.Record("messagebox " + std::to_string(process.pid) + " closed " +
+                     std::to_string(result));
     return result;
 }

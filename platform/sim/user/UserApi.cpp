@@ -539,11 +539,9 @@ LRESULT WINAPI SendMessageW(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
 
 void WINAPI PostQuitMessage(int code) {
     sim::CountCall("PostQuitMessage");
-    Thread &self = CurrentThread();
-    if (!self.messages)
-        self.messages = std::make_unique<ThreadMessages>();
-    self.messages->quit = true;
-    self.messages->quitCode = code;
+    ThreadMessages &queue = Windows().QueueOf(&CurrentThread());
+    queue.quit = true;
+    queue.quitCode = code;
 }
 
 // ------------------------------------------------------------ timers

@@ -1,9 +1,12 @@
 #include "user/WindowManager.h"
 
 #include "gdi/Gdi.h"
+#include "kernel/Names.h"
 #include "user/MessageBox.h"
 
 #include <algorithm>
+#include <cstdio>
+#include <cstdlib>
 
 namespace sim {
 
@@ -15,7 +18,16 @@ const uint32_t kDesktopColour = 0x00A08060;
 } // namespace
 
 WindowManager &Windows() {
-    return CurrentDevice().windows();
+    return WindowsOf(CurrentKernel());
+}
+
+WindowManager &WindowsOf(Kernel &kernel) {
+    auto *wm = static_cast<WindowManager *>(kernel.GetLayer(Layer::User));
+    if (!wm) {
+        std::fprintf(stderr, "DeviceSim: a window call before the device has started\n");
+        std::abort();
+    }
+    return *wm;
 }
 
 Window *WindowOf(HWND hwnd) {
@@ -25,10 +37,13 @@ Window *WindowOf(HWND hwnd) {
     return w;
 }
 
-WindowManager::WindowManager(Device &d) : device(d) {
+WindowManager::WindowManager(Kernel &k, Gdi &g) : kernel(k), gdi(g) {
     RegisterSystemClasses(*this);
-    device.gdi().FillScreen(Region(Rect{0, 0, device.Config().width, device.Config().height}),
-                            kDesktopColour);
+    gdi.FillScreen(Region(ScreenArea()), kDesktopColour);
+}
+
+Rect WindowManager::ScreenArea() const {
+    return Rect{0, 0, gdi.Screen().width, gdi.Screen().height};
 }
 
 WindowManager::~WindowManager() = default;
@@ -42,20 +57,20 @@ Window *WindowManager::Get(HWND hwnd) const {
 
 std::shared_ptr<WindowClass> WindowManager::FindClass(const std::u16string &name,
                                                       Process *process) const {
-    std::u16string key = Device::NameKey(name);
+    std::u16string key = NameKey(name);
     // A program's own classes first, then the system's.
     for (const auto &c : classes_)
-        if (c->owner == process && Device::NameKey(c->name) == key)
+        if (c->owner == process && NameKey(c->name) == key)
             return c;
     for (const auto &c : classes_)
-        if (!c->owner && Device::NameKey(c->name) == key)
+        if (!c->owner && NameKey(c->name) == key)
             return c;
     return nullptr;
 }
 
 bool WindowManager::AddClass(std::shared_ptr<WindowClass> cls) {
     for (const auto &c : classes_)
-        if (c->owner == cls->owner && Device::NameKey(c->name) == Device::NameKey(cls->name))
+        if (c->owner == cls->owner && NameKey(c->name) == NameKey(cls->name))
             return false;
     classes_.push_back(std::move(cls));
     return true;
@@ -63,7 +78,7 @@ bool WindowManager::AddClass(std::shared_ptr<WindowClass> cls) {
 
 bool WindowManager::RemoveClass(const std::u16string &name, Process *process) {
     for (auto it = classes_.begin(); it != classes_.end(); ++it)
-        if ((*it)->owner == process && Device::NameKey((*it)->name) == Device::NameKey(name)) {
+        if ((*it)->owner == process && NameKey((*it)->name) == NameKey(name)) {
             classes_.erase(it);
             return true;
         }
@@ -82,7 +97,7 @@ Rect WindowManager::ScreenRect(const Window *w) const {
 Window *WindowManager::FindTopmost(const std::u16string &className,
                                    const std::u16string *title) const {
     for (Window *w : topLevel_) {
-        if (!className.empty() && Device::NameKey(w->cls->name) != Device::NameKey(className))
+        if (!className.empty() && NameKey(w->cls->name) != NameKey(className))
             continue;
         if (title && w->title != *title)
             continue;
@@ -116,8 +131,8 @@ Window *WindowManager::Create(const CREATESTRUCTW &cs, std::shared_ptr<WindowCla
     }
     int x = cs.x == CW_USEDEFAULT ? 0 : cs.x;
     int y = cs.y == CW_USEDEFAULT ? 0 : cs.y;
-    int cx = cs.cx == CW_USEDEFAULT ? device.Config().width : cs.cx;
-    int cy = cs.cy == CW_USEDEFAULT ? device.Config().height : cs.cy;
+    int cx = cs.cx == CW_USEDEFAULT ? gdi.Screen().width : cs.cx;
+    int cy = cs.cy == CW_USEDEFAULT ? gdi.Screen().height : cs.cy;
     w->rect = Rect{x, y, x + std::max(cx, 0), y + std::max(cy, 0)};
     windows_[w->handle] = std::move(owned);
     // New windows enter at the top of their band.
@@ -256,7 +271,7 @@ WindowManager::Snapshot WindowManager::TakeSnapshot() const {
             covered = covered.Union(area);
         }
     }
-    s.desktop = Region(Rect{0, 0, device.Config().width, device.Config().height}).Subtract(covered);
+    s.desktop = Region(ScreenArea()).Subtract(covered);
     return s;
 }
 
@@ -277,14 +292,14 @@ void WindowManager::Change(const std::function<void()> &change, Window *moved) {
     }
     Region bare = after.desktop.Subtract(before.desktop);
     if (!bare.Empty())
-        device.gdi().FillScreen(bare, kDesktopColour);
+        gdi.FillScreen(bare, kDesktopColour);
 }
 
 Region WindowManager::VisibleRegion(const Window *w) const {
     for (const Window *a = w; a; a = a->parent)
         if (!a->Visible())
             return Region();
-    Rect screen{0, 0, device.Config().width, device.Config().height};
+    Rect screen{0, 0, gdi.Screen().width, gdi.Screen().height};
     Rect r = ScreenRect(w);
     Region vis(r.Intersect(screen));
     if (w->shape)
@@ -386,13 +401,13 @@ void WindowManager::Activate(Window *w) {
 }
 
 Rect WindowManager::WorkArea() const {
-    Rect screen{0, 0, device.Config().width, device.Config().height};
+    Rect screen{0, 0, gdi.Screen().width, gdi.Screen().height};
     return workArea ? workArea->Intersect(screen) : screen;
 }
 
 void WindowManager::ScreenChanged() {
-    Region all(Rect{0, 0, device.Config().width, device.Config().height});
-    device.gdi().FillScreen(all, kDesktopColour);
+    Region all(ScreenArea());
+    gdi.FillScreen(all, kDesktopColour);
     for (Window *w : std::vector<Window *>(topLevel_)) {
         std::map<Window *, Region> visible;
         CollectVisible(w, visible);
@@ -442,12 +457,12 @@ Window *WindowManager::NextToPaint(Thread *thread) const {
 ThreadMessages &WindowManager::QueueOf(Thread *t) {
     if (!t->messages)
         t->messages = std::make_unique<ThreadMessages>();
-    return *t->messages;
+    return static_cast<ThreadMessages &>(*t->messages);
 }
 
 void WindowManager::WakeForMessages(Thread *t) {
-    if (t->messages && t->messages->waiting)
-        device.scheduler().Wake(t);
+    if (t->messages && QueueOf(t).waiting)
+        kernel.scheduler().Wake(t);
 }
 
 LRESULT WindowManager::Send(Window *w, UINT msg, WPARAM wParam, LPARAM lParam) {
@@ -473,7 +488,7 @@ LRESULT WindowManager::Send(Window *w, UINT msg, WPARAM wParam, LPARAM lParam) {
             return 0;
         }
         mine.waiting = true;
-        device.scheduler().Block(&self, kNever);
+        kernel.scheduler().Block(&self, kNever);
         mine.waiting = false;
     }
     return sent.result;
@@ -494,7 +509,7 @@ void WindowManager::ProcessSentMessages(Thread *t) {
 bool WindowManager::PostToThread(Thread *t, HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
     if (t->state == Thread::State::Done || t->terminating)
         return false;
-    MSG m{hwnd, msg, wParam, lParam, static_cast<DWORD>(device.Now()), POINT{0, 0}};
+    MSG m{hwnd, msg, wParam, lParam, static_cast<DWORD>(kernel.Now()), POINT{0, 0}};
     QueueOf(t).posted.push_back(m);
     WakeForMessages(t);
     return true;
@@ -528,17 +543,17 @@ bool WindowManager::NextMessage(MSG *msg, HWND filter, UINT first, UINT last, bo
                        WM_QUIT,
                        static_cast<WPARAM>(q.quitCode),
                        0,
-                       static_cast<DWORD>(device.Now()),
+                       static_cast<DWORD>(kernel.Now()),
                        POINT{0, 0}};
             if (remove)
                 q.quit = false;
             return true;
         }
         if (Window *w = NextToPaint(&self); w && wanted(w->Hwnd(), WM_PAINT)) {
-            *msg = MSG{w->Hwnd(), WM_PAINT, 0, 0, static_cast<DWORD>(device.Now()), POINT{0, 0}};
+            *msg = MSG{w->Hwnd(), WM_PAINT, 0, 0, static_cast<DWORD>(kernel.Now()), POINT{0, 0}};
             return true;
         }
-        uint64_t now = device.Now();
+        uint64_t now = kernel.Now();
         uint64_t nextDue = kNever;
         Timer *dueTimer = nullptr;
         for (Timer &t : timers_) {
@@ -569,7 +584,7 @@ bool WindowManager::NextMessage(MSG *msg, HWND filter, UINT first, UINT last, bo
         if (!block)
             return false;
         q.waiting = true;
-        device.scheduler().Block(&self, nextDue);
+        kernel.scheduler().Block(&self, nextDue);
         q.waiting = false;
     }
 }
@@ -583,7 +598,7 @@ UINT_PTR WindowManager::SetTimer(Window *w, UINT_PTR id, UINT elapse, TIMERPROC 
         if (t.window == w && t.id == id && t.thread == self) {
             t.serial = ++timerSerial_;
             t.period = period;
-            t.due = device.Now() + period;
+            t.due = kernel.Now() + period;
             t.callback = callback;
             return w ? id : t.id;
         }
@@ -594,7 +609,7 @@ UINT_PTR WindowManager::SetTimer(Window *w, UINT_PTR id, UINT elapse, TIMERPROC 
             fresh = std::max(fresh, t.id + 1);
         id = fresh;
     }
-    timers_.push_back(Timer{++timerSerial_, w, self, id, period, device.Now() + period, callback});
+    timers_.push_back(Timer{++timerSerial_, w, self, id, period, kernel.Now() + period, callback});
     return id;
 }
 
@@ -667,12 +682,13 @@ void WindowManager::ThreadEnded(Thread *t) {
                                  [t](const Timer &timer) { return timer.thread == t; }),
                   timers_.end());
     if (t->messages) {
-        for (SentMessage *sent : t->messages->sent) {
+        ThreadMessages &queue = QueueOf(t);
+        for (SentMessage *sent : queue.sent) {
             sent->done = true;
             WakeForMessages(sent->sender);
         }
-        t->messages->sent.clear();
-        t->messages->posted.clear();
+        queue.sent.clear();
+        queue.posted.clear();
     }
 }
 

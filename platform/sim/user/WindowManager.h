@@ -11,7 +11,7 @@
 #include <windows.h>
 
 #include "gdi/Region.h"
-#include "kernel/Device.h"
+#include "kernel/Kernel.h"
 #include "user/Input.h"
 
 #include <deque>
@@ -24,6 +24,8 @@
 
 namespace sim {
 
+class Gdi;
+
 struct SentMessage {
     HWND hwnd;
     UINT message;
@@ -34,7 +36,7 @@ struct SentMessage {
     Thread *sender;
 };
 
-struct ThreadMessages {
+struct ThreadMessages : ThreadLayerState {
     std::deque<MSG> posted;
     std::deque<SentMessage *> sent;
     bool quit = false;
@@ -93,10 +95,13 @@ bool CarriesPointers(UINT msg);
 
 class WindowManager {
 public:
-    explicit WindowManager(Device &device);
+    WindowManager(Kernel &kernel, Gdi &gdi);
     ~WindowManager();
 
-    Device &device;
+    Kernel &kernel;
+    Gdi &gdi;
+    // The whole screen, in screen coordinates.
+    Rect ScreenArea() const;
 
     // ---- windows
     Window *Get(HWND hwnd) const;
@@ -133,6 +138,8 @@ public:
     // nothing came (peek) — the WM_QUIT result is reported through msg.
     bool NextMessage(MSG *msg, HWND filter, UINT first, UINT last, bool block, bool remove);
     void ProcessSentMessages(Thread *t);
+    // A thread's message queue, made on first use.
+    ThreadMessages &QueueOf(Thread *t);
 
     // ---- timers
     UINT_PTR SetTimer(Window *w, UINT_PTR id, UINT elapse, TIMERPROC callback);
@@ -169,7 +176,6 @@ private:
     void KeepOwnedAbove(Window *owner);
     void Forget(Window *w);
     void Sweep();
-    ThreadMessages &QueueOf(Thread *t);
     void WakeForMessages(Thread *t);
 
     std::map<uintptr_t, std::unique_ptr<Window>> windows_;
@@ -180,7 +186,9 @@ private:
     uint64_t timerSerial_ = 0;
 };
 
+// The window manager of the calling thread's device, or of a kernel's.
 WindowManager &Windows();
+WindowManager &WindowsOf(Kernel &kernel);
 // The window behind a handle, or null with ERROR_INVALID_WINDOW_HANDLE set.
 Window *WindowOf(HWND hwnd);
 

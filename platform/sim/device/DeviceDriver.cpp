@@ -1,8 +1,8 @@
 // DeviceSim: what the driver of a device (a test or a device script) asks of
 // it and does to it from outside.
+#include "device/Device.h"
 #include "gdi/Gdi.h"
 #include "gdi/PngWriter.h"
-#include "kernel/Device.h"
 #include "user/MessageBox.h"
 #include "user/WindowManager.h"
 
@@ -69,7 +69,7 @@ size_t Device::GdiObjectCount(uint32_t pid) {
 
 size_t Device::HandleCount(uint32_t pid) {
     Process *p = FindProcess(pid);
-    return p ? handles_.CountOf(p) : 0;
+    return p ? kernel_.handles().CountOf(p) : 0;
 }
 
 std::vector<uintptr_t> Device::TimerIds(const std::u16string &className) {

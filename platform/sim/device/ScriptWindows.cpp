@@ -2,7 +2,7 @@
 // that report the stylus and key input they receive.
 #include <windows.h>
 
-#include "kernel/Device.h"
+#include "device/Device.h"
 #include "user/Input.h"
 #include "user/WindowManager.h"
 
@@ -27,7 +27,7 @@ std::string ClassOf(HWND hwnd) {
 }
 
 void Report(HWND hwnd, const std::string &what) {
-    CurrentDevice().Record("window " + ClassOf(hwnd) + " " + what);
+    CurrentKernel().Record("window " + ClassOf(hwnd) + " " + what);
 }
 
 LRESULT CALLBACK ScriptWindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
@@ -113,7 +113,7 @@ bool Device::CreateScriptWindow(const std::u16string &className, const std::u16s
         delete request;
         return false;
     }
-    scheduler_.RunUntil(Now());
+    kernel_.scheduler().RunUntil(Now());
     return true;
 }
 
@@ -127,7 +127,7 @@ bool Device::DestroyScriptWindow(const std::u16string &className) {
         delete request;
         return false;
     }
-    scheduler_.RunUntil(Now());
+    kernel_.scheduler().RunUntil(Now());
     return true;
 }
 

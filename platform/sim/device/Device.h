@@ -1,12 +1,10 @@
-// DeviceSim: one simulated Pocket PC, and the face it shows to tests and
-// tools (separate from the Windows-shaped face that programs call).
+// DeviceSim: one simulated Pocket PC as a whole — its kernel, GDI, window
+// manager and shell put together and booted — and the face it shows to tests
+// and tools (separate from the Windows-shaped face that programs call).
 #pragma once
 
 #include "gdi/Rect.h"
-#include "kernel/Context.h"
-#include "kernel/Handles.h"
-#include "kernel/Process.h"
-#include "kernel/Scheduler.h"
+#include "kernel/Kernel.h"
 
 #include <cstdint>
 #include <functional>
@@ -18,8 +16,6 @@
 
 namespace sim {
 
-class Registry;
-class FileSystem;
 class Gdi;
 class WindowManager;
 struct Window;
@@ -32,11 +28,6 @@ struct DeviceConfig {
     bool keysUnreadable = false;
     int repeatDelay = 500; // 0: no auto-repeat
     int repeatPeriod = 100;
-};
-
-struct TraceEvent {
-    uint64_t time;
-    std::string text; // as a device script prints it, without the time
 };
 
 struct WindowInfo {
@@ -53,10 +44,6 @@ struct ProcessInfo {
     std::u16string path;
 };
 
-// The programs this build can run, by image name (the content of an
-// executable file names its image).
-const std::vector<ProgramImage> &BuiltInImages();
-
 class Device {
 public:
     explicit Device(DeviceConfig config = {});
@@ -71,16 +58,16 @@ public:
     void SetScreen(int width, int height, int dpi);
     // Whether the device shell runs; decided when the device starts.
     void SetShell(bool on) { config_.shell = on; }
-    void SetKeysUnreadable(bool on) { config_.keysUnreadable = on; }
+    void SetKeysUnreadable(bool on);
     void SetKeyRepeat(int delay, int period);
-    Registry &registry() { return *registry_; }
-    FileSystem &files() { return *files_; }
-    // Lays out the package: programs, cursor images and the shortcut. False
-    // when a file could not be written (a bad or over-long folder); what
-    // could be written stays.
-    bool Install(const std::u16string &folder = u"\\Program Files\\Pointrel");
-    // Writes an executable file that runs the named built-in image.
-    bool WriteProgramFile(const std::u16string &path, const std::string &imageName);
+    Registry &registry() { return kernel_.registry(); }
+    FileSystem &files() { return kernel_.files(); }
+    // Makes a program runnable (the package adds its programs this way).
+    void AddProgram(const ProgramImage &image) { kernel_.AddProgram(image); }
+    // Writes an executable file that runs the named program.
+    bool WriteProgramFile(const std::u16string &path, const std::string &imageName) {
+        return kernel_.WriteProgramFile(path, imageName);
+    }
 
     // ---- actions
     // Starts a program as the shell would; returns its process id, or 0.
@@ -109,10 +96,10 @@ public:
     bool Post(const std::u16string &className, uint32_t msg, uintptr_t wParam, intptr_t lParam);
     // Messages whose parameters are pointers can be sent but never posted.
     static bool IsPostable(uint32_t msg);
-    void FailNext(Fault fault, uint32_t error);
+    void FailNext(Fault fault, uint32_t error) { kernel_.FailNext(fault, error); }
 
     // ---- answers
-    uint64_t Now() const { return scheduler_.Now(); }
+    uint64_t Now() const { return kernel_.Now(); }
     std::optional<WindowInfo> FindTopmost(const std::u16string &className);
     std::vector<WindowInfo> TopLevelWindows();
     std::optional<WindowInfo> Foreground();
@@ -132,65 +119,34 @@ public:
     std::vector<uintptr_t> TimerIds(const std::u16string &className);
     uint32_t PixelAt(int x, int y); // COLORREF of the screen
     bool Screenshot(const std::string &hostPath, std::string *why);
-    uint64_t HostSwitches() const { return scheduler_.Switches(); }
+    uint64_t HostSwitches() { return kernel_.scheduler().Switches(); }
 
     // ---- events
-    const std::vector<TraceEvent> &Trace() const { return trace_; }
-    std::function<void(const TraceEvent &)> onTrace;
-    void Record(const std::string &text);
+    const std::vector<TraceEvent> &Trace() const { return kernel_.Trace(); }
+    // Hears every event as it is recorded.
+    void OnTrace(std::function<void(const TraceEvent &)> listener) {
+        kernel_.onTrace = std::move(listener);
+    }
+    void Record(const std::string &text) { kernel_.Record(text); }
 
-    // ---- internals shared by the platform layers
-    Scheduler &scheduler() { return scheduler_; }
-    HandleTable &handles() { return handles_; }
-    Gdi &gdi() { return *gdi_; }
+    // ---- the parts, for the layers on top (package, runner, emulator)
+    Kernel &kernel() { return kernel_; }
     WindowManager &windows() { return *windows_; }
-    Thread &driver() { return driver_; }
+    Gdi &gdi() { return *gdi_; }
     bool started() const { return started_; }
-    Process *FindProcess(uint32_t pid) const;
-    // Creates a process for an executable of the device file system. Sets
-    // the platform error and returns null when it cannot be started.
-    Process *CreateProcessFromFile(const std::u16string &path, uint32_t *error);
-    Thread *CreateThreadIn(Process *process, std::function<uint32_t()> body);
-    // Ends a process: every thread unwinds; the last one releases the rest.
-    void EndProcess(Process *process, uint32_t code);
-    void ThreadEnded(Thread *thread);
-    bool TakeFault(Fault fault, uint32_t *error);
-    // Named kernel objects share one namespace on the device.
-    std::map<std::u16string, std::weak_ptr<KernelObject>> names;
-    // Case-insensitive key for the names map.
-    static std::u16string NameKey(const std::u16string &name);
 
 private:
     void Boot();
-    // Starts the device shell (DeviceShell.cpp) and lets it put up its windows.
-    void StartShell();
-    Process *NewProcess(const std::u16string &path, const ProgramImage *image,
-                        std::function<uint32_t()> body);
-    void ReleaseProcess(Process *process);
+    // Hands the keyboard's settings to the window manager once it exists.
+    void ApplyKeyboard();
+    Process *FindProcess(uint32_t pid) const { return kernel_.FindProcess(pid); }
 
     DeviceConfig config_;
-    Thread driver_;
-    Scheduler scheduler_;
-    HandleTable handles_;
-    std::unique_ptr<Registry> registry_;
-    std::unique_ptr<FileSystem> files_;
+    Kernel kernel_;
     std::unique_ptr<Gdi> gdi_;
     std::unique_ptr<WindowManager> windows_;
-    std::vector<std::unique_ptr<Thread>> threads_;
-    std::vector<std::shared_ptr<Process>> processes_;
-    std::map<Fault, uint32_t> faults_;
-    std::vector<TraceEvent> trace_;
     uint32_t scriptHost_ = 0; // the process that owns the script's windows
-    uint32_t nextPid_ = 1;
-    uint32_t nextTid_ = 1;
     bool started_ = false;
 };
-
-// Narrow and widen plain ASCII/UTF-16 text for names and messages.
-std::string Narrow(const std::u16string &s);
-std::u16string Widen(const std::string &s);
-// A text in double quotes as device scripts print it: \" for a quote, \n for
-// a line break.
-std::string QuoteText(const std::u16string &text);
 
 } // namespace sim

@@ -1,0 +1,129 @@
+// DeviceSim: the kernel of one simulated device — its clock and scheduler,
+// processes and threads, kernel objects and their names, the registry, the
+// file system, the programs it can run, faults on demand, and the trace of
+// what programs did that a user or a tool could see.
+//
+// The layers above (GDI, the window manager, the shell) keep their own state
+// per device; they hang it on the kernel (SetLayer) so that a platform call
+// finds it from the calling thread, and they hear of ended threads and
+// processes through the two hooks.
+#pragma once
+
+#include "kernel/Context.h"
+#include "kernel/Handles.h"
+#include "kernel/Process.h"
+#include "kernel/Scheduler.h"
+
+#include <cstdint>
+#include <deque>
+#include <functional>
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace sim {
+
+class Registry;
+class FileSystem;
+
+struct TraceEvent {
+    uint64_t time;
+    std::string text; // as a device script prints it, without the time
+};
+
+// The state of a layer above the kernel, by layer.
+enum class Layer { Gdi, User, Shell, Count };
+
+class Kernel {
+public:
+    Kernel();
+    ~Kernel();
+    Kernel(const Kernel &) = delete;
+    Kernel &operator=(const Kernel &) = delete;
+
+    uint64_t Now() const { return scheduler_.Now(); }
+    Scheduler &scheduler() { return scheduler_; }
+    HandleTable &handles() { return handles_; }
+    Registry &registry() { return *registry_; }
+    FileSystem &files() { return *files_; }
+    // The thread of whoever drives the device (a test, a script, a tool).
+    Thread &driver() { return driver_; }
+    // Makes the driver the current thread of the calling host thread.
+    void EnterAsDriver();
+
+    // ---- programs
+    // Makes a program runnable by its image name.
+    void AddProgram(const ProgramImage &image);
+    const ProgramImage *FindProgram(const std::string &name) const;
+    // Writes an executable file that runs the named program.
+    bool WriteProgramFile(const std::u16string &path, const std::string &imageName);
+
+    // ---- processes and threads
+    // A process for an executable of the file system, or null with the
+    // platform's error in *error.
+    Process *CreateProcessFromFile(const std::u16string &path, uint32_t *error);
+    // A process whose program is a function (the shell, a test's probe).
+    // With an image name, the process has that program's resources.
+    Process *StartFunction(const std::u16string &path, std::function<uint32_t()> body,
+                           const std::string &imageName = "");
+    Thread *CreateThreadIn(Process *process, std::function<uint32_t()> body);
+    // Ends a process: every thread unwinds; the last one releases the rest.
+    void EndProcess(Process *process, uint32_t code);
+    // Ends every process and joins every host thread.
+    void Shutdown();
+    Process *FindProcess(uint32_t pid) const;
+    const std::vector<std::shared_ptr<Process>> &processes() const { return processes_; }
+    bool IsRunning(const std::u16string &path) const;
+
+    // Heard by the layers above, in this order, on the ending thread.
+    std::function<void(Thread *)> onThreadEnded;
+    std::function<void(Process *)> onProcessEnded;
+
+    // ---- the layers above
+    void SetLayer(Layer layer, void *state) { layers_[static_cast<int>(layer)] = state; }
+    void *GetLayer(Layer layer) const { return layers_[static_cast<int>(layer)]; }
+
+    // ---- named kernel objects share one namespace on the device
+    std::map<std::u16string, std::weak_ptr<KernelObject>> names;
+
+    // ---- faults on demand
+    void FailNext(Fault fault, uint32_t error);
+    bool TakeFault(Fault fault, uint32_t *error);
+
+    // ---- events
+    const std::vector<TraceEvent> &Trace() const { return trace_; }
+    std::function<void(const TraceEvent &)> onTrace;
+    void Record(const std::string &text);
+
+    // Called on the thread whose body has returned or unwound.
+    void ThreadEnded(Thread *thread);
+
+private:
+    Process *NewProcess(const std::u16string &path, const ProgramImage *image,
+                        std::function<uint32_t()> body);
+    void ReleaseProcess(Process *process);
+
+    Thread driver_;
+    Scheduler scheduler_;
+    HandleTable handles_;
+    std::unique_ptr<Registry> registry_;
+    std::unique_ptr<FileSystem> files_;
+    std::deque<ProgramImage> programs_; // processes point into it
+    std::vector<std::unique_ptr<Thread>> threads_;
+    std::vector<std::shared_ptr<Process>> processes_;
+    std::map<Fault, uint32_t> faults_;
+    std::vector<TraceEvent> trace_;
+    void *layers_[static_cast<int>(Layer::Count)] = {};
+    uint32_t nextPid_ = 1;
+    uint32_t nextTid_ = 1;
+};
+
+// Narrow and widen plain ASCII/UTF-16 text for names and messages.
+std::string Narrow(const std::u16string &s);
+std::u16string Widen(const std::string &s);
+// A text in double quotes as device scripts print it: \" for a quote, \n for
+// a line break.
+std::string QuoteText(const std::u16string &text);
+
+} // namespace sim
