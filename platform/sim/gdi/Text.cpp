@@ -16,14 +16,6 @@
 
 using namespace sim;
 
-// The face's windows.h does not name these yet; the values are the platform's.
-#ifndef ETO_OPAQUE
-#define ETO_OPAQUE 0x0002
-#endif
-#ifndef ETO_CLIPPED
-#define ETO_CLIPPED 0x0004
-#endif
-
 namespace {
 
 constexpr Rect kEverywhere{std::numeric_limits<int32_t>::min(), std::numeric_limits<int32_t>::min(),

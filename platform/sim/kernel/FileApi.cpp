@@ -6,20 +6,6 @@
 #include "kernel/FileSystem.h"
 #include "kernel/Handles.h"
 
-// Platform codes the shared header does not carry yet.
-#ifndef ERROR_DISK_FULL
-#define ERROR_DISK_FULL 112L
-#endif
-#ifndef ERROR_NEGATIVE_SEEK
-#define ERROR_NEGATIVE_SEEK 131L
-#endif
-#ifndef ERROR_FILENAME_EXCED_RANGE
-#define ERROR_FILENAME_EXCED_RANGE 206L
-#endif
-#ifndef INVALID_SET_FILE_POINTER
-#define INVALID_SET_FILE_POINTER ((DWORD)-1)
-#endif
-
 namespace sim {
 namespace {
 

@@ -143,7 +143,7 @@ BOOL WINAPI ReleaseMutex(HANDLE h) {
     sim::CountCall("ReleaseMutex");
     std::shared_ptr<Mutex> m = Lookup<Mutex>(h);
     if (!m || m->owner != &CurrentThread()) {
-        SetError(m ? 288 /* ERROR_NOT_OWNER */ : ERROR_INVALID_HANDLE);
+        SetError(m ? ERROR_NOT_OWNER : ERROR_INVALID_HANDLE);
         return FALSE;
     }
     if (--m->count == 0) {

@@ -106,7 +106,7 @@ HRSRC WINAPI FindResourceW(HMODULE module, LPCWSTR name, LPCWSTR type) {
         for (const Entry &e : Entries(image->resources, image->resourcesSize))
             if (Matches(type, e.typeId, e.typeName) && Matches(name, e.nameId, e.name))
                 return reinterpret_cast<HRSRC>(const_cast<uint8_t *>(e.header));
-    SetError(1814); // ERROR_RESOURCE_NAME_NOT_FOUND
+    SetError(ERROR_RESOURCE_NAME_NOT_FOUND);
     return nullptr;
 }
 

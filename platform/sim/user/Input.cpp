@@ -170,7 +170,7 @@ BOOL WINAPI UnregisterHotKey(HWND hwnd, int id) {
         return k.window == w && k.id == id && k.thread == &CurrentThread();
     });
     if (it == input.hotKeys.end()) {
-        SetError(1419); // ERROR_HOTKEY_NOT_REGISTERED
+        SetError(ERROR_HOTKEY_NOT_REGISTERED);
         return FALSE;
     }
     input.hotKeys.erase(it);

@@ -62,7 +62,7 @@ HWND WINAPI CreateWindowExW(DWORD exStyle, LPCWSTR className, LPCWSTR title, DWO
     std::shared_ptr<WindowClass> cls =
         className ? wm.FindClass(className, &CurrentProcess()) : nullptr;
     if (!cls) {
-        SetError(1407); // ERROR_CANNOT_FIND_WND_CLASS
+        SetError(ERROR_CANNOT_FIND_WND_CLASS);
         return nullptr;
     }
     if (parent && !wm.Get(parent)) {
@@ -70,7 +70,7 @@ HWND WINAPI CreateWindowExW(DWORD exStyle, LPCWSTR className, LPCWSTR title, DWO
         return nullptr;
     }
     if ((style & WS_CHILD) && !parent) {
-        SetError(1406); // ERROR_TLW_WITH_WSCHILD
+        SetError(ERROR_TLW_WITH_WSCHILD);
         return nullptr;
     }
     CREATESTRUCTW cs{param, instance,  menu,   parent, cy, cx, y, x, static_cast<LONG>(style),
