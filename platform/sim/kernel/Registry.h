@@ -76,6 +76,17 @@ private:
 
 using RegKeyRef = std::shared_ptr<RegKey>;
 
+// What a key or value name may be: within the length limit, and writable as
+// a line of export text (no control characters, surrogates in pairs).
+bool Representable(std::u16string_view s);
+bool ValidName(std::u16string_view s);
+bool IsHighSurrogate(char16_t c);
+bool IsLowSurrogate(char16_t c);
+// A path below a key into its names; false when a name is empty or invalid.
+bool SplitPath(std::u16string_view path, std::vector<std::u16string_view> *parts);
+// "HKLM\Software\X" (or the long root name) into its root and the rest.
+bool ParseFullPath(std::u16string_view full, RegRoot *root, std::u16string_view *rest);
+
 struct RegImportResult {
     bool ok = true;
     size_t line = 0; // first line of the malformed entry, from 1

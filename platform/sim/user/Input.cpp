@@ -219,3 +219,33 @@ void WINAPI mouse_event(DWORD flags, DWORD dx, DWORD dy, DWORD, DWORD) {
     if (flags & MOUSEEVENTF_LEFTUP)
         RouteStylus(wm, StylusAction::Up, x, y);
 }
+
+// ------------------------------------------------------------ capture
+
+HWND WINAPI SetCapture(HWND hwnd) {
+    sim::CountCall("SetCapture");
+    // A thread captures the stylus only for its own windows.
+    Window *w = Windows().Get(hwnd);
+    if (!w || !OwnThread(w))
+        return nullptr;
+    Window *old = Windows().capture;
+    Windows().capture = w;
+    return old ? old->Hwnd() : nullptr;
+}
+
+BOOL WINAPI ReleaseCapture(void) {
+    sim::CountCall("ReleaseCapture");
+    // Only the thread whose window holds the capture can release it.
+    Window *w = Windows().capture;
+    if (w && OwnThread(w))
+        Windows().capture = nullptr;
+    return TRUE;
+}
+
+HWND WINAPI GetCapture(void) {
+    sim::CountCall("GetCapture");
+    // Another thread's capture is not reported: NULL says only that this
+    // thread holds none.
+    Window *w = Windows().capture;
+    return w && OwnThread(w) ? w->Hwnd() : nullptr;
+}

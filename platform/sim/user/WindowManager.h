@@ -89,6 +89,9 @@ struct Timer {
     TIMERPROC callback;
 };
 
+// The colour the device shows where no window is.
+inline constexpr uint32_t kDesktopColour = 0x00A08060;
+
 // Messages below WM_USER whose parameters point into the sender's memory:
 // they may be sent but never posted.
 bool CarriesPointers(UINT msg);
@@ -185,6 +188,16 @@ private:
     uintptr_t nextHandle_ = 0x10010;
     uint64_t timerSerial_ = 0;
 };
+
+// Whether the calling thread owns the window.
+inline bool OwnThread(const Window *w) {
+    return w->thread == &CurrentThread();
+}
+
+// The whole client area of a window, in client coordinates.
+inline Region WholeClient(const Window *w) {
+    return Region(Rect{0, 0, w->rect.Width(), w->rect.Height()});
+}
 
 // The window manager of the calling thread's device, or of a kernel's.
 WindowManager &Windows();
