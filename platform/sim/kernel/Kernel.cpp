@@ -3,6 +3,7 @@
 #include "kernel/FileSystem.h"
 #include "kernel/Names.h"
 #include "kernel/Registry.h"
+#include "kernel/Utf8.h"
 
 #include <windows.h>
 
@@ -103,14 +104,30 @@ std::u16string Widen(const std::string &s) {
 }
 
 std::string QuoteText(const std::u16string &text) {
+    // A carriage return is part of the line break that \n stands for.
+    std::u16string lines;
+    for (char16_t c : text)
+        if (c != u'\r')
+            lines += c;
+    std::string utf8 = ToUtf8(lines);
     std::string out = "\"";
-    for (char c : Narrow(text)) {
-        if (c == '"')
+    for (size_t i = 0; i < utf8.size(); ++i) {
+        char c = utf8[i];
+        if (c == '"') {
             out += "\\\"";
-        else if (c == '\n')
+        } else if (c == '\n') {
             out += "\\n";
-        else if (c != '\r')
+        } else if (c == '\\') {
+            // Doubled only where a reader would take it for the start of an
+            // escape: before a quote, an n, a backslash, a line break (which
+            // is written with one), or at the end.
+            char next = i + 1 < utf8.size() ? utf8[i + 1] : '\0';
+            bool ambiguous =
+                next == '\0' || next == '"' || next == 'n' || next == '\\' || next == '\n';
+            out += ambiguous ? "\\\\" : "\\";
+        } else {
             out += c;
+        }
     }
     return out + "\"";
 }

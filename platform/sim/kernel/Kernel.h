@@ -122,8 +122,9 @@ private:
 // Narrow and widen plain ASCII/UTF-16 text for names and messages.
 std::string Narrow(const std::u16string &s);
 std::u16string Widen(const std::string &s);
-// A text in double quotes as device scripts print it: \" for a quote, \n for
-// a line break.
+// A text in double quotes as device scripts print it, in UTF-8: \" for a
+// quote, \n for a line break, and \\ for a backslash that would otherwise
+// read as the start of one of these (or end the text).
 std::string QuoteText(const std::u16string &text);
 
 } // namespace sim

@@ -2,32 +2,13 @@
 // everything below it, and import of such text.
 #include "kernel/Names.h"
 #include "kernel/Registry.h"
+#include "kernel/Utf8.h"
 
 #include <algorithm>
 #include <cstdio>
 
 namespace sim {
 namespace {
-
-// ---------------------------------------------------------------- UTF-8
-
-void AppendUtf8(std::string *out, char32_t cp) {
-    if (cp < 0x80) {
-        *out += char(cp);
-    } else if (cp < 0x800) {
-        *out += char(0xC0 | (cp >> 6));
-        *out += char(0x80 | (cp & 0x3F));
-    } else if (cp < 0x10000) {
-        *out += char(0xE0 | (cp >> 12));
-        *out += char(0x80 | ((cp >> 6) & 0x3F));
-        *out += char(0x80 | (cp & 0x3F));
-    } else {
-        *out += char(0xF0 | (cp >> 18));
-        *out += char(0x80 | ((cp >> 12) & 0x3F));
-        *out += char(0x80 | ((cp >> 6) & 0x3F));
-        *out += char(0x80 | (cp & 0x3F));
-    }
-}
 
 // s must be Representable, or at least hold only whole surrogate pairs.
 void AppendText(std::string *out, std::u16string_view s, bool escape) {
@@ -41,54 +22,6 @@ void AppendText(std::string *out, std::u16string_view s, bool escape) {
             *out += '\\';
         AppendUtf8(out, cp);
     }
-}
-
-bool DecodeUtf8(std::string_view in, std::u16string *out) {
-    out->clear();
-    for (size_t i = 0; i < in.size();) {
-        unsigned char b = static_cast<unsigned char>(in[i]);
-        char32_t cp;
-        size_t len;
-        char32_t min;
-        if (b < 0x80) {
-            cp = b;
-            len = 1;
-            min = 0;
-        } else if ((b & 0xE0) == 0xC0) {
-            cp = b & 0x1F;
-            len = 2;
-            min = 0x80;
-        } else if ((b & 0xF0) == 0xE0) {
-            cp = b & 0x0F;
-            len = 3;
-            min = 0x800;
-        } else if ((b & 0xF8) == 0xF0) {
-            cp = b & 0x07;
-            len = 4;
-            min = 0x10000;
-        } else {
-            return false;
-        }
-        if (in.size() - i < len)
-            return false;
-        for (size_t k = 1; k < len; ++k) {
-            unsigned char c = static_cast<unsigned char>(in[i + k]);
-            if ((c & 0xC0) != 0x80)
-                return false;
-            cp = (cp << 6) | (c & 0x3F);
-        }
-        if (cp < min || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF))
-            return false;
-        if (cp >= 0x10000) {
-            cp -= 0x10000;
-            *out += char16_t(0xD800 + (cp >> 10));
-            *out += char16_t(0xDC00 + (cp & 0x3FF));
-        } else {
-            *out += char16_t(cp);
-        }
-        i += len;
-    }
-    return true;
 }
 
 // ---------------------------------------------------------------- export
@@ -300,7 +233,7 @@ std::string ParseData(std::string_view data, ImportOp *op) {
         if (pos != data.size())
             return "text after the closing quote";
         std::u16string text;
-        if (!DecodeUtf8(raw, &text))
+        if (!FromUtf8(raw, &text))
             return "string is not valid UTF-8";
         op->type = kRegSz;
         for (char16_t c : text) {
@@ -381,7 +314,7 @@ RegImportResult Registry::Import(std::string_view text) {
             if (deleting)
                 inner.remove_prefix(1);
             std::u16string full;
-            if (!DecodeUtf8(inner, &full))
+            if (!FromUtf8(inner, &full))
                 return Fail(lineNo, "key path is not valid UTF-8");
             RegRoot root;
             std::u16string_view rest;
@@ -416,7 +349,7 @@ RegImportResult Registry::Import(std::string_view text) {
                 std::string raw;
                 if (!ParseQuoted(line, &pos, &raw))
                     return Fail(lineNo, "unterminated or badly escaped value name");
-                if (!DecodeUtf8(raw, &op.name))
+                if (!FromUtf8(raw, &op.name))
                     return Fail(lineNo, "value name is not valid UTF-8");
                 if (!ValidName(op.name))
                     return Fail(lineNo, "value name is too long or holds a control character");
