@@ -1,10 +1,10 @@
 #include "CursorDisplayWindow.h"
 
 #include "CursorImages.h"
+#include "WindowBinding.h"
 
 namespace {
 
-const WCHAR OBJECT_PROPERTY[] = TEXT("CursorDisplayWindow");
 const WCHAR ERROR_TITLE[] = TEXT("Pointrel Error");
 const WCHAR STARTUP_IMAGE_ERROR[] =
     TEXT("Could not open cursor file. Please try another cursor by using the \"Display\" tab in ")
@@ -175,43 +175,26 @@ BOOL CursorDisplayWindow::Shutdown() {
 
 LRESULT CALLBACK CursorDisplayWindow::WindowProc(HWND hwnd, UINT message, WPARAM wParam,
                                                  LPARAM lParam) {
-    CursorDisplayWindow *self = (CursorDisplayWindow *)GetPropW(hwnd, OBJECT_PROPERTY);
-    if (self == NULL && message == WM_CREATE) {
-        self = (CursorDisplayWindow *)((CREATESTRUCTW *)lParam)->lpCreateParams;
-        SetPropW(hwnd, OBJECT_PROPERTY, (HANDLE)self);
-        self->window = hwnd;
-    }
+    CursorDisplayWindow *self =
+        WindowObjectFor(hwnd, message, lParam, &CursorDisplayWindow::window);
     if (self == NULL)
         return DefWindowProcW(hwnd, message, wParam, lParam);
-    bool handled = false;
-    LRESULT result = self->HandleMessage(message, wParam, lParam, &handled);
-    if (message == WM_DESTROY)
-        RemovePropW(hwnd, OBJECT_PROPERTY);
-    return handled ? result : DefWindowProcW(hwnd, message, wParam, lParam);
+    return self->HandleMessage(message, wParam, lParam);
 }
 
-LRESULT CursorDisplayWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam,
-                                           bool *handled) {
-    *handled = true;
+LRESULT CursorDisplayWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
+    case WM_CREATE: OnCreate(); return 0;
     case WM_PAINT: OnPaint(); return 0;
     case WM_ERASEBKGND: return 1;
     case WM_TIMER: OnTimer(wParam); return 0;
     case WM_HOTKEY: OnHotKey(LOWORD(lParam), HIWORD(lParam)); return 1;
-    default: break;
-    }
-    if (message >= WM_MOUSEFIRST && message <= MOUSE_MESSAGE_LAST) {
-        SendMessageW(window, WM_TIMER, TIMER_HOUSEKEEPING, 0);
-        if (screenCap.Exists())
-            SendMessageW(screenCap.Window(), WM_TIMER, 1, 0);
-        if (message == WM_LBUTTONDOWN || message == WM_LBUTTONUP || message == WM_MOUSEMOVE) {
-            OnMouse(message, lParam);
-            return 0;
-        }
-        *handled = false;
+    case WM_LBUTTONDOWN:
+    case WM_MOUSEMOVE:
+    case WM_LBUTTONUP:
+        RunUpkeepNow();
+        OnMouse(message, lParam);
         return 0;
-    }
-    switch (message) {
     case WM_SHOWWINDOW:
         // Only a request from outside toggles; the program's own ShowWindow
         // calls also arrive here.
@@ -220,18 +203,38 @@ LRESULT CursorDisplayWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM l
         return 0;
     case WM_SETTINGCHANGE: OnDisplaySettingChange(); return 0;
     case WM_SETTING_PREVIEW: ApplySettingPreview(wParam, lParam); return 1;
-    case WM_CREATE:
-        SetTimer(window, TIMER_HOUSEKEEPING, 100, NULL);
-        SetTimer(window, TIMER_SHELL_CHECK, 1000, NULL);
-        return 0;
     case WM_CLOSE: closeRequested = 1; return 1;
     case WM_DESTROY:
-        KillTimer(window, TIMER_SHELL_CHECK);
-        ShowCursorWindow(0);
-        ReleaseImage();
+        OnDestroy();
+        UnbindWindowObject(window);
         return 0;
-    default: *handled = false; return 0;
+    default:
+        // Every other mouse message runs the upkeep too, then takes the
+        // default.
+        if (message >= WM_MOUSEFIRST && message <= MOUSE_MESSAGE_LAST)
+            RunUpkeepNow();
+        break;
     }
+    return DefWindowProcW(window, message, wParam, lParam);
+}
+
+void CursorDisplayWindow::OnCreate() {
+    SetTimer(window, TIMER_HOUSEKEEPING, 100, NULL);
+    SetTimer(window, TIMER_SHELL_CHECK, 1000, NULL);
+}
+
+void CursorDisplayWindow::OnDestroy() {
+    KillTimer(window, TIMER_SHELL_CHECK);
+    ShowCursorWindow(0);
+    ReleaseImage();
+}
+
+// A touch on the cursor does not wait for the next run of the window-order
+// upkeep or of the snapshot's check.
+void CursorDisplayWindow::RunUpkeepNow() {
+    SendMessageW(window, WM_TIMER, TIMER_HOUSEKEEPING, 0);
+    if (screenCap.Exists())
+        SendMessageW(screenCap.Window(), WM_TIMER, 1, 0);
 }
 
 void CursorDisplayWindow::OnTimer(UINT_PTR id) {

@@ -71,10 +71,12 @@ public:
     void MenuWait();
     bool ReadShellVersion();
 
-    LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam, bool *handled);
-
 private:
     static LRESULT CALLBACK WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+    LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
+    void OnCreate();
+    void OnDestroy();
+    void RunUpkeepNow();
     void CreateCursorWindow();
     bool LoadStartupImage();
     void ReportStartupImageFailure();

@@ -1,10 +1,10 @@
 #include "ScreenCapWindow.h"
 
 #include "ShellWindows.h"
+#include "WindowBinding.h"
 
 namespace {
 
-const WCHAR OBJECT_PROPERTY[] = TEXT("ScreenCapWindow");
 const UINT_PTR TIMER_TARGET_CHECK = 1;
 // A menu that a window of another program keeps covered would otherwise be
 // waited for forever; after this long motion goes on without a picture.
@@ -147,30 +147,29 @@ void ScreenCapWindow::Hide() {
 
 LRESULT CALLBACK ScreenCapWindow::WindowProc(HWND hwnd, UINT message, WPARAM wParam,
                                              LPARAM lParam) {
-    ScreenCapWindow *self = (ScreenCapWindow *)GetPropW(hwnd, OBJECT_PROPERTY);
-    if (self == NULL && message == WM_CREATE) {
-        self = (ScreenCapWindow *)((CREATESTRUCTW *)lParam)->lpCreateParams;
-        SetPropW(hwnd, OBJECT_PROPERTY, (HANDLE)self);
-        self->window = hwnd;
-        self->Capture();
-        return 0;
-    }
+    ScreenCapWindow *self = WindowObjectFor(hwnd, message, lParam, &ScreenCapWindow::window);
     if (self == NULL)
         return DefWindowProcW(hwnd, message, wParam, lParam);
+    return self->HandleMessage(message, wParam, lParam);
+}
+
+LRESULT ScreenCapWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
-    case WM_PAINT: self->Paint(); return 0;
+    case WM_CREATE: Capture(); return 0;
+    case WM_PAINT: Paint(); return 0;
     case WM_ERASEBKGND: return 1;
     case WM_TIMER:
-        if (!IsWindow(self->target))
-            DestroyWindow(hwnd);
+        if (!IsWindow(target))
+            DestroyWindow(window);
         return 0;
     case WM_DESTROY:
-        RemovePropW(hwnd, OBJECT_PROPERTY);
-        if (self->picture != NULL)
-            DeleteObject(self->picture);
-        self->picture = NULL;
-        self->window = NULL;
+        if (picture != NULL)
+            DeleteObject(picture);
+        picture = NULL;
+        UnbindWindowObject(window);
+        window = NULL;
         return 0;
-    default: return DefWindowProcW(hwnd, message, wParam, lParam);
+    default: break;
     }
+    return DefWindowProcW(window, message, wParam, lParam);
 }

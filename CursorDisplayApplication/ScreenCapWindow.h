@@ -26,6 +26,7 @@ public:
 
 private:
     static LRESULT CALLBACK WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+    LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
     bool WaitForMenu(HWND cursorWindow) const;
     void Capture();
     bool CutCursorHole(HWND cursorWindow);
