@@ -148,7 +148,7 @@ BOOL CursorDisplayWindow::ShowCursorWindow(LONG show) {
         hotKeyCountdown = 1;
         if (captureActive != 1)
             SetKeyCapture(1);
-        SetTimer(window, TIMER_HOUSEKEEPING, 100, NULL);
+        SetTimer(window, TIMER_HOUSEKEEPING, HOUSEKEEPING_PERIOD_MS, NULL);
         result = ShowWindow(window, SW_SHOW);
     } else if (show == 0) {
         if (captureActive != 0)
@@ -219,8 +219,8 @@ LRESULT CursorDisplayWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM l
 }
 
 void CursorDisplayWindow::OnCreate() {
-    SetTimer(window, TIMER_HOUSEKEEPING, 100, NULL);
-    SetTimer(window, TIMER_SHELL_CHECK, 1000, NULL);
+    SetTimer(window, TIMER_HOUSEKEEPING, HOUSEKEEPING_PERIOD_MS, NULL);
+    SetTimer(window, TIMER_SHELL_CHECK, SHELL_CHECK_PERIOD_MS, NULL);
 }
 
 void CursorDisplayWindow::OnDestroy() {
@@ -233,8 +233,7 @@ void CursorDisplayWindow::OnDestroy() {
 // upkeep or of the snapshot's check.
 void CursorDisplayWindow::RunUpkeepNow() {
     SendMessageW(window, WM_TIMER, TIMER_HOUSEKEEPING, 0);
-    if (screenCap.Exists())
-        SendMessageW(screenCap.Window(), WM_TIMER, 1, 0);
+    screenCap.CheckTarget();
 }
 
 void CursorDisplayWindow::OnTimer(UINT_PTR id) {

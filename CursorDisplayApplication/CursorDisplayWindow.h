@@ -11,16 +11,6 @@
 
 #define CURSOR_WINDOW_CLASS TEXT("QuorvaneCursorDisplayClass")
 
-#define TIMER_HOUSEKEEPING 1
-#define TIMER_MOTION 2
-#define TIMER_ACCELERATION 3
-#define TIMER_MENU_WAIT 4
-#define TIMER_SHELL_CHECK 5
-
-#define CAPTURED_KEY_COUNT 5
-#define CAPTURED_MODIFIER_COUNT 5
-#define ACCELERATION_STEPS 5
-
 class CursorDisplayWindow {
 public:
     CursorDisplayWindow(HINSTANCE instance, CursorSettings &settings, const ShellWindows &shell);
@@ -72,6 +62,23 @@ public:
     bool ReadShellVersion();
 
 private:
+    // The cursor window's timers.
+    enum Timer {
+        TIMER_HOUSEKEEPING = 1,
+        TIMER_MOTION = 2,
+        TIMER_ACCELERATION = 3,
+        TIMER_MENU_WAIT = 4,
+        TIMER_SHELL_CHECK = 5
+    };
+    // Timer periods in milliseconds; the motion timer's is a field.
+    enum {
+        HOUSEKEEPING_PERIOD_MS = 100,
+        ACCELERATION_PERIOD_MS = 100,
+        MENU_WAIT_PERIOD_MS = 200,
+        SHELL_CHECK_PERIOD_MS = 1000
+    };
+    enum { ACCELERATION_STEPS = 5 };
+
     static LRESULT CALLBACK WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
     LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
     void OnCreate();

@@ -6,6 +6,7 @@
 namespace {
 
 const UINT_PTR TIMER_TARGET_CHECK = 1;
+const UINT TARGET_CHECK_PERIOD_MS = 100;
 // A menu that a window of another program keeps covered would otherwise be
 // waited for forever; after this long motion goes on without a picture.
 const int MENU_WAIT_LIMIT_MS = 500;
@@ -89,7 +90,7 @@ void ScreenCapWindow::Capture() {
         DeleteDC(memory);
     ReleaseDC(NULL, screen);
     MoveWindow(window, area.left, area.top, width, height, TRUE);
-    SetTimer(window, TIMER_TARGET_CHECK, 100, NULL);
+    SetTimer(window, TIMER_TARGET_CHECK, TARGET_CHECK_PERIOD_MS, NULL);
 }
 
 bool ScreenCapWindow::CutCursorHole(HWND cursorWindow) {
@@ -130,6 +131,17 @@ void ScreenCapWindow::Paint() {
     EndPaint(window, &paint);
 }
 
+void ScreenCapWindow::CheckTarget() {
+    if (Exists())
+        SendMessageW(window, WM_TIMER, TIMER_TARGET_CHECK, 0);
+}
+
+// The picture goes when its menu closes.
+void ScreenCapWindow::OnTargetCheck() {
+    if (!IsWindow(target))
+        DestroyWindow(window);
+}
+
 void ScreenCapWindow::Hide() {
     bool removed = Exists();
     if (removed)
@@ -159,8 +171,8 @@ LRESULT ScreenCapWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lPara
     case WM_PAINT: Paint(); return 0;
     case WM_ERASEBKGND: return 1;
     case WM_TIMER:
-        if (!IsWindow(target))
-            DestroyWindow(window);
+        if (wParam == TIMER_TARGET_CHECK)
+            OnTargetCheck();
         return 0;
     case WM_DESTROY:
         if (picture != NULL)

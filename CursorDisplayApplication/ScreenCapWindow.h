@@ -23,6 +23,8 @@ public:
     // Destroys the picture, if there is one, and keeps the menu from
     // repainting what the picture already showed.
     void Hide();
+    // Runs the timer's check that the menu is still open now.
+    void CheckTarget();
 
 private:
     static LRESULT CALLBACK WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
@@ -31,6 +33,7 @@ private:
     void Capture();
     bool CutCursorHole(HWND cursorWindow);
     void Paint();
+    void OnTargetCheck();
 
     HWND window;
     // The menu the picture is of, until it closes.

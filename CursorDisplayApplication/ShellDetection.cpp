@@ -9,6 +9,10 @@ namespace {
 
 const LONG CLIP_CHECK_PERIOD = 70;
 const int SHELL_VERSION_CAPACITY = 64;
+// The screen point at which the home-screen check and the task-bar upkeep
+// see which program is up.
+const int HOME_SCREEN_PROBE_X = 100;
+const int HOME_SCREEN_PROBE_Y = 200;
 
 // The leading decimal number of a version text, one leading '.' skipped;
 // a long run of digits saturates instead of overflowing.
@@ -128,7 +132,7 @@ void CursorDisplayWindow::ClipWindowOverTaskBar() {
 }
 
 void CursorDisplayWindow::CheckHomeScreen() {
-    HWND w = WindowAtPoint(100, 200, window, NULL);
+    HWND w = WindowAtPoint(HOME_SCREEN_PROBE_X, HOME_SCREEN_PROBE_Y, window, NULL);
     if (IsHomeScreenWindow(w)) {
         if (visible == 1)
             ShowCursorWindow(0);
@@ -138,7 +142,7 @@ void CursorDisplayWindow::CheckHomeScreen() {
 }
 
 void CursorDisplayWindow::RestoreTaskBar() {
-    HWND w = WindowAtPoint(100, 200, window, NULL);
+    HWND w = WindowAtPoint(HOME_SCREEN_PROBE_X, HOME_SCREEN_PROBE_Y, window, NULL);
     if (GetWindow(window, GW_HWNDLAST) != shell.taskBar && !IsExemptWindow(w))
         SetWindowPos(shell.taskBar, window, 0, 0, 0, 0,
                      SWP_NOSIZE | SWP_NOMOVE | SWP_NOACTIVATE | SWP_NOOWNERZORDER);
