@@ -3,6 +3,7 @@
 #include "CursorDisplayWindow.h"
 
 #include "CursorImages.h"
+#include "CursorSettings.h"
 
 #include <math.h>
 

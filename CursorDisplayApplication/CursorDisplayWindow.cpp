@@ -1,6 +1,9 @@
+// The cursor window: start-up, showing and hiding, the end, and its messages.
 #include "CursorDisplayWindow.h"
 
 #include "CursorImages.h"
+#include "CursorSettings.h"
+#include "ShellWindows.h"
 #include "WindowBinding.h"
 
 namespace {
@@ -28,17 +31,16 @@ DWORD WINAPI EndProcessAfterTimeout(LPVOID) {
 CursorDisplayWindow::CursorDisplayWindow(HINSTANCE programInstance, CursorSettings &record,
                                          const ShellWindows &shellWindows)
     : instance(programInstance), settings(record), shell(shellWindows), window(NULL),
-      closeRequested(0), cursorBitmap(NULL), cursorRegion(NULL), x(0), y(0), cursorWidth(0),
-      cursorHeight(0), visible(0), menuKeysMode(1), stylusDragging(0), screenWidth(0),
-      screenHeight(0), captureActive(0), speed(28), motionPeriod(50), motionTimerRunning(0),
-      accelerationEnabled(1), rampRunning(0), step(6), rampElapsed(0), polledMove(0),
-      KeyMessageMotion(0), steppingArmed(1), resetRepeatOnSwitch(0), pollQuiet(0),
-      ticksPerSecond(20), tickCount(0), hotKeyCountdown(1), hotKeysRegistered(1),
-      actionPressOutstanding(0), volumePassRunning(0), volumeKeyAgain(0), stepPressOutstanding(0),
-      repeatCount(0), lastKey(0), clampLimitsKnown(0), limitX(0), limitY(0), logPixelsX(96),
-      logPixelsY(96), shellVersionKnown(0), newerShell(false), menuAlternation(false),
-      toolTipKnown(0), toolTip(NULL), clipCheckCounter(70), clipCheckKnown(0), clipHeightLimit(0),
-      changingVisibility(0) {
+      closeRequested(0), visible(0), changingVisibility(0), cursorBitmap(NULL), cursorRegion(NULL),
+      cursorWidth(0), cursorHeight(0), x(0), y(0), screenWidth(0), screenHeight(0), logPixelsX(96),
+      logPixelsY(96), clampLimitsKnown(0), limitX(0), limitY(0), stylusDragging(0),
+      captureActive(0), hotKeysRegistered(1), hotKeyCountdown(1), KeyMessageMotion(0), speed(28),
+      motionPeriod(50), motionTimerRunning(0), polledMove(0), steppingArmed(1),
+      resetRepeatOnSwitch(0), pollQuiet(0), ticksPerSecond(20), tickCount(0), repeatCount(0),
+      lastKey(0), accelerationEnabled(1), rampRunning(0), step(6), rampElapsed(0),
+      actionPressOutstanding(0), stepPressOutstanding(0), volumePassRunning(0), volumeKeyAgain(0),
+      menuKeysMode(1), shellVersionKnown(0), newerShell(false), menuAlternation(false),
+      toolTipKnown(0), toolTip(NULL), clipCheckCounter(70), clipCheckKnown(0), clipHeightLimit(0) {
     clipCheckPoint.x = 0;
     clipCheckPoint.y = 0;
     SetRectEmpty(&taskbarRect);
