@@ -5,14 +5,10 @@
 #include "CursorSettings.h"
 #include "ShellWindows.h"
 #include "WindowBinding.h"
+#include "resource.h"
 
 namespace {
 
-const WCHAR ERROR_TITLE[] = TEXT("Pointrel Error");
-const WCHAR STARTUP_IMAGE_ERROR[] =
-    TEXT("Could not open cursor file. Please try another cursor by using the \"Display\" tab in ")
-        TEXT("Pointrel Settings.\n\nThis window will close automatically in 30 seconds if you ")
-            TEXT("don't press \"OK\".");
 const DWORD ERROR_BOX_TIMEOUT = 30000;
 // The mouse messages of Windows CE end at the wheel; newer desktop headers
 // put more after it.
@@ -129,12 +125,20 @@ void CursorDisplayWindow::ReportStartupImageFailure() {
     HANDLE timeout = CreateThread(NULL, 0, EndProcessAfterTimeout, NULL, 0, NULL);
     if (timeout != NULL)
         CloseHandle(timeout);
-    MessageBoxW(NULL, STARTUP_IMAGE_ERROR, ERROR_TITLE, MB_ICONHAND);
+    ShowErrorBox(NULL, IDS_STARTUP_IMAGE_ERROR);
     ShowCursorWindow(0);
     if (captureActive == 1)
         SetKeyCapture(0);
     Shutdown();
     ExitProcess(0);
+}
+
+void CursorDisplayWindow::ShowErrorBox(HWND owner, UINT textId) {
+    WCHAR title[STRING_CAPACITY] = {0};
+    WCHAR text[STRING_CAPACITY] = {0};
+    LoadStringW(instance, IDS_ERROR_TITLE, title, STRING_CAPACITY);
+    LoadStringW(instance, textId, text, STRING_CAPACITY);
+    MessageBoxW(owner, text, title, MB_ICONHAND);
 }
 
 // ------------------------------------------------------------ show, hide, end

@@ -52,6 +52,8 @@ private:
     void CreateCursorWindow();
     bool LoadStartupImage();
     void ReportStartupImageFailure();
+    // A box with the program's error title and the string `textId`.
+    void ShowErrorBox(HWND owner, UINT textId);
     BOOL ShowCursorWindow(LONG show);
     static LRESULT CALLBACK WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
     LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
