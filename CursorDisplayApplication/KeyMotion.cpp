@@ -289,11 +289,7 @@ void CursorDisplayWindow::MoveCursorTo(LONG newX, LONG newY) {
     RepaintSipButtonArea(before);
     x = newX;
     y = newY;
-    if (screenCap.Exists()) {
-        SetWindowPos(screenCap.Window(), window, 0, 0, 0, 0,
-                     SWP_NOSIZE | SWP_NOMOVE | SWP_NOACTIVATE);
-        UpdateWindow(screenCap.Window());
-    }
+    screenCap.StayBelow(window);
     Sleep(1);
 }
 

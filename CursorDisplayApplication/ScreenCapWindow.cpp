@@ -1,3 +1,5 @@
+// The menu snapshot window: waiting for the menu, the picture and its hole,
+// painting, and the window's messages.
 #include "ScreenCapWindow.h"
 
 #include "ShellWindows.h"
@@ -134,6 +136,13 @@ void ScreenCapWindow::Paint() {
 void ScreenCapWindow::CheckTarget() {
     if (Exists())
         SendMessageW(window, WM_TIMER, TIMER_TARGET_CHECK, 0);
+}
+
+void ScreenCapWindow::StayBelow(HWND cursorWindow) {
+    if (!Exists())
+        return;
+    SetWindowPos(window, cursorWindow, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOMOVE | SWP_NOACTIVATE);
+    UpdateWindow(window);
 }
 
 // The picture goes when its menu closes.
