@@ -3,14 +3,12 @@
 #include "CursorDisplayWindow.h"
 
 #include "CursorImages.h"
+#include "CursorSettings.h"
+#include "resource.h"
 
 #include <math.h>
 
 namespace {
-
-const WCHAR ERROR_TITLE[] = TEXT("Pointrel Error");
-const WCHAR PREVIEW_IMAGE_ERROR[] = TEXT("Could not open cursor file. Please try another cursor ")
-    TEXT("by using the \"Display\" tab in Pointrel Settings.");
 
 LONG RoundHalfUp(double value) {
     return (LONG)floor(value + 0.5);
@@ -108,7 +106,7 @@ void CursorDisplayWindow::ShowImagePreview(LONG index) {
     bool shown = BuildCursorImagePath(name, path, CURSOR_PATH_CAPACITY) &&
                  SetCursorImage(path, CURSOR_TRANSPARENT_COLOUR);
     if (!shown)
-        MessageBoxW(window, PREVIEW_IMAGE_ERROR, ERROR_TITLE, MB_ICONHAND);
+        ShowErrorBox(window, IDS_PREVIEW_IMAGE_ERROR);
 }
 
 void CursorDisplayWindow::OnDisplaySettingChange() {

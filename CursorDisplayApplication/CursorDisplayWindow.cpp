@@ -1,15 +1,14 @@
+// The cursor window: start-up, showing and hiding, the end, and its messages.
 #include "CursorDisplayWindow.h"
 
 #include "CursorImages.h"
+#include "CursorSettings.h"
+#include "ShellWindows.h"
+#include "WindowBinding.h"
+#include "resource.h"
 
 namespace {
 
-const WCHAR OBJECT_PROPERTY[] = TEXT("CursorDisplayWindow");
-const WCHAR ERROR_TITLE[] = TEXT("Pointrel Error");
-const WCHAR STARTUP_IMAGE_ERROR[] =
-    TEXT("Could not open cursor file. Please try another cursor by using the \"Display\" tab in ")
-        TEXT("Pointrel Settings.\n\nThis window will close automatically in 30 seconds if you ")
-            TEXT("don't press \"OK\".");
 const DWORD ERROR_BOX_TIMEOUT = 30000;
 // The mouse messages of Windows CE end at the wheel; newer desktop headers
 // put more after it.
@@ -28,17 +27,16 @@ DWORD WINAPI EndProcessAfterTimeout(LPVOID) {
 CursorDisplayWindow::CursorDisplayWindow(HINSTANCE programInstance, CursorSettings &record,
                                          const ShellWindows &shellWindows)
     : instance(programInstance), settings(record), shell(shellWindows), window(NULL),
-      closeRequested(0), cursorBitmap(NULL), cursorRegion(NULL), x(0), y(0), cursorWidth(0),
-      cursorHeight(0), visible(0), menuKeysMode(1), stylusDragging(0), screenWidth(0),
-      screenHeight(0), captureActive(0), speed(28), motionPeriod(50), motionTimerRunning(0),
-      accelerationEnabled(1), rampRunning(0), step(6), rampElapsed(0), polledMove(0),
-      KeyMessageMotion(0), steppingArmed(1), resetRepeatOnSwitch(0), pollQuiet(0),
-      ticksPerSecond(20), tickCount(0), hotKeyCountdown(1), hotKeysRegistered(1),
-      actionPressOutstanding(0), volumePassRunning(0), volumeKeyAgain(0), stepPressOutstanding(0),
-      repeatCount(0), lastKey(0), clampLimitsKnown(0), limitX(0), limitY(0), logPixelsX(96),
-      logPixelsY(96), shellVersionKnown(0), newerShell(false), menuAlternation(false),
-      toolTipKnown(0), toolTip(NULL), clipCheckCounter(70), clipCheckKnown(0), clipHeightLimit(0),
-      changingVisibility(0) {
+      closeRequested(0), visible(0), changingVisibility(0), cursorBitmap(NULL), cursorRegion(NULL),
+      cursorWidth(0), cursorHeight(0), x(0), y(0), screenWidth(0), screenHeight(0), logPixelsX(96),
+      logPixelsY(96), clampLimitsKnown(0), limitX(0), limitY(0), stylusDragging(0),
+      captureActive(0), hotKeysRegistered(1), hotKeyCountdown(1), KeyMessageMotion(0), speed(28),
+      motionPeriod(50), motionTimerRunning(0), polledMove(0), steppingArmed(1),
+      resetRepeatOnSwitch(0), pollQuiet(0), ticksPerSecond(20), tickCount(0), repeatCount(0),
+      lastKey(0), accelerationEnabled(1), rampRunning(0), step(6), rampElapsed(0),
+      actionPressOutstanding(0), stepPressOutstanding(0), volumePassRunning(0), volumeKeyAgain(0),
+      menuKeysMode(1), shellVersionKnown(0), newerShell(false), menuAlternation(false),
+      toolTipKnown(0), toolTip(NULL), clipCheckCounter(70), clipCheckKnown(0), clipHeightLimit(0) {
     clipCheckPoint.x = 0;
     clipCheckPoint.y = 0;
     SetRectEmpty(&taskbarRect);
@@ -127,12 +125,20 @@ void CursorDisplayWindow::ReportStartupImageFailure() {
     HANDLE timeout = CreateThread(NULL, 0, EndProcessAfterTimeout, NULL, 0, NULL);
     if (timeout != NULL)
         CloseHandle(timeout);
-    MessageBoxW(NULL, STARTUP_IMAGE_ERROR, ERROR_TITLE, MB_ICONHAND);
+    ShowErrorBox(NULL, IDS_STARTUP_IMAGE_ERROR);
     ShowCursorWindow(0);
     if (captureActive == 1)
         SetKeyCapture(0);
     Shutdown();
     ExitProcess(0);
+}
+
+void CursorDisplayWindow::ShowErrorBox(HWND owner, UINT textId) {
+    WCHAR title[STRING_CAPACITY] = {0};
+    WCHAR text[STRING_CAPACITY] = {0};
+    LoadStringW(instance, IDS_ERROR_TITLE, title, STRING_CAPACITY);
+    LoadStringW(instance, textId, text, STRING_CAPACITY);
+    MessageBoxW(owner, text, title, MB_ICONHAND);
 }
 
 // ------------------------------------------------------------ show, hide, end
@@ -148,7 +154,7 @@ BOOL CursorDisplayWindow::ShowCursorWindow(LONG show) {
         hotKeyCountdown = 1;
         if (captureActive != 1)
             SetKeyCapture(1);
-        SetTimer(window, TIMER_HOUSEKEEPING, 100, NULL);
+        SetTimer(window, TIMER_HOUSEKEEPING, HOUSEKEEPING_PERIOD_MS, NULL);
         result = ShowWindow(window, SW_SHOW);
     } else if (show == 0) {
         if (captureActive != 0)
@@ -175,43 +181,26 @@ BOOL CursorDisplayWindow::Shutdown() {
 
 LRESULT CALLBACK CursorDisplayWindow::WindowProc(HWND hwnd, UINT message, WPARAM wParam,
                                                  LPARAM lParam) {
-    CursorDisplayWindow *self = (CursorDisplayWindow *)GetPropW(hwnd, OBJECT_PROPERTY);
-    if (self == NULL && message == WM_CREATE) {
-        self = (CursorDisplayWindow *)((CREATESTRUCTW *)lParam)->lpCreateParams;
-        SetPropW(hwnd, OBJECT_PROPERTY, (HANDLE)self);
-        self->window = hwnd;
-    }
+    CursorDisplayWindow *self =
+        WindowObjectFor(hwnd, message, lParam, &CursorDisplayWindow::window);
     if (self == NULL)
         return DefWindowProcW(hwnd, message, wParam, lParam);
-    bool handled = false;
-    LRESULT result = self->HandleMessage(message, wParam, lParam, &handled);
-    if (message == WM_DESTROY)
-        RemovePropW(hwnd, OBJECT_PROPERTY);
-    return handled ? result : DefWindowProcW(hwnd, message, wParam, lParam);
+    return self->HandleMessage(message, wParam, lParam);
 }
 
-LRESULT CursorDisplayWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam,
-                                           bool *handled) {
-    *handled = true;
+LRESULT CursorDisplayWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
+    case WM_CREATE: OnCreate(); return 0;
     case WM_PAINT: OnPaint(); return 0;
     case WM_ERASEBKGND: return 1;
     case WM_TIMER: OnTimer(wParam); return 0;
     case WM_HOTKEY: OnHotKey(LOWORD(lParam), HIWORD(lParam)); return 1;
-    default: break;
-    }
-    if (message >= WM_MOUSEFIRST && message <= MOUSE_MESSAGE_LAST) {
-        SendMessageW(window, WM_TIMER, TIMER_HOUSEKEEPING, 0);
-        if (screenCap.Exists())
-            SendMessageW(screenCap.Window(), WM_TIMER, 1, 0);
-        if (message == WM_LBUTTONDOWN || message == WM_LBUTTONUP || message == WM_MOUSEMOVE) {
-            OnMouse(message, lParam);
-            return 0;
-        }
-        *handled = false;
+    case WM_LBUTTONDOWN:
+    case WM_MOUSEMOVE:
+    case WM_LBUTTONUP:
+        RunUpkeepNow();
+        OnMouse(message, lParam);
         return 0;
-    }
-    switch (message) {
     case WM_SHOWWINDOW:
         // Only a request from outside toggles; the program's own ShowWindow
         // calls also arrive here.
@@ -220,18 +209,37 @@ LRESULT CursorDisplayWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM l
         return 0;
     case WM_SETTINGCHANGE: OnDisplaySettingChange(); return 0;
     case WM_SETTING_PREVIEW: ApplySettingPreview(wParam, lParam); return 1;
-    case WM_CREATE:
-        SetTimer(window, TIMER_HOUSEKEEPING, 100, NULL);
-        SetTimer(window, TIMER_SHELL_CHECK, 1000, NULL);
-        return 0;
     case WM_CLOSE: closeRequested = 1; return 1;
     case WM_DESTROY:
-        KillTimer(window, TIMER_SHELL_CHECK);
-        ShowCursorWindow(0);
-        ReleaseImage();
+        OnDestroy();
+        UnbindWindowObject(window);
         return 0;
-    default: *handled = false; return 0;
+    default:
+        // Every other mouse message runs the upkeep too, then takes the
+        // default.
+        if (message >= WM_MOUSEFIRST && message <= MOUSE_MESSAGE_LAST)
+            RunUpkeepNow();
+        break;
     }
+    return DefWindowProcW(window, message, wParam, lParam);
+}
+
+void CursorDisplayWindow::OnCreate() {
+    SetTimer(window, TIMER_HOUSEKEEPING, HOUSEKEEPING_PERIOD_MS, NULL);
+    SetTimer(window, TIMER_SHELL_CHECK, SHELL_CHECK_PERIOD_MS, NULL);
+}
+
+void CursorDisplayWindow::OnDestroy() {
+    KillTimer(window, TIMER_SHELL_CHECK);
+    ShowCursorWindow(0);
+    ReleaseImage();
+}
+
+// A touch on the cursor does not wait for the next run of the window-order
+// upkeep or of the snapshot's check.
+void CursorDisplayWindow::RunUpkeepNow() {
+    SendMessageW(window, WM_TIMER, TIMER_HOUSEKEEPING, 0);
+    screenCap.CheckTarget();
 }
 
 void CursorDisplayWindow::OnTimer(UINT_PTR id) {

@@ -5,21 +5,12 @@
 
 #include <windows.h>
 
-#include "CursorSettings.h"
 #include "ScreenCapWindow.h"
-#include "ShellWindows.h"
+
+struct CursorSettings;
+struct ShellWindows;
 
 #define CURSOR_WINDOW_CLASS TEXT("QuorvaneCursorDisplayClass")
-
-#define TIMER_HOUSEKEEPING 1
-#define TIMER_MOTION 2
-#define TIMER_ACCELERATION 3
-#define TIMER_MENU_WAIT 4
-#define TIMER_SHELL_CHECK 5
-
-#define CAPTURED_KEY_COUNT 5
-#define CAPTURED_MODIFIER_COUNT 5
-#define ACCELERATION_STEPS 5
 
 class CursorDisplayWindow {
 public:
@@ -29,16 +20,61 @@ public:
     // Creates the window, applies the settings and shows the cursor; on a
     // cursor image that cannot be loaded it reports and ends the process.
     void Startup();
-    BOOL ShowCursorWindow(LONG show);
+    // Gives the task bar and the keys back and destroys the window.
     BOOL Shutdown();
+    // Set once the window was asked to close; the message loop then ends.
     LONG CloseRequested() const { return closeRequested; }
 
-    // ---- settings applied to the running state
-    void SetCursorSpeed(LONG newSpeed);
-    void SetAccelerationProfile(LONG profile);
+private:
+    // The cursor window's timers.
+    enum Timer {
+        TIMER_HOUSEKEEPING = 1,
+        TIMER_MOTION = 2,
+        TIMER_ACCELERATION = 3,
+        TIMER_MENU_WAIT = 4,
+        TIMER_SHELL_CHECK = 5
+    };
+    // Timer periods in milliseconds; the motion timer's is a field.
+    enum {
+        HOUSEKEEPING_PERIOD_MS = 100,
+        ACCELERATION_PERIOD_MS = 100,
+        MENU_WAIT_PERIOD_MS = 200,
+        SHELL_CHECK_PERIOD_MS = 1000
+    };
+    // The acceleration ramp's steps, slowest first.
+    enum { ACCELERATION_STEPS = 5 };
+
+    // Not copyable: it owns a window, GDI objects and a critical section.
+    CursorDisplayWindow(const CursorDisplayWindow &);
+    CursorDisplayWindow &operator=(const CursorDisplayWindow &);
+
+    // ---- window and messages (CursorDisplayWindow.cpp)
+    void CreateCursorWindow();
+    bool LoadStartupImage();
+    void ReportStartupImageFailure();
+    // A box with the program's error title and the string `textId`.
+    void ShowErrorBox(HWND owner, UINT textId);
+    BOOL ShowCursorWindow(LONG show);
+    static LRESULT CALLBACK WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+    LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
+    void OnCreate();
+    void OnDestroy();
+    void OnTimer(UINT_PTR id);
+    void RunUpkeepNow();
     void ApplySettingPreview(WPARAM code, LPARAM value);
 
-    // ---- key capture and motion
+    // ---- image and display (CursorDisplayImage.cpp)
+    bool SetCursorImage(LPCWSTR path, COLORREF transparent);
+    void ReleaseImage();
+    void ApplyCursorShape();
+    void OnPaint();
+    void ShowImagePreview(LONG index);
+    void OnDisplaySettingChange();
+
+    // ---- key capture, motion and acceleration (KeyMotion.cpp)
+    LONG StepFor(double fraction) const;
+    void SetCursorSpeed(LONG newSpeed);
+    void SetAccelerationProfile(LONG profile);
     void RegisterCursorHotKeys();
     void UnregisterCursorHotKeys();
     void SetKeyCapture(LONG on);
@@ -49,102 +85,101 @@ public:
     void MotionTick();
     void OnHotKey(UINT modifiers, UINT key);
     void OnHotKeyStep(UINT modifiers, UINT key);
+    void ComputeClampLimits();
+    void MoveCursorTo(LONG newX, LONG newY);
+    void OnMouse(UINT message, LPARAM lParam);
+
+    // ---- taps and the volume keys (Taps.cpp)
+    POINT TapPoint() const;
+    bool InStartZone() const;
+    void InjectActionKey(UINT modifiers, LONG *pressOutstanding);
     void OnActionKey(UINT modifiers, UINT key);
     void PassVolumeKey(BYTE key);
-    void MoveCursorTo(LONG newX, LONG newY);
+    void PassVolumeKeyOnce(BYTE key);
 
-    // ---- image and display
-    bool SetCursorImage(LPCWSTR path, COLORREF transparent);
-    void ShowImagePreview(LONG index);
-    void OnDisplaySettingChange();
-
-    // ---- shell upkeep
-    void MeasureShellBars();
-    void KeepCursorOnTop();
-    void CheckHomeScreen();
-    void RestoreTaskBar();
-    void RepaintSipButtonArea(const RECT &before);
-    bool ShowMenuSnapshot(HWND menu);
-    void HideMenuSnapshot();
+    // ---- open menus (MenuNavigation.cpp)
     void CheckMenuBeforeMove();
     void CheckMenuOnTimer();
     void MenuWait();
+    bool ShowMenuSnapshot(HWND menu);
+    void HideMenuSnapshot();
+
+    // ---- shell upkeep (ShellDetection.cpp)
+    void MeasureShellBars();
     bool ReadShellVersion();
-
-    LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam, bool *handled);
-
-private:
-    static LRESULT CALLBACK WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
-    void CreateCursorWindow();
-    bool LoadStartupImage();
-    void ReportStartupImageFailure();
-    void OnTimer(UINT_PTR id);
-    void OnPaint();
-    void OnMouse(UINT message, LPARAM lParam);
-    void ComputeClampLimits();
+    void KeepCursorOnTop();
     void ClipWindowOverTaskBar();
-    void ReleaseImage();
-    void ApplyCursorShape();
-    LONG StepFor(double fraction) const;
-    void PassVolumeKeyOnce(BYTE key);
-    void InjectActionKey(UINT modifiers, LONG *pressOutstanding);
-    POINT TapPoint() const;
-    bool InStartZone() const;
+    void CheckHomeScreen();
+    void RestoreTaskBar();
+    void RepaintSipButtonArea(const RECT &before);
 
+    // ---- the program's context
     HINSTANCE instance;
     CursorSettings &settings;
     const ShellWindows &shell;
 
-public:
-    // Fields in the order the object declares them.
+    // ---- window and image
     HWND window;
     LONG closeRequested;
+    LONG visible;
+    // Set while the program itself shows or hides the window, so that the
+    // WM_SHOWWINDOW this causes is not taken for a request from outside.
+    LONG changingVisibility;
+    // Held while the window is shown, hidden, moved or given a new image.
+    CRITICAL_SECTION lock;
     HBITMAP cursorBitmap;
     HRGN cursorRegion;
-    LONG x, y;
     LONG cursorWidth, cursorHeight;
-    LONG visible;
-    LONG menuKeysMode;
-    LONG stylusDragging;
+
+    // ---- position and screen
+    LONG x, y;
     LONG screenWidth, screenHeight;
-    RECT taskbarRect, softKeyBarRect;
+    // The screen's pixels per inch, read once.
+    int logPixelsX, logPixelsY;
+    LONG clampLimitsKnown;
+    LONG limitX, limitY;
+    LONG stylusDragging;
     POINT dragAnchor;
+
+    // ---- key capture and motion
     LONG captureActive;
-    // Motion and acceleration.
+    LONG hotKeysRegistered;
+    LONG hotKeyCountdown;
+    LONG KeyMessageMotion;
     LONG speed;
     LONG motionPeriod;
     LONG motionTimerRunning;
+    LONG polledMove;
+    LONG steppingArmed;
+    LONG resetRepeatOnSwitch;
+    LONG pollQuiet;
+    LONG ticksPerSecond;
+    LONG tickCount;
+    LONG repeatCount;
+    UINT lastKey;
+
+    // ---- acceleration
     LONG accelerationEnabled;
     LONG rampRunning;
     LONG step;
     LONG rampElapsed;
     LONG thresholds[ACCELERATION_STEPS];
     LONG steps[ACCELERATION_STEPS];
-    LONG polledMove;
-    LONG KeyMessageMotion;
-    LONG steppingArmed;
-    LONG resetRepeatOnSwitch;
-    LONG pollQuiet;
-    LONG ticksPerSecond;
-    LONG tickCount;
-    ScreenCapWindow screenCap;
-    LONG hotKeyCountdown;
-    CRITICAL_SECTION lock;
 
-    // Process-wide values of the motion code.
-    LONG hotKeysRegistered;
+    // ---- taps
     LONG actionPressOutstanding;
+    LONG stepPressOutstanding;
     // A volume key is being passed through; the key to pass next, or 0.
     LONG volumePassRunning;
     BYTE volumeKeyAgain;
-    LONG stepPressOutstanding;
-    LONG repeatCount;
-    UINT lastKey;
-    LONG clampLimitsKnown;
-    LONG limitX, limitY;
-    // The screen's pixels per inch, read once.
-    int logPixelsX, logPixelsY;
-    // Shell detection, worked out on first use.
+
+    // ---- menus and snapshot
+    LONG menuKeysMode;
+    ScreenCapWindow screenCap;
+
+    // ---- shell detection
+    RECT taskbarRect, softKeyBarRect;
+    // The rest is worked out on first use.
     LONG shellVersionKnown;
     bool newerShell;
     bool menuAlternation;
@@ -154,9 +189,6 @@ public:
     LONG clipCheckKnown;
     POINT clipCheckPoint;
     LONG clipHeightLimit;
-    // Set while the program itself shows or hides the window, so that the
-    // WM_SHOWWINDOW this causes is not taken for a request from outside.
-    LONG changingVisibility;
 };
 
 #endif

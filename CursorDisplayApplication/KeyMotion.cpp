@@ -7,11 +7,14 @@
 
 namespace {
 
-const UINT CAPTURED_KEYS[CAPTURED_KEY_COUNT] = {VK_UP, VK_DOWN, VK_LEFT, VK_RIGHT, VK_RETURN};
-const UINT CAPTURED_MODIFIERS[CAPTURED_MODIFIER_COUNT] = {0, MOD_ALT, MOD_CONTROL, MOD_SHIFT,
-                                                          MOD_WIN};
-const LONG HOT_KEY_REREGISTER_PERIOD = 20;
+const UINT CAPTURED_KEYS[] = {VK_UP, VK_DOWN, VK_LEFT, VK_RIGHT, VK_RETURN};
+const UINT CAPTURED_MODIFIERS[] = {0, MOD_ALT, MOD_CONTROL, MOD_SHIFT, MOD_WIN};
+const int CAPTURED_KEY_COUNT = sizeof(CAPTURED_KEYS) / sizeof(CAPTURED_KEYS[0]);
+const int CAPTURED_MODIFIER_COUNT = sizeof(CAPTURED_MODIFIERS) / sizeof(CAPTURED_MODIFIERS[0]);
+// One hot key for each captured key with each modifier, numbered from here.
+const int FIRST_HOT_KEY_ID = 1;
 const int HOT_KEY_COUNT = CAPTURED_KEY_COUNT * CAPTURED_MODIFIER_COUNT;
+const LONG HOT_KEY_REREGISTER_PERIOD = 20;
 const LONG LONG_MAXIMUM = 0x7FFFFFFF;
 const LONG LONG_MINIMUM = -LONG_MAXIMUM - 1;
 
@@ -69,13 +72,13 @@ void CursorDisplayWindow::RegisterCursorHotKeys() {
     hotKeyCountdown = HOT_KEY_REREGISTER_PERIOD;
     for (int k = 0; k < CAPTURED_KEY_COUNT; ++k)
         for (int m = 0; m < CAPTURED_MODIFIER_COUNT; ++m)
-            RegisterHotKey(window, 1 + CAPTURED_MODIFIER_COUNT * k + m,
+            RegisterHotKey(window, FIRST_HOT_KEY_ID + CAPTURED_MODIFIER_COUNT * k + m,
                            CAPTURED_MODIFIERS[m] | MOD_KEYUP, CAPTURED_KEYS[k]);
 }
 
 void CursorDisplayWindow::UnregisterCursorHotKeys() {
     if (hotKeysRegistered == 1)
-        for (int id = 1; id <= HOT_KEY_COUNT; ++id)
+        for (int id = FIRST_HOT_KEY_ID; id < FIRST_HOT_KEY_ID + HOT_KEY_COUNT; ++id)
             UnregisterHotKey(window, id);
     hotKeysRegistered = 0;
     HideMenuSnapshot();
@@ -115,7 +118,7 @@ void CursorDisplayWindow::StartAcceleration() {
         return;
     rampRunning = 1;
     step = StepFor(0.2);
-    SetTimer(window, TIMER_ACCELERATION, 100, NULL);
+    SetTimer(window, TIMER_ACCELERATION, ACCELERATION_PERIOD_MS, NULL);
 }
 
 void CursorDisplayWindow::StopAcceleration() {
@@ -128,7 +131,7 @@ void CursorDisplayWindow::StopAcceleration() {
 }
 
 void CursorDisplayWindow::AccelerationTick() {
-    rampElapsed = AddSaturated(rampElapsed, 100);
+    rampElapsed = AddSaturated(rampElapsed, ACCELERATION_PERIOD_MS);
     for (int i = 0; i < ACCELERATION_STEPS; ++i)
         if (rampElapsed == thresholds[i]) {
             step = steps[i];
@@ -286,11 +289,7 @@ void CursorDisplayWindow::MoveCursorTo(LONG newX, LONG newY) {
     RepaintSipButtonArea(before);
     x = newX;
     y = newY;
-    if (screenCap.Exists()) {
-        SetWindowPos(screenCap.Window(), window, 0, 0, 0, 0,
-                     SWP_NOSIZE | SWP_NOMOVE | SWP_NOACTIVATE);
-        UpdateWindow(screenCap.Window());
-    }
+    screenCap.StayBelow(window);
     Sleep(1);
 }
 

@@ -33,7 +33,7 @@ void CursorDisplayWindow::CheckMenuBeforeMove() {
         return;
     }
     SetKeyCapture(0);
-    SetTimer(window, TIMER_MENU_WAIT, 200, NULL);
+    SetTimer(window, TIMER_MENU_WAIT, MENU_WAIT_PERIOD_MS, NULL);
 }
 
 void CursorDisplayWindow::CheckMenuOnTimer() {
@@ -45,7 +45,7 @@ void CursorDisplayWindow::CheckMenuOnTimer() {
         StopMotion();
         StopAcceleration();
     }
-    SetTimer(window, TIMER_MENU_WAIT, 200, NULL);
+    SetTimer(window, TIMER_MENU_WAIT, MENU_WAIT_PERIOD_MS, NULL);
 }
 
 void CursorDisplayWindow::MenuWait() {

@@ -4,6 +4,7 @@
 #include "CursorDisplayWindow.h"
 #include "CursorSettings.h"
 #include "ShellWindows.h"
+#include "resource.h"
 
 namespace {
 
@@ -23,8 +24,11 @@ struct CursorProgram {
 };
 
 // Another copy runs: bring its error box forward, or ask it to close.
-void SignalRunningCopy() {
-    HWND errorBox = FindWindowW(TEXT("Dialog"), TEXT("Pointrel Error"));
+void SignalRunningCopy(HINSTANCE instance) {
+    WCHAR errorTitle[STRING_CAPACITY] = {0};
+    HWND errorBox = NULL;
+    if (LoadStringW(instance, IDS_ERROR_TITLE, errorTitle, STRING_CAPACITY) > 0)
+        errorBox = FindWindowW(TEXT("Dialog"), errorTitle);
     if (errorBox != NULL) {
         SetForegroundWindow(errorBox);
         return;
@@ -41,7 +45,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, LPWSTR, int) {
 
     HANDLE mutex = CreateMutexW(NULL, FALSE, INSTANCE_MUTEX);
     if (mutex != NULL && GetLastError() == ERROR_ALREADY_EXISTS) {
-        SignalRunningCopy();
+        SignalRunningCopy(instance);
         CloseHandle(mutex);
         return 0;
     }

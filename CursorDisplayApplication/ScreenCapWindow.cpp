@@ -1,11 +1,14 @@
+// The menu snapshot window: waiting for the menu, the picture and its hole,
+// painting, and the window's messages.
 #include "ScreenCapWindow.h"
 
 #include "ShellWindows.h"
+#include "WindowBinding.h"
 
 namespace {
 
-const WCHAR OBJECT_PROPERTY[] = TEXT("ScreenCapWindow");
 const UINT_PTR TIMER_TARGET_CHECK = 1;
+const UINT TARGET_CHECK_PERIOD_MS = 100;
 // A menu that a window of another program keeps covered would otherwise be
 // waited for forever; after this long motion goes on without a picture.
 const int MENU_WAIT_LIMIT_MS = 500;
@@ -89,7 +92,7 @@ void ScreenCapWindow::Capture() {
         DeleteDC(memory);
     ReleaseDC(NULL, screen);
     MoveWindow(window, area.left, area.top, width, height, TRUE);
-    SetTimer(window, TIMER_TARGET_CHECK, 100, NULL);
+    SetTimer(window, TIMER_TARGET_CHECK, TARGET_CHECK_PERIOD_MS, NULL);
 }
 
 bool ScreenCapWindow::CutCursorHole(HWND cursorWindow) {
@@ -130,6 +133,24 @@ void ScreenCapWindow::Paint() {
     EndPaint(window, &paint);
 }
 
+void ScreenCapWindow::CheckTarget() {
+    if (Exists())
+        SendMessageW(window, WM_TIMER, TIMER_TARGET_CHECK, 0);
+}
+
+void ScreenCapWindow::StayBelow(HWND cursorWindow) {
+    if (!Exists())
+        return;
+    SetWindowPos(window, cursorWindow, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOMOVE | SWP_NOACTIVATE);
+    UpdateWindow(window);
+}
+
+// The picture goes when its menu closes.
+void ScreenCapWindow::OnTargetCheck() {
+    if (!IsWindow(target))
+        DestroyWindow(window);
+}
+
 void ScreenCapWindow::Hide() {
     bool removed = Exists();
     if (removed)
@@ -147,30 +168,29 @@ void ScreenCapWindow::Hide() {
 
 LRESULT CALLBACK ScreenCapWindow::WindowProc(HWND hwnd, UINT message, WPARAM wParam,
                                              LPARAM lParam) {
-    ScreenCapWindow *self = (ScreenCapWindow *)GetPropW(hwnd, OBJECT_PROPERTY);
-    if (self == NULL && message == WM_CREATE) {
-        self = (ScreenCapWindow *)((CREATESTRUCTW *)lParam)->lpCreateParams;
-        SetPropW(hwnd, OBJECT_PROPERTY, (HANDLE)self);
-        self->window = hwnd;
-        self->Capture();
-        return 0;
-    }
+    ScreenCapWindow *self = WindowObjectFor(hwnd, message, lParam, &ScreenCapWindow::window);
     if (self == NULL)
         return DefWindowProcW(hwnd, message, wParam, lParam);
+    return self->HandleMessage(message, wParam, lParam);
+}
+
+LRESULT ScreenCapWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
-    case WM_PAINT: self->Paint(); return 0;
+    case WM_CREATE: Capture(); return 0;
+    case WM_PAINT: Paint(); return 0;
     case WM_ERASEBKGND: return 1;
     case WM_TIMER:
-        if (!IsWindow(self->target))
-            DestroyWindow(hwnd);
+        if (wParam == TIMER_TARGET_CHECK)
+            OnTargetCheck();
         return 0;
     case WM_DESTROY:
-        RemovePropW(hwnd, OBJECT_PROPERTY);
-        if (self->picture != NULL)
-            DeleteObject(self->picture);
-        self->picture = NULL;
-        self->window = NULL;
+        if (picture != NULL)
+            DeleteObject(picture);
+        picture = NULL;
+        UnbindWindowObject(window);
+        window = NULL;
         return 0;
-    default: return DefWindowProcW(hwnd, message, wParam, lParam);
+    default: break;
     }
+    return DefWindowProcW(window, message, wParam, lParam);
 }

@@ -1,35 +1,18 @@
-// The cursor program among the shell's windows: finding the shell's bars,
-// the window at a point, the platform version, the upkeep of the window
-// order, and hiding over add-on home screens.
+// The cursor program among the shell's windows: measuring the shell's bars,
+// the platform version, the upkeep of the window order, and hiding over
+// add-on home screens.
 #include "CursorDisplayWindow.h"
+
+#include "ShellWindows.h"
 
 namespace {
 
 const LONG CLIP_CHECK_PERIOD = 70;
-const int CLASS_NAME_CAPACITY = 64;
 const int SHELL_VERSION_CAPACITY = 64;
-
-const WCHAR *const EXEMPT_CLASSES[] = {
-    TEXT("menu_worker"),     TEXT("Worker"), TEXT("SpbNow_MainWindow"),
-    TEXT("HTC Home Plugin"), TEXT("Manila"), TEXT("SkinnerClass_Winterface")};
-const WCHAR *const HOME_SCREEN_CLASSES[] = {TEXT("SpbNow_MainWindow"), TEXT("HTC Home Plugin"),
-                                            TEXT("Manila"), TEXT("SkinnerClass_Winterface")};
-
-bool ClassIs(HWND w, LPCWSTR className) {
-    WCHAR name[CLASS_NAME_CAPACITY];
-    return w != NULL && GetClassNameW(w, name, CLASS_NAME_CAPACITY) != 0 &&
-           lstrcmpW(name, className) == 0;
-}
-
-template <size_t N> bool ClassIn(HWND w, const WCHAR *const (&list)[N]) {
-    WCHAR name[CLASS_NAME_CAPACITY];
-    if (w == NULL || GetClassNameW(w, name, CLASS_NAME_CAPACITY) == 0)
-        return false;
-    for (size_t i = 0; i < N; ++i)
-        if (lstrcmpW(name, list[i]) == 0)
-            return true;
-    return false;
-}
+// The screen point at which the home-screen check and the task-bar upkeep
+// see which program is up.
+const int HOME_SCREEN_PROBE_X = 100;
+const int HOME_SCREEN_PROBE_Y = 200;
 
 // The leading decimal number of a version text, one leading '.' skipped;
 // a long run of digits saturates instead of overflowing.
@@ -46,44 +29,6 @@ LONG LeadingVersionNumber(LPCWSTR text) {
 }
 
 } // namespace
-
-bool IsExemptWindow(HWND w) {
-    return ClassIn(w, EXEMPT_CLASSES);
-}
-
-bool IsHomeScreenWindow(HWND w) {
-    return ClassIn(w, HOME_SCREEN_CLASSES);
-}
-
-ShellWindows::ShellWindows() {
-    taskBar = FindWindowW(TEXT("HHTaskBar"), NULL);
-    sipButton = FindWindowW(TEXT("MS_SIPBUTTON"), NULL);
-}
-
-HWND WindowAtPoint(int x, int y, HWND skip, HWND parent) {
-    POINT point;
-    point.x = x;
-    point.y = y;
-    HWND candidate = GetWindow(parent, GW_CHILD);
-    for (; candidate != NULL; candidate = GetWindow(candidate, GW_HWNDNEXT)) {
-        if (candidate == skip || !IsWindowVisible(candidate) || !IsWindowEnabled(candidate))
-            continue;
-        RECT area;
-        if (!GetWindowRect(candidate, &area))
-            continue;
-        bool inside;
-        HRGN shape = CreateRectRgn(0, 0, 0, 0);
-        if (shape != NULL && GetWindowRgn(candidate, shape) != ERROR)
-            inside = PtInRegion(shape, x - area.left, y - area.top) != FALSE;
-        else
-            inside = PtInRect(&area, point) != FALSE;
-        if (shape != NULL)
-            DeleteObject(shape);
-        if (inside)
-            return WindowAtPoint(x, y, skip, candidate);
-    }
-    return parent;
-}
 
 void CursorDisplayWindow::MeasureShellBars() {
     HWND bar = FindWindowW(TEXT("MS_SOFTKEY_CE_1.0"), NULL);
@@ -130,7 +75,7 @@ void CursorDisplayWindow::KeepCursorOnTop() {
         if (newerShell) {
             if (menuAlternation) {
                 menuAlternation = false;
-            } else if (ClassIs(top, TEXT("MNU"))) {
+            } else if (WindowClassIs(top, TEXT("MNU"))) {
                 top = GetWindow(top, GW_HWNDNEXT);
                 menuAlternation = true;
             }
@@ -172,8 +117,9 @@ void CursorDisplayWindow::ClipWindowOverTaskBar() {
     if (w == NULL || w == shell.taskBar || !IsWindowVisible(w) ||
         GetWindow(window, GW_HWNDLAST) == shell.taskBar)
         return;
-    WCHAR name[CLASS_NAME_CAPACITY];
-    if (GetClassNameW(w, name, CLASS_NAME_CAPACITY) == 0 || lstrcmpW(name, TEXT("Worker")) == 0)
+    WCHAR name[WINDOW_CLASS_NAME_CAPACITY];
+    if (GetClassNameW(w, name, WINDOW_CLASS_NAME_CAPACITY) == 0 ||
+        lstrcmpW(name, TEXT("Worker")) == 0)
         return;
     RECT area, workArea;
     if (!GetWindowRect(w, &area) || clipHeightLimit >= area.bottom ||
@@ -186,7 +132,7 @@ void CursorDisplayWindow::ClipWindowOverTaskBar() {
 }
 
 void CursorDisplayWindow::CheckHomeScreen() {
-    HWND w = WindowAtPoint(100, 200, window, NULL);
+    HWND w = WindowAtPoint(HOME_SCREEN_PROBE_X, HOME_SCREEN_PROBE_Y, window, NULL);
     if (IsHomeScreenWindow(w)) {
         if (visible == 1)
             ShowCursorWindow(0);
@@ -196,7 +142,7 @@ void CursorDisplayWindow::CheckHomeScreen() {
 }
 
 void CursorDisplayWindow::RestoreTaskBar() {
-    HWND w = WindowAtPoint(100, 200, window, NULL);
+    HWND w = WindowAtPoint(HOME_SCREEN_PROBE_X, HOME_SCREEN_PROBE_Y, window, NULL);
     if (GetWindow(window, GW_HWNDLAST) != shell.taskBar && !IsExemptWindow(w))
         SetWindowPos(shell.taskBar, window, 0, 0, 0, 0,
                      SWP_NOSIZE | SWP_NOMOVE | SWP_NOACTIVATE | SWP_NOOWNERZORDER);

@@ -15,5 +15,8 @@ add_library(desktop_shell STATIC ${DESKTOP_DIR}/aygshell_standin.cpp)
 add_executable(Pointrel WIN32 ${CURSOR_PROGRAM_SOURCES} ${SETTINGS_STORE_SOURCES}
     CursorDisplayApplication/Pointrel.rc)
 target_include_directories(Pointrel PRIVATE CursorDisplayApplication)
+# windres writes no dependency file, so the script's header is named here.
+set_source_files_properties(CursorDisplayApplication/Pointrel.rc PROPERTIES
+    OBJECT_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/CursorDisplayApplication/resource.h)
 target_link_options(Pointrel PRIVATE -municode -static)
 target_link_libraries(Pointrel PRIVATE desktop_shell gdi32 user32)

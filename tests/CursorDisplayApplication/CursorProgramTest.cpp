@@ -1,5 +1,6 @@
 // The cursor program as a user and the platform see it: start, toggle, the
 // start-up error box, previews and screen changes.
+#include "resource.h"
 #include "support/Devices.h"
 
 #include <windows.h>
@@ -423,4 +424,21 @@ TEST(CursorProgram, MovingPaintingAndPreviewsLeakNothing) {
     EXPECT_EQ(d.GdiObjectCount(pid), gdi);
     EXPECT_EQ(d.HandleCount(pid), handles);
     EXPECT_EQ(d.ExitCode(pid), 0x103u);
+}
+
+// The program's buffers are sized by STRING_CAPACITY; a longer string would
+// be cut short on screen.
+TEST(CursorProgram, EveryStringOfItsTableFitsItsBuffers) {
+    const UINT ids[] = {IDS_ERROR_TITLE, IDS_STARTUP_IMAGE_ERROR, IDS_PREVIEW_IMAGE_ERROR};
+    for (UINT id : ids) {
+        SCOPED_TRACE(id);
+        sim::Device d;
+        std::u16string buffer(STRING_CAPACITY + 1, u'#');
+        int result = -1;
+        RunInside(
+            d, [&] { result = LoadStringW(nullptr, id, buffer.data(), int(buffer.size())); },
+            "Pointrel");
+        EXPECT_GT(result, 0);
+        EXPECT_LT(result, STRING_CAPACITY);
+    }
 }

@@ -1,10 +1,13 @@
 // DeviceSim: a program's compiled resources (.res), read by FindResourceW,
-// LoadResource, SizeofResource and LockResource.
+// LoadResource, SizeofResource, LockResource and LoadStringW.
 #include <windows.h>
 
 #include "kernel/Kernel.h"
 #include "kernel/Names.h"
 
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
 #include <optional>
 
 using namespace sim;
@@ -134,4 +137,47 @@ DWORD WINAPI SizeofResource(HMODULE module, HRSRC info) {
     sim::CountCall("LockResource");
     std::optional<Entry> e = EntryOf(module, info);
     return e ? e->size : 0;
+}
+
+// A string table is stored in blocks of 16 strings: block n + 1 holds the ids
+// 16n to 16n + 15, each string a 16-bit length followed by that many UTF-16
+// units without a terminator. An empty string marks an unused id.
+int WINAPI LoadStringW(HINSTANCE instance, UINT id, LPWSTR buffer, int capacity) {
+    sim::CountCall("LoadStringW");
+    // Differs from the platform: the forms that hand out a read-only pointer
+    // to the resource (Windows CE: a null buffer, the address as the result;
+    // desktop Windows: a size of 0, the address stored in the buffer) are not
+    // provided.
+    if (!buffer || capacity < 1) {
+        std::fprintf(stderr, "DeviceSim: LoadStringW needs a buffer of at least one character; "
+                             "the read-only pointer forms are not provided\n");
+        std::abort();
+    }
+    const ProgramImage *image = ImageOf(instance);
+    if (image && image->resources && id <= 0xFFFF) {
+        LPCWSTR block = MAKEINTRESOURCEW(id / 16 + 1);
+        for (const Entry &e : Entries(image->resources, image->resourcesSize)) {
+            if (!Matches(RT_STRING, e.typeId, e.typeName) || !Matches(block, e.nameId, e.name))
+                continue;
+            const uint8_t *p = e.data, *end = e.data + e.size;
+            for (UINT skip = id % 16;; --skip) {
+                if (end - p < 2 || size_t(end - p - 2) / 2 < Read16(p))
+                    break; // a malformed block
+                uint16_t length = Read16(p);
+                if (skip == 0) {
+                    if (length == 0)
+                        break;
+                    int copied = std::min<int>(length, capacity - 1);
+                    for (int i = 0; i < copied; ++i)
+                        buffer[i] = Read16(p + 2 + 2 * i);
+                    buffer[copied] = 0;
+                    return copied;
+                }
+                p += 2 + 2 * size_t(length);
+            }
+            break;
+        }
+    }
+    SetError(ERROR_RESOURCE_NAME_NOT_FOUND);
+    return 0;
 }
