@@ -134,7 +134,7 @@ LPVOID WINAPI LockResource(HGLOBAL data) {
 }
 
 DWORD WINAPI SizeofResource(HMODULE module, HRSRC info) {
-    sim::CountCall("LockResource");
+    sim::CountCall("SizeofResource");
     std::optional<Entry> e = EntryOf(module, info);
     return e ? e->size : 0;
 }
