@@ -332,8 +332,11 @@ bool WindowManager::SetPos(Window *w, HWND insertAfter, int x, int y, int cx, in
         [&] {
             w->rect = next;
             w->update = w->update.Intersect(Region(Rect{0, 0, next.Width(), next.Height()}));
-            // A window placed after itself keeps its place.
-            if (!(flags & SWP_NOZORDER) && insertAfter != w->Hwnd()) {
+            // A window placed after itself keeps its place, and so does a
+            // window of the normal band sent to the top of that band.
+            bool keepPlace =
+                insertAfter == w->Hwnd() || (insertAfter == HWND_NOTOPMOST && !w->Topmost());
+            if (!(flags & SWP_NOZORDER) && !keepPlace) {
                 PlaceInZOrder(w, insertAfter);
                 if (!(flags & SWP_NOOWNERZORDER))
                     KeepOwnedAbove(w);
