@@ -349,10 +349,11 @@ bool WindowManager::SetPos(Window *w, HWND insertAfter, int x, int y, int cx, in
         moved ? w : nullptr);
     if (!(flags & SWP_NOACTIVATE))
         Activate(w);
-    if (old.Width() != next.Width() || old.Height() != next.Height())
-        Send(w, WM_SIZE, 0, MAKELPARAM(next.Width(), next.Height()));
+    // The platform reports the move before the new size.
     if (old.left != next.left || old.top != next.top)
         Send(w, WM_MOVE, 0, MAKELPARAM(next.left, next.top));
+    if (old.Width() != next.Width() || old.Height() != next.Height())
+        Send(w, WM_SIZE, SIZE_RESTORED, MAKELPARAM(next.Width(), next.Height()));
     return true;
 }
 
