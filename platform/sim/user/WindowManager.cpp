@@ -228,9 +228,22 @@ void WindowManager::Destroy(Window *w) {
     Change([&] { w->style &= ~WS_VISIBLE; });
     if (Thread *t = w->thread;
         t->state != Thread::State::Done && !t->terminating && t == &CurrentThread()) {
-        Send(w, WM_DESTROY, 0, 0);
-        for (Window *child : std::vector<Window *>(w->children))
-            Send(child, WM_DESTROY, 0, 0);
+        // The window first, then every window below it, each before its own
+        // children, as the platform sends WM_DESTROY.
+        // Handles, not pointers: a procedure may destroy a child meanwhile.
+        std::function<void(HWND)> tell = [&](HWND hwnd) {
+            Window *x = Get(hwnd);
+            if (!x)
+                return;
+            Send(x, WM_DESTROY, 0, 0);
+            std::vector<HWND> children;
+            if ((x = Get(hwnd)))
+                for (Window *child : x->children)
+                    children.push_back(child->Hwnd());
+            for (HWND child : children)
+                tell(child);
+        };
+        tell(w->Hwnd());
     }
     Forget(w);
     Sweep();
