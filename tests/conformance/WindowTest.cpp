@@ -14,9 +14,9 @@ namespace {
 const UINT kKeepPlace = SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE;
 
 // A pop-up of the recording class, shown without being activated.
-HWND Popup(DWORD exStyle, HWND owner, LPCWSTR title = TEXT("")) {
-    HWND hwnd = CreateWindowExW(exStyle, conformance::RecordingClass(), title, WS_POPUP, 10, 20, 30,
-                                40, owner, NULL, NULL, NULL);
+HWND Popup(DWORD exStyle, HWND owner) {
+    HWND hwnd = CreateWindowExW(exStyle, conformance::RecordingClass(), TEXT(""), WS_POPUP, 10, 20,
+                                30, 40, owner, NULL, NULL, NULL);
     EXPECT_NE((HWND)NULL, hwnd);
     ShowWindow(hwnd, SW_SHOWNA);
     return hwnd;
