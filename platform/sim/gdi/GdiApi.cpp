@@ -145,7 +145,11 @@ int WINAPI GetObjectW(HGDIOBJ h, int c, LPVOID pv) {
         BITMAP bm{};
         bm.bmWidth = b.width;
         bm.bmHeight = b.height;
-        bm.bmWidthBytes = static_cast<LONG>(b.stride);
+        // A DIB section's rows are whole double words; a device bitmap's
+        // are reported in whole words, as the platform reports them.
+        bm.bmWidthBytes =
+            o->dib ? static_cast<LONG>(b.stride)
+                   : static_cast<LONG>((int64_t(b.width) * b.bitsPerPixel + 15) / 16 * 2);
         bm.bmPlanes = 1;
         bm.bmBitsPixel = static_cast<WORD>(b.bitsPerPixel);
         bm.bmBits = o->dib ? const_cast<uint8_t *>(b.bits.data()) : nullptr;

@@ -75,6 +75,7 @@ typedef struct tagLOGBRUSH {
     LONG_PTR lbHatch;
 } LOGBRUSH;
 
+#define CLR_INVALID 0xFFFFFFFF
 #define BI_RGB 0L
 #define BI_RLE8 1L
 #define BI_RLE4 2L

@@ -122,6 +122,9 @@ BOOL WINAPI EqualRect(const RECT *lprc1, const RECT *lprc2);
 #define SW_MINIMIZE 6
 #define SW_SHOWNA 8
 
+// WM_SIZE
+#define SIZE_RESTORED 0
+
 // SetWindowPos
 #define HWND_TOP ((HWND)0)
 #define HWND_BOTTOM ((HWND)1)

@@ -112,8 +112,11 @@ LONG WINAPI RegOpenKeyExW(HKEY hKey, LPCWSTR lpSubKey, DWORD, REGSAM, PHKEY phkR
     LONG error = Resolve(hKey, &parent);
     if (error == ERROR_SUCCESS)
         error = ToError(CurrentRegistry().OpenKey(parent, View(lpSubKey), &key));
-    if (error != ERROR_SUCCESS)
+    if (error != ERROR_SUCCESS) {
+        // A failed open leaves no stale handle behind, as on the platform.
+        *phkResult = nullptr;
         return error;
+    }
     *phkResult = NewHandle(std::move(key));
     return ERROR_SUCCESS;
 }
@@ -251,7 +254,11 @@ LONG WINAPI RegEnumValueW(HKEY hKey, DWORD dwIndex, LPWSTR lpValueName, LPDWORD 
         return ERROR_NO_MORE_ITEMS;
     const RegValue &value = values[dwIndex];
     error = CopyName(value.name, lpValueName, lpcchValueName);
-    if (error != ERROR_SUCCESS)
+    if (error != ERROR_SUCCESS) {
+        // A name that does not fit still reports the type and the data
+        // size, and writes neither name nor data, as the platform does.
+        CopyData(value, lpType, nullptr, lpcbData);
         return error;
+    }
     return CopyData(value, lpType, lpData, lpcbData);
 }

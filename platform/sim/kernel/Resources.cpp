@@ -105,11 +105,17 @@ const ProgramImage *ImageOf(HMODULE module) {
 HRSRC WINAPI FindResourceW(HMODULE module, LPCWSTR name, LPCWSTR type) {
     sim::CountCall("FindResourceW");
     const ProgramImage *image = ImageOf(module);
+    // The platform tells a missing type from a missing name.
+    bool typeFound = false;
     if (image && image->resources && name && type)
-        for (const Entry &e : Entries(image->resources, image->resourcesSize))
-            if (Matches(type, e.typeId, e.typeName) && Matches(name, e.nameId, e.name))
+        for (const Entry &e : Entries(image->resources, image->resourcesSize)) {
+            if (!Matches(type, e.typeId, e.typeName))
+                continue;
+            typeFound = true;
+            if (Matches(name, e.nameId, e.name))
                 return reinterpret_cast<HRSRC>(const_cast<uint8_t *>(e.header));
-    SetError(ERROR_RESOURCE_NAME_NOT_FOUND);
+        }
+    SetError(typeFound ? ERROR_RESOURCE_NAME_NOT_FOUND : ERROR_RESOURCE_TYPE_NOT_FOUND);
     return nullptr;
 }
 
@@ -130,6 +136,7 @@ HGLOBAL WINAPI LoadResource(HMODULE module, HRSRC info) {
 }
 
 LPVOID WINAPI LockResource(HGLOBAL data) {
+    sim::CountCall("LockResource");
     return data;
 }
 

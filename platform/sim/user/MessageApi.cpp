@@ -13,6 +13,10 @@ using namespace sim;
 
 BOOL WINAPI GetMessageW(LPMSG msg, HWND hwnd, UINT first, UINT last) {
     sim::CountCall("GetMessageW");
+    // No message can come for a window that is not there: the platform fails
+    // at once with -1 rather than wait for ever.
+    if (hwnd && !WindowOf(hwnd))
+        return -1;
     Windows().NextMessage(msg, hwnd, first, last, true, true);
     return msg->message == WM_QUIT ? FALSE : TRUE;
 }

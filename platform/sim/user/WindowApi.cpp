@@ -67,6 +67,11 @@ HWND WINAPI CreateWindowExW(DWORD exStyle, LPCWSTR className, LPCWSTR title, DWO
         SetError(ERROR_INVALID_PARAMETER);
         return nullptr;
     }
+    // The new window then hears its size and place, as on the platform.
+    if (wm.Get(hwnd) == w)
+        wm.Send(w, WM_SIZE, SIZE_RESTORED, MAKELPARAM(w->rect.Width(), w->rect.Height()));
+    if (wm.Get(hwnd) == w)
+        wm.Send(w, WM_MOVE, 0, MAKELPARAM(w->rect.left, w->rect.top));
     if ((style & WS_VISIBLE) && wm.Get(hwnd))
         wm.Show(w, SW_SHOW);
     return wm.Get(hwnd) ? hwnd : nullptr;

@@ -239,9 +239,22 @@ void WindowManager::Destroy(Window *w) {
     Change([&] { w->style &= ~WS_VISIBLE; });
     if (Thread *t = w->thread;
         t->state != Thread::State::Done && !t->terminating && t == &CurrentThread()) {
-        Send(w, WM_DESTROY, 0, 0);
-        for (Window *child : std::vector<Window *>(w->children))
-            Send(child, WM_DESTROY, 0, 0);
+        // The window first, then every window below it, each before its own
+        // children, as the platform sends WM_DESTROY.
+        // Handles, not pointers: a procedure may destroy a child meanwhile.
+        std::function<void(HWND)> tell = [&](HWND hwnd) {
+            Window *x = Get(hwnd);
+            if (!x)
+                return;
+            Send(x, WM_DESTROY, 0, 0);
+            std::vector<HWND> children;
+            if ((x = Get(hwnd)))
+                for (Window *child : x->children)
+                    children.push_back(child->Hwnd());
+            for (HWND child : children)
+                tell(child);
+        };
+        tell(w->Hwnd());
     }
     Forget(w);
     Sweep();
@@ -259,8 +272,11 @@ bool WindowManager::SetPos(Window *w, HWND insertAfter, int x, int y, int cx, in
         [&] {
             w->rect = next;
             w->update = w->update.Intersect(Region(Rect{0, 0, next.Width(), next.Height()}));
-            // A window placed after itself keeps its place.
-            if (!(flags & SWP_NOZORDER) && insertAfter != w->Hwnd()) {
+            // A window placed after itself keeps its place, and so does a
+            // window of the normal band sent to the top of that band.
+            bool keepPlace =
+                insertAfter == w->Hwnd() || (insertAfter == HWND_NOTOPMOST && !w->Topmost());
+            if (!(flags & SWP_NOZORDER) && !keepPlace) {
                 PlaceInZOrder(w, insertAfter);
                 if (!(flags & SWP_NOOWNERZORDER))
                     KeepOwnedAbove(w);
@@ -273,10 +289,11 @@ bool WindowManager::SetPos(Window *w, HWND insertAfter, int x, int y, int cx, in
         moved ? w : nullptr);
     if (!(flags & SWP_NOACTIVATE))
         Activate(w);
-    if (old.Width() != next.Width() || old.Height() != next.Height())
-        Send(w, WM_SIZE, 0, MAKELPARAM(next.Width(), next.Height()));
+    // The platform reports the move before the new size.
     if (old.left != next.left || old.top != next.top)
         Send(w, WM_MOVE, 0, MAKELPARAM(next.left, next.top));
+    if (old.Width() != next.Width() || old.Height() != next.Height())
+        Send(w, WM_SIZE, SIZE_RESTORED, MAKELPARAM(next.Width(), next.Height()));
     return true;
 }
 
