@@ -91,8 +91,7 @@ TEST(ShellDetection, ExemptWindowsStayOnTopAndHomeScreensHideTheCursor) {
 TEST(ShellDetection, NewerShellsAlternateAroundAMenu) {
     const std::vector<std::u16string> newer = {u"MNU", kCursorClass, u"App"};
     const std::vector<std::u16string> older = {u"App", kCursorClass, u"MNU"};
-    std::vector<uint8_t> unterminated = Utf16z(u"6.1"), oddLength = Utf16z(u"6.1");
-    unterminated.erase(unterminated.end() - 2, unterminated.end());
+    std::vector<uint8_t> unterminated = Utf16(u"6.1"), oddLength = Utf16z(u"6.1");
     oddLength.push_back(0);
     struct Case {
         const char *what;

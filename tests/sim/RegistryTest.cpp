@@ -1,20 +1,13 @@
 #include "kernel/Registry.h"
+#include "support/Bytes.h"
 
 #include <gtest/gtest.h>
 
 namespace sim {
 namespace {
 
-std::vector<uint8_t> Utf16(std::u16string_view s, bool terminate = true) {
-    std::vector<uint8_t> out;
-    for (char16_t c : s) {
-        out.push_back(uint8_t(c));
-        out.push_back(uint8_t(c >> 8));
-    }
-    if (terminate)
-        out.insert(out.end(), {0, 0});
-    return out;
-}
+using test::Utf16;
+using test::Utf16z;
 
 RegKeyRef MustCreate(Registry &reg, std::u16string_view path) {
     RegKeyRef key;
@@ -156,21 +149,21 @@ TEST(Registry, KeepsValueBytesExactlyAsWritten) {
 TEST(Registry, ExportsEveryTypeInRegeditForm) {
     Registry reg;
     RegKeyRef key = MustCreate(reg, u"HKLM\\SOFTWARE\\Quorvane\\Pointrel");
-    reg.SetValue(key, u"", kRegSz, Utf16(u"default"));
-    reg.SetValue(key, u"Path", kRegSz, Utf16(u"\\Program Files\\\"P\""));
+    reg.SetValue(key, u"", kRegSz, Utf16z(u"default"));
+    reg.SetValue(key, u"Path", kRegSz, Utf16z(u"\\Program Files\\\"P\""));
     reg.SetValue(key, u"Speed", kRegDword, std::vector<uint8_t>{0x1c, 0, 0, 0});
     reg.SetValue(key, u"Bin", kRegBinary, std::vector<uint8_t>{0x1c, 0, 0xff});
     reg.SetValue(key, u"Empty", kRegBinary, {});
-    reg.SetValue(key, u"Exp", kRegExpandSz, Utf16(u"%T%"));
+    reg.SetValue(key, u"Exp", kRegExpandSz, Utf16z(u"%T%"));
     reg.SetValue(key, u"Multi", kRegMultiSz, std::vector<uint8_t>{'a', 0, 0, 0, 0, 0});
     reg.SetValue(key, u"Odd", kRegSz, std::vector<uint8_t>{'a', 0, 0});
-    reg.SetValue(key, u"Unterminated", kRegSz, Utf16(u"ab", false));
-    reg.SetValue(key, u"Inner", kRegSz, Utf16(std::u16string(u"a\0b", 3)));
-    reg.SetValue(key, u"Tab", kRegSz, Utf16(u"a\tb"));
+    reg.SetValue(key, u"Unterminated", kRegSz, Utf16(u"ab"));
+    reg.SetValue(key, u"Inner", kRegSz, Utf16z(std::u16string(u"a\0b", 3)));
+    reg.SetValue(key, u"Tab", kRegSz, Utf16z(u"a\tb"));
     reg.SetValue(key, u"Short", kRegDword, std::vector<uint8_t>{1, 2});
     reg.SetValue(key, u"Q\\\"", 0xb, std::vector<uint8_t>{1, 0, 0, 0, 0, 0, 0, 0});
     reg.SetValue(key, u"None", 0, {});
-    reg.SetValue(key, u"Caf\u00e9", kRegSz, Utf16(u"\u00e9\U0001F600"));
+    reg.SetValue(key, u"Caf\u00e9", kRegSz, Utf16z(u"\u00e9\U0001F600"));
     MustCreate(reg, u"HKLM\\SOFTWARE\\Quorvane\\Pointrel\\Sub");
 
     EXPECT_EQ(ExportOf(reg, u"HKLM\\software\\quorvane\\pointrel"),
@@ -231,8 +224,8 @@ TEST(Registry, ImportAppliesSectionsValuesAndDeletions) {
     Registry reg;
     MustCreate(reg, u"HKLM\\Old\\Child");
     RegKeyRef keep = MustCreate(reg, u"HKLM\\Keep");
-    reg.SetValue(keep, u"Gone", kRegSz, Utf16(u"x"));
-    reg.SetValue(keep, u"Stays", kRegSz, Utf16(u"y"));
+    reg.SetValue(keep, u"Gone", kRegSz, Utf16z(u"x"));
+    reg.SetValue(keep, u"Stays", kRegSz, Utf16z(u"y"));
 
     RegImportResult result = reg.Import("REGEDIT4\r\n"
                                         "\r\n"
@@ -255,7 +248,7 @@ TEST(Registry, ImportAppliesSectionsValuesAndDeletions) {
     EXPECT_NE(keep->FindValue(u"Stays"), nullptr);
     RegKeyRef deep = reg.FindKey(u"HKCU\\New\\Deep");
     ASSERT_NE(deep, nullptr);
-    EXPECT_EQ(deep->FindValue(u"")->data, Utf16(u"d"));
+    EXPECT_EQ(deep->FindValue(u"")->data, Utf16z(u"d"));
     EXPECT_EQ(deep->FindValue(u"Spaced")->data, (std::vector<uint8_t>{0x1c, 0, 0, 0}));
     EXPECT_EQ(deep->FindValue(u"Bytes")->data, (std::vector<uint8_t>{1, 2, 3, 4}));
     EXPECT_EQ(deep->FindValue(u"Typed")->type, kRegExpandSz);
@@ -305,7 +298,7 @@ TEST(Registry, MalformedImportReportsTheLineAndChangesNothing) {
     for (const auto &c : cases) {
         Registry reg;
         RegKeyRef existing = MustCreate(reg, u"HKLM\\A");
-        reg.SetValue(existing, u"v", kRegSz, Utf16(u"before"));
+        reg.SetValue(existing, u"v", kRegSz, Utf16z(u"before"));
         std::string before = ExportOf(reg, u"HKLM");
         RegImportResult result = reg.Import(c.text);
         EXPECT_FALSE(result.ok) << c.text;
@@ -326,15 +319,15 @@ TEST(Registry, MalformedImportReportsTheLineAndChangesNothing) {
 TEST(Registry, ExportImportExportIsIdentical) {
     Registry reg;
     RegKeyRef a = MustCreate(reg, u"HKCU\\Round");
-    reg.SetValue(a, u"", kRegSz, Utf16(u""));
-    reg.SetValue(a, u"zeta", kRegSz, Utf16(u"back\\slash \"quoted\" \u00fc\U0001F600"));
+    reg.SetValue(a, u"", kRegSz, Utf16z(u""));
+    reg.SetValue(a, u"zeta", kRegSz, Utf16z(u"back\\slash \"quoted\" \u00fc\U0001F600"));
     reg.SetValue(a, u"alpha", kRegDword, std::vector<uint8_t>{0xff, 0xff, 0xff, 0xff});
     reg.SetValue(a, u"odd", kRegSz, std::vector<uint8_t>{1});
-    reg.SetValue(a, u"lone", kRegSz, Utf16(std::u16string(1, char16_t(0xD800))));
+    reg.SetValue(a, u"lone", kRegSz, Utf16z(std::u16string(1, char16_t(0xD800))));
     reg.SetValue(a, u"[x]=@;", kRegBinary, std::vector<uint8_t>(200, 0xab));
     reg.SetValue(a, u"big type", 0xffffffff, {});
     RegKeyRef b = MustCreate(reg, u"HKCU\\Round\\b]]\\c ; d");
-    reg.SetValue(b, u"e", kRegMultiSz, Utf16(u"x"));
+    reg.SetValue(b, u"e", kRegMultiSz, Utf16z(u"x"));
     MustCreate(reg, u"HKCU\\Round\\A");
 
     std::string first = ExportOf(reg, u"HKCU\\Round");

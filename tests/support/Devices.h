@@ -6,6 +6,7 @@
 #include "kernel/FileSystem.h"
 #include "kernel/Registry.h"
 #include "package/Package.h"
+#include "support/Bytes.h"
 
 #include <cstdint>
 #include <functional>
@@ -18,22 +19,6 @@ namespace test {
 inline const std::u16string kPointrel = u"\\Program Files\\Pointrel\\Pointrel.exe";
 inline const std::u16string kSettingsKey = u"HKLM\\SOFTWARE\\Quorvane\\Pointrel";
 inline const std::u16string kCursorClass = u"QuorvaneCursorDisplayClass";
-
-inline std::vector<uint8_t> Le32(int64_t value) {
-    uint32_t v = static_cast<uint32_t>(value);
-    return {uint8_t(v), uint8_t(v >> 8), uint8_t(v >> 16), uint8_t(v >> 24)};
-}
-
-inline std::vector<uint8_t> Utf16z(const std::u16string &text) {
-    std::vector<uint8_t> bytes;
-    for (char16_t c : text) {
-        bytes.push_back(uint8_t(c & 0xFF));
-        bytes.push_back(uint8_t(c >> 8));
-    }
-    bytes.push_back(0);
-    bytes.push_back(0);
-    return bytes;
-}
 
 inline void SetValue(sim::Device &d, const std::u16string &key, const std::u16string &name,
                      uint32_t type, const std::vector<uint8_t> &data) {
@@ -96,11 +81,6 @@ inline std::vector<uint8_t> MakeBmp24(int width, int height,
             f.push_back(0);
     }
     return f;
-}
-
-// The 16-bit value of a colour in the converted cursor images.
-inline uint16_t To565(uint32_t c) {
-    return uint16_t(((c & 0xFF) >> 3) << 11 | ((c >> 8 & 0xFF) >> 2) << 5 | (c >> 16 & 0xFF) >> 3);
 }
 
 // The cursor window's rectangle on the screen.
