@@ -2,6 +2,7 @@
 // bar, the platform version and the window search at a point.
 #include "ShellWindows.h"
 #include "support/Devices.h"
+#include "support/Win32.h"
 
 #include <windows.h>
 
@@ -170,10 +171,7 @@ TEST(ShellDetection, WindowAtPointHonoursRegionsAndSkips) {
     std::vector<HWND> found;
     HWND back = nullptr, front = nullptr, child = nullptr;
     RunInside(d, [&] {
-        WNDCLASSW wc{};
-        wc.lpfnWndProc = DefWindowProcW;
-        wc.lpszClassName = u"Probe";
-        RegisterClassW(&wc);
+        RegisterWindowClass(u"Probe");
         back = CreateWindowExW(0, u"Probe", u"", WS_POPUP | WS_VISIBLE, 0, 0, 100, 100, nullptr,
                                nullptr, nullptr, nullptr);
         front = CreateWindowExW(0, u"Probe", u"", WS_POPUP | WS_VISIBLE, 0, 0, 100, 100, nullptr,

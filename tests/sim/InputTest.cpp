@@ -2,6 +2,7 @@
 // the focus window, auto-repeat, and stylus routing with capture, regions
 // and disabled windows.
 #include "support/Devices.h"
+#include "support/Win32.h"
 
 #include <windows.h>
 
@@ -39,22 +40,13 @@ LRESULT CALLBACK Recorder(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
 uint32_t Listen(sim::Device &d, Received &r, sim::Rect rect, int ms,
                 std::function<void(HWND)> setUp = nullptr) {
     return d.StartFunction(u"\\Temp\\listener.exe", [&r, rect, ms, setUp] {
-        WNDCLASSW wc{};
-        wc.lpfnWndProc = Recorder;
-        wc.lpszClassName = u"Listener";
-        RegisterClassW(&wc);
+        RegisterWindowClass(u"Listener", Recorder);
         HWND w = CreateWindowExW(0, u"Listener", u"", WS_POPUP | WS_VISIBLE, rect.left, rect.top,
                                  rect.Width(), rect.Height(), nullptr, nullptr, nullptr, nullptr);
         SetPropW(w, u"received", &r);
         if (setUp)
             setUp(w);
-        DWORD end = GetTickCount() + static_cast<DWORD>(ms);
-        MSG msg;
-        while (GetTickCount() < end) {
-            SetTimer(nullptr, 1, end - GetTickCount(), nullptr);
-            GetMessageW(&msg, nullptr, 0, 0);
-            DispatchMessageW(&msg);
-        }
+        PumpFor(static_cast<DWORD>(ms));
         return 0u;
     });
 }

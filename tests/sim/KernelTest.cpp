@@ -1,6 +1,7 @@
 // DeviceSim's kernel and window manager as programs see them: virtual time,
 // timers, threads, processes, mutexes, messages and resources.
 #include "support/Devices.h"
+#include "support/Win32.h"
 
 #include <windows.h>
 
@@ -29,31 +30,15 @@ LRESULT CALLBACK CountTimers(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) 
 }
 
 HWND MakeWindow(const char16_t *cls) {
-    WNDCLASSW wc{};
-    wc.lpfnWndProc = CountTimers;
-    wc.lpszClassName = cls;
-    RegisterClassW(&wc);
+    RegisterWindowClass(cls, CountTimers);
     return CreateWindowExW(0, cls, u"", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
 }
 
 // A visible 10 x 10 pop-up window of a class of its own.
 HWND MakePopup(const char16_t *cls, DWORD exStyle, HWND owner = nullptr) {
-    WNDCLASSW wc{};
-    wc.lpfnWndProc = DefWindowProcW;
-    wc.lpszClassName = cls;
-    RegisterClassW(&wc);
+    RegisterWindowClass(cls);
     return CreateWindowExW(exStyle, cls, u"", WS_POPUP | WS_VISIBLE, 0, 0, 10, 10, owner, nullptr,
                            nullptr, nullptr);
-}
-
-void PumpFor(DWORD ms) {
-    DWORD end = GetTickCount() + ms;
-    MSG msg;
-    while (GetTickCount() < end) {
-        SetTimer(nullptr, 99, end - GetTickCount(), nullptr);
-        GetMessageW(&msg, nullptr, 0, 0);
-        DispatchMessageW(&msg);
-    }
 }
 
 void CALLBACK RecordCallback(HWND hwnd, UINT, UINT_PTR, DWORD) {
@@ -179,9 +164,7 @@ TEST(Kernel, ExitProcessFromAnotherThreadEndsTheProcess) {
             },
             nullptr, 0, nullptr);
         MakeWindow(u"W");
-        MSG msg;
-        while (GetMessageW(&msg, nullptr, 0, 0))
-            DispatchMessageW(&msg);
+        PumpUntilQuit();
         return 1u;
     });
     d.Wait(249);
@@ -222,9 +205,7 @@ TEST(Kernel, SendMessageCrossesProcesses) {
     sim::Device d;
     d.StartFunction(u"\\Temp\\server.exe", [] {
         MakeWindow(u"Server");
-        MSG msg;
-        while (GetMessageW(&msg, nullptr, 0, 0))
-            DispatchMessageW(&msg);
+        PumpUntilQuit();
         return 0u;
     });
     d.Wait(10);

@@ -2,6 +2,7 @@
 // end dies of a stack overflow, alone, while the device goes on.
 #include "kernel/Stack.h"
 #include "support/Devices.h"
+#include "support/Win32.h"
 
 #include <windows.h>
 
@@ -18,10 +19,7 @@ LRESULT CALLBACK SendsToItself(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam
 }
 
 uint32_t RecurseThroughMessages() {
-    WNDCLASSW wc{};
-    wc.lpfnWndProc = SendsToItself;
-    wc.lpszClassName = u"Recursive";
-    RegisterClassW(&wc);
+    RegisterWindowClass(u"Recursive", SendsToItself);
     HWND w = CreateWindowExW(0, u"Recursive", u"", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr,
                              nullptr, nullptr);
     return static_cast<uint32_t>(SendMessageW(w, WM_USER, 0, 0));

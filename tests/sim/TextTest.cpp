@@ -528,6 +528,7 @@ TEST(Layout, LongTextIsLinear) {
 // alone, without the tests/ include path, leaves them out.
 #if __has_include("support/Devices.h")
 #include "support/Devices.h"
+#include "support/Win32.h"
 
 #include <climits>
 #include <functional>
@@ -815,10 +816,7 @@ TEST(DrawTextOnDevice, WindowOriginAndClip) {
     sim::Device d;
     Art got;
     test::RunInside(d, [&] {
-        WNDCLASSW wc{};
-        wc.lpfnWndProc = DefWindowProcW;
-        wc.lpszClassName = u"TextProbe";
-        RegisterClassW(&wc);
+        test::RegisterWindowClass(u"TextProbe");
         HWND hwnd = CreateWindowExW(0, u"TextProbe", u"", WS_POPUP | WS_VISIBLE, 50, 60,
                                     kSheetWidth, kSheetHeight, nullptr, nullptr, nullptr, nullptr);
         HDC dc = GetDC(hwnd);
