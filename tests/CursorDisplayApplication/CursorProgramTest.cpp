@@ -23,12 +23,6 @@ bool CursorVisible(sim::Device &d) {
     return c && c->visible;
 }
 
-uint32_t StartCursor(sim::Device &d, uint64_t settle = 200) {
-    uint32_t pid = d.Start(kPointrel);
-    d.Wait(settle);
-    return pid;
-}
-
 void Preview(sim::Device &d, uint32_t code, intptr_t value) {
     ASSERT_TRUE(d.Post(kCursorClass, 0x8048, code, value));
     d.Wait(50);
@@ -85,8 +79,7 @@ TEST(CursorProgram, MissingImageShowsTheTimedErrorBox) {
         sim::Device d;
         sim::InstallPackage(d);
         SetValue(d, kSettingsKey, u"CursorImage", 1, Utf16z(u"nothing.bmp"));
-        uint32_t pid = d.Start(kPointrel);
-        d.Wait(0);
+        uint32_t pid = StartCursor(d, 0);
         auto boxes = EventsStarting(d, "messagebox");
         ASSERT_EQ(boxes.size(), 1u);
         EXPECT_EQ(boxes[0].text, "messagebox " + std::to_string(pid) + " " + kErrorBox);
@@ -110,8 +103,7 @@ TEST(CursorProgram, TheErrorBoxLeavesTheKeysToTheBox) {
     sim::Device d;
     sim::InstallPackage(d);
     SetValue(d, kSettingsKey, u"CursorImage", 1, Utf16z(u"nothing.bmp"));
-    uint32_t pid = d.Start(kPointrel);
-    d.Wait(5000);
+    uint32_t pid = StartCursor(d, 5000);
     EXPECT_FALSE(CursorVisible(d));
     EXPECT_EQ(d.Calls(pid)["RegisterHotKey"], 0u);
     // The action key reaches the box and presses its OK button.
@@ -408,9 +400,7 @@ TEST(CursorProgram, MovingPaintingAndPreviewsLeakNothing) {
         // Over a menu in cursor mode the menu's picture comes and goes.
         d.CreateScriptWindow(u"MNU", u"Menu", sim::Rect{60, 100, 200, 220}, true);
         d.Wait(100);
-        d.Key(0x27, false); // RIGHT
-        d.Wait(300);
-        d.Key(0x27, true);
+        HoldKey(d, 0x27, 300); // RIGHT
         d.Wait(20);
         ASSERT_TRUE(d.FindTopmost(u"PointrelScreenCapWindow"));
         EXPECT_GT(d.GdiObjectCount(pid), gdi);

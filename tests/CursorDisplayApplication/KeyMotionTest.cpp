@@ -38,8 +38,7 @@ sim::Device *Make(std::unique_ptr<sim::Device> &holder, const Motion &s) {
     SetValue(d, kSettingsKey, u"MenuNavigationMethod", 4, Le32(1));
     SetValue(d, kSettingsKey, u"CursorImage", 1, Utf16z(s.image));
     SetValue(d, kSettingsKey, u"DeviceModel", 4, Le32(s.model));
-    d.Start(kPointrel);
-    d.Wait(1000);
+    StartCursor(d, 1000);
     return &d;
 }
 
@@ -181,8 +180,7 @@ TEST(KeyMotion, MovesAreClampedToTheScreen) {
         WriteFile(d, u"\\Program Files\\Pointrel\\cursors\\test.bmp",
                   MakeBmp24(c.width, c.height, [](int, int) { return 0u; }));
         SetValue(d, kSettingsKey, u"CursorImage", 1, Utf16z(u"test.bmp"));
-        d.Start(kPointrel);
-        d.Wait(500);
+        StartCursor(d, 500);
         DragCursorTo(d, 400, 400);
         EXPECT_EQ(CursorRect(d).left, c.maxX);
         EXPECT_EQ(CursorRect(d).top, c.maxY);
@@ -264,9 +262,7 @@ TEST(KeyMotion, AnyPreviewValueKeepsTheCursorOnTheScreen) {
         uint32_t pid = d.Processes().back().pid;
         d.Post(kCursorClass, 0x8048, static_cast<uintptr_t>(code), value);
         for (int k : {RIGHT, DOWN, LEFT, UP}) {
-            d.Key(k, false);
-            d.Wait(1500);
-            d.Key(k, true);
+            HoldKey(d, k, 1500);
             d.Wait(60);
             sim::Rect c = CursorRect(d);
             EXPECT_GE(c.left, 0);
@@ -292,26 +288,7 @@ TEST(KeyMotion, CapturedKeysDoNotReachTheForegroundProgram) {
     EXPECT_EQ(keys[0].text, "window App key down 0x75");
 }
 
-namespace {
-
-std::map<std::string, uint64_t> CallsDuring(sim::Device &d, uint32_t pid, uint64_t ms) {
-    auto before = d.Calls(pid);
-    d.Wait(ms);
-    auto after = d.Calls(pid);
-    for (auto &[name, n] : after)
-        n -= before[name];
-    std::erase_if(after, [](const auto &entry) { return entry.second == 0; });
-    return after;
-}
-
-uint64_t Total(const std::map<std::string, uint64_t> &calls) {
-    uint64_t n = 0;
-    for (const auto &entry : calls)
-        n += entry.second;
-    return n;
-}
-
-} // namespace
+namespace {} // namespace
 
 TEST(KeyMotion, HotKeysAreRegisteredAgainEveryTwentiethMove) {
     std::unique_ptr<sim::Device> holder;

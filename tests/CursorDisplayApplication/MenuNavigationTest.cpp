@@ -16,22 +16,21 @@ struct Started {
     uint32_t pid;
 };
 
-Started StartCursor(int menuMethod) {
+Started StartInMode(int menuMethod) {
     sim::DeviceConfig config;
     config.shell = false;
     Started s{std::make_unique<sim::Device>(config), 0};
     sim::Device &d = *s.device;
     sim::InstallPackage(d);
     SetValue(d, kSettingsKey, u"MenuNavigationMethod", 4, Le32(menuMethod));
-    s.pid = d.Start(kPointrel);
-    d.Wait(500);
+    s.pid = StartCursor(d, 500);
     return s;
 }
 
 } // namespace
 
 TEST(KeysMode, AnOpenMenuGetsTheKeysUntilItCloses) {
-    Started s = StartCursor(1);
+    Started s = StartInMode(1);
     sim::Device &d = *s.device;
     d.CreateScriptWindow(u"MNU", u"Menu", sim::Rect{0, 26, 120, 126}, true);
     d.Wait(100);
@@ -48,14 +47,12 @@ TEST(KeysMode, AnOpenMenuGetsTheKeysUntilItCloses) {
     d.DestroyScriptWindow(u"MNU");
     d.Wait(200);
     EXPECT_EQ(d.Calls(s.pid)["RegisterHotKey"], 50u) << "within 200 ms of the close";
-    d.Key(RIGHT, false);
-    d.Wait(100);
-    d.Key(RIGHT, true);
+    HoldKey(d, RIGHT, 100);
     EXPECT_GT(CursorRect(d).left, before.left);
 }
 
 TEST(KeysMode, AStartMenuOfTheOtherKindCountsOnlyForTheTimers) {
-    Started s = StartCursor(1);
+    Started s = StartInMode(1);
     sim::Device &d = *s.device;
     d.CreateScriptWindow(u"htcStartMenuClass", u"htcStartMenuTitle", sim::Rect{0, 26, 120, 126},
                          true);
@@ -67,7 +64,7 @@ TEST(KeysMode, AStartMenuOfTheOtherKindCountsOnlyForTheTimers) {
 }
 
 TEST(KeysMode, AKeyMovingAsAMenuOpensMovesOneMoreStep) {
-    Started s = StartCursor(1);
+    Started s = StartInMode(1);
     sim::Device &d = *s.device;
     d.Post(kCursorClass, 0x8048, 422, 0); // acceleration off: every step 28
     d.Post(kCursorClass, 0x8048, 420, 28);
@@ -109,7 +106,7 @@ TEST(KeysMode, BothPreviewCodesChooseTheMode) {
                           {2, 424, 7, false}};
     for (const Case &c : cases) {
         SCOPED_TRACE(std::to_string(c.code) + " " + std::to_string(c.value));
-        Started s = StartCursor(c.method);
+        Started s = StartInMode(c.method);
         sim::Device &d = *s.device;
         d.Post(kCursorClass, 0x8048, c.code, c.value);
         d.Wait(10);
@@ -120,7 +117,7 @@ TEST(KeysMode, BothPreviewCodesChooseTheMode) {
 }
 
 TEST(KeysMode, SwitchingFromCursorModeTakesEffectAtTheNextTimerTick) {
-    Started s = StartCursor(2);
+    Started s = StartInMode(2);
     sim::Device &d = *s.device;
     d.CreateScriptWindow(u"MNU", u"Menu", sim::Rect{0, 26, 120, 126}, true);
     d.Wait(300);
@@ -131,13 +128,11 @@ TEST(KeysMode, SwitchingFromCursorModeTakesEffectAtTheNextTimerTick) {
 }
 
 TEST(CursorMode, MovingOverAMenuLaysItsPictureUnderTheCursor) {
-    Started s = StartCursor(2);
+    Started s = StartInMode(2);
     sim::Device &d = *s.device;
     d.CreateScriptWindow(u"MNU", u"Menu", sim::Rect{60, 100, 200, 220}, true);
     d.Wait(100);
-    d.Key(RIGHT, false);
-    d.Wait(60);
-    d.Key(RIGHT, true);
+    HoldKey(d, RIGHT, 60);
     d.Wait(20);
     ASSERT_TRUE(d.FindTopmost(kSnapshot));
     EXPECT_EQ(d.FindTopmost(kSnapshot)->rect, (sim::Rect{60, 100, 200, 220}));
@@ -149,9 +144,7 @@ TEST(CursorMode, MovingOverAMenuLaysItsPictureUnderTheCursor) {
     sim::Rect c = CursorRect(d);
     EXPECT_TRUE(d.FindTopmost(kSnapshot)->shape);
     // The action key removes the picture first; the menu gets the tap.
-    d.Key(RETURN_KEY, false);
-    d.Wait(300);
-    d.Key(RETURN_KEY, true);
+    HoldKey(d, RETURN_KEY, 300);
     d.Wait(50);
     EXPECT_FALSE(d.FindTopmost(kSnapshot));
     auto taps = EventsStarting(d, "window MNU stylus down");
@@ -169,20 +162,18 @@ TEST(CursorMode, OnlyAMenuOfClassMNUGetsAPicture) {
                           {u"htcStartMenuClass", u"htcStartMenuTitle", false}};
     for (const Case &c : cases) {
         SCOPED_TRACE(sim::Narrow(c.className));
-        Started s = StartCursor(2);
+        Started s = StartInMode(2);
         sim::Device &d = *s.device;
         d.CreateScriptWindow(c.className, c.title, sim::Rect{60, 100, 200, 220}, true);
         d.Wait(100);
-        d.Key(RIGHT, false);
-        d.Wait(60);
-        d.Key(RIGHT, true);
+        HoldKey(d, RIGHT, 60);
         EXPECT_EQ(d.FindTopmost(kSnapshot).has_value(), c.picture);
         EXPECT_EQ(d.Calls(s.pid)["UnregisterHotKey"], 0u) << "cursor mode keeps the keys";
     }
 }
 
 TEST(CursorMode, APictureGoesWhenItsMenuCloses) {
-    Started s = StartCursor(2);
+    Started s = StartInMode(2);
     sim::Device &d = *s.device;
     d.CreateScriptWindow(u"MNU", u"Menu", sim::Rect{60, 100, 200, 220}, true);
     d.Wait(100);
@@ -200,16 +191,14 @@ TEST(CursorMode, APictureGoesWhenItsMenuCloses) {
 }
 
 TEST(CursorMode, ACoveredMenuDoesNotStopTheCursor) {
-    Started s = StartCursor(2);
+    Started s = StartInMode(2);
     sim::Device &d = *s.device;
     d.CreateScriptWindow(u"MNU", u"Menu", sim::Rect{60, 100, 200, 220}, true);
     // Another program's window keeps the menu's centre covered.
     d.CreateScriptWindow(u"Cover", u"", sim::Rect{120, 150, 140, 170}, true);
     d.Wait(100);
     int before = CursorRect(d).left;
-    d.Key(RIGHT, false);
-    d.Wait(2000);
-    d.Key(RIGHT, true);
+    HoldKey(d, RIGHT, 2000);
     d.Wait(600);
     EXPECT_GT(CursorRect(d).left, before);
     EXPECT_FALSE(d.FindTopmost(kSnapshot));
@@ -219,8 +208,7 @@ TEST(CursorMode, ACoveredMenuDoesNotStopTheCursor) {
 TEST(KeysMode, TheRoadOfOneTapThroughTheShellsStartMenu) {
     sim::Device d; // with the device shell
     sim::InstallPackage(d);
-    uint32_t pid = d.Start(kPointrel);
-    d.Wait(500);
+    uint32_t pid = StartCursor(d, 500);
     // The cursor onto the Start button, then the action key taps it.
     d.StylusDown(120, 160);
     d.Wait(20);
@@ -228,18 +216,14 @@ TEST(KeysMode, TheRoadOfOneTapThroughTheShellsStartMenu) {
     d.Wait(20);
     d.StylusUp(14, 14);
     d.Wait(20);
-    d.Key(RETURN_KEY, false);
-    d.Wait(100);
-    d.Key(RETURN_KEY, true);
+    HoldKey(d, RETURN_KEY, 100);
     d.Wait(200);
     ASSERT_TRUE(d.FindTopmost(u"MNU"));
     d.Wait(500); // the start-zone hold ends; the menu has been seen
     EXPECT_EQ(d.Calls(pid)["UnregisterHotKey"], 25u);
     // The keys now work the menu.
     for (int key : {DOWN, DOWN, RETURN_KEY}) {
-        d.Key(key, false);
-        d.Wait(50);
-        d.Key(key, true);
+        HoldKey(d, key, 50);
         d.Wait(50);
     }
     auto chosen = EventsStarting(d, "menu \"Start\"");
@@ -250,14 +234,12 @@ TEST(KeysMode, TheRoadOfOneTapThroughTheShellsStartMenu) {
     d.Wait(closed + 200 - d.Now());
     EXPECT_EQ(d.Calls(pid)["RegisterHotKey"], 50u);
     sim::Rect before = CursorRect(d);
-    d.Key(RIGHT, false);
-    d.Wait(60);
-    d.Key(RIGHT, true);
+    HoldKey(d, RIGHT, 60);
     EXPECT_GT(CursorRect(d).left, before.left);
 }
 
 TEST(CursorMode, ACoveredMenuIsWaitedForOnlyOnceWhileItStaysOpen) {
-    Started s = StartCursor(2);
+    Started s = StartInMode(2);
     sim::Device &d = *s.device;
     d.CreateScriptWindow(u"MNU", u"Menu", sim::Rect{60, 100, 200, 220}, true);
     // A window of the kind the window-order upkeep leaves in place keeps the
@@ -267,9 +249,7 @@ TEST(CursorMode, ACoveredMenuIsWaitedForOnlyOnceWhileItStaysOpen) {
     int before = CursorRect(d).left;
     uint64_t sleeps = d.Calls(s.pid)["Sleep"];
     // After the first move's bounded wait, every tick moves again.
-    d.Key(RIGHT, false);
-    d.Wait(1000);
-    d.Key(RIGHT, true);
+    HoldKey(d, RIGHT, 1000);
     d.Wait(100);
     EXPECT_GE(CursorRect(d).left - before, 100);
     EXPECT_LT(d.Calls(s.pid)["Sleep"] - sleeps, 600u) << "one wait of 500 sleeps, one a move";
@@ -280,20 +260,16 @@ TEST(CursorMode, ACoveredMenuIsWaitedForOnlyOnceWhileItStaysOpen) {
     d.Wait(100);
     d.CreateScriptWindow(u"MNU", u"Menu", sim::Rect{0, 100, 240, 220}, true);
     d.Wait(100);
-    d.Key(DOWN, false);
-    d.Wait(60);
-    d.Key(DOWN, true);
+    HoldKey(d, DOWN, 60);
     EXPECT_TRUE(d.FindTopmost(kSnapshot));
 }
 
 TEST(CursorMode, OnlyRemovingAPictureValidatesTheMenu) {
-    Started s = StartCursor(2);
+    Started s = StartInMode(2);
     sim::Device &d = *s.device;
     d.CreateScriptWindow(u"MNU", u"Menu", sim::Rect{60, 100, 200, 220}, true);
     d.Wait(100);
-    d.Key(RIGHT, false);
-    d.Wait(60);
-    d.Key(RIGHT, true);
+    HoldKey(d, RIGHT, 60);
     d.Wait(20);
     ASSERT_TRUE(d.FindTopmost(kSnapshot));
     // The cursor rests over the menu for two seconds: the picture goes once.

@@ -349,8 +349,7 @@ namespace {
 
 std::map<std::u16string, sim::RegValue> StartAndReadBack(sim::Device &d) {
     sim::InstallPackage(d);
-    d.Start(kPointrel);
-    d.Wait(500);
+    StartCursor(d, 500);
     std::map<std::u16string, sim::RegValue> out;
     if (sim::RegKeyRef key = d.registry().FindKey(kSettingsKey))
         for (const sim::RegValue &v : key->Values())

@@ -21,18 +21,16 @@ sim::DeviceConfig NoShell() {
     return c;
 }
 
-uint32_t StartCursor(sim::Device &d) {
+uint32_t InstallAndStart(sim::Device &d) {
     sim::InstallPackage(d);
-    uint32_t pid = d.Start(kPointrel);
-    d.Wait(200);
-    return pid;
+    return StartCursor(d);
 }
 
 } // namespace
 
 TEST(ShellDetection, ATopMostWindowAboveTheCursorGoesDirectlyBelowIt) {
     sim::Device d(NoShell());
-    StartCursor(d);
+    InstallAndStart(d);
     d.CreateScriptWindow(u"App", u"", sim::Rect{0, 0, 240, 320}, true);
     d.CreateScriptWindow(u"Manila", u"", sim::Rect{0, 0, 240, 320}, false);
     EXPECT_EQ(ZOrder(d), (std::vector<std::u16string>{u"App", kCursorClass, u"Manila"}));
@@ -43,7 +41,7 @@ TEST(ShellDetection, ATopMostWindowAboveTheCursorGoesDirectlyBelowIt) {
 
 TEST(ShellDetection, ATouchOnTheCursorRunsTheUpkeepAtOnce) {
     sim::Device d(NoShell());
-    uint32_t pid = StartCursor(d);
+    uint32_t pid = InstallAndStart(d);
     // Just after a run of the 100-ms upkeep, a top-most window comes over
     // the cursor; the stylus on the cursor does not wait for the next run.
     uint64_t runs = d.Calls(pid)["GetWindow"];
@@ -76,13 +74,13 @@ TEST(ShellDetection, ExemptWindowsStayOnTopAndHomeScreensHideTheCursor) {
     for (const Case &c : cases) {
         SCOPED_TRACE(sim::Narrow(c.className));
         sim::Device top(NoShell());
-        StartCursor(top);
+        InstallAndStart(top);
         top.CreateScriptWindow(c.className, u"", sim::Rect{0, 0, 40, 40}, true);
         top.Wait(500);
         EXPECT_EQ(ZOrder(top).front() == c.className, c.staysOnTop);
 
         sim::Device under(NoShell());
-        StartCursor(under);
+        InstallAndStart(under);
         under.CreateScriptWindow(c.className, u"", sim::Rect{0, 0, 240, 320}, false);
         under.Wait(1000);
         EXPECT_EQ(under.FindTopmost(kCursorClass)->visible, !c.hides);
@@ -110,7 +108,7 @@ TEST(ShellDetection, NewerShellsAlternateAroundAMenu) {
         SCOPED_TRACE(c.what);
         sim::Device d(NoShell());
         SetValue(d, u"HKLM\\System\\Versions", u"AKU", 1, c.aku);
-        StartCursor(d);
+        InstallAndStart(d);
         // Make both windows between two runs of the upkeep.
         d.Wait(50);
         d.CreateScriptWindow(u"App", u"", sim::Rect{0, 200, 240, 260}, true);
@@ -124,7 +122,7 @@ TEST(ShellDetection, NewerShellsAlternateAroundAMenu) {
 
 TEST(ShellDetection, HidesOverAnAddOnHomeScreenAndComesBack) {
     sim::Device d(NoShell());
-    uint32_t pid = StartCursor(d);
+    uint32_t pid = InstallAndStart(d);
     d.CreateScriptWindow(u"HTC Home Plugin", u"", sim::Rect{0, 0, 240, 320}, false);
     d.Wait(1000);
     EXPECT_FALSE(d.FindTopmost(kCursorClass)->visible);
@@ -143,7 +141,7 @@ TEST(ShellDetection, AWindowOverTheTaskBarIsCutToTheWorkArea) {
         RECT work{0, 26, 240, 294};
         SystemParametersInfoW(SPI_SETWORKAREA, 0, &work, 0);
     });
-    StartCursor(d);
+    InstallAndStart(d);
     d.CreateScriptWindow(u"App", u"", sim::Rect{0, 0, 240, 320}, true);
     d.Wait(6000);
     EXPECT_FALSE(d.FindTopmost(u"App")->shape);
@@ -156,13 +154,12 @@ TEST(ShellDetection, TheTaskBarIsOnTopAfterTheCursorCloses) {
     sim::Device d(NoShell());
     d.CreateScriptWindow(u"Desktop", u"", sim::Rect{0, 0, 240, 320}, false);
     d.CreateScriptWindow(u"HHTaskBar", u"", sim::Rect{0, 0, 240, 26}, true);
-    StartCursor(d);
+    InstallAndStart(d);
     d.CreateScriptWindow(u"App", u"", sim::Rect{0, 30, 240, 60}, true);
     d.Wait(200);
     EXPECT_EQ(ZOrder(d),
               (std::vector<std::u16string>{kCursorClass, u"App", u"HHTaskBar", u"Desktop"}));
-    d.Start(kPointrel);
-    d.Wait(200);
+    StartCursor(d); // a second start closes it
     EXPECT_EQ(ZOrder(d), (std::vector<std::u16string>{u"HHTaskBar", u"App", u"Desktop"}));
 }
 
@@ -190,20 +187,6 @@ TEST(ShellDetection, WindowAtPointHonoursRegionsAndSkips) {
     EXPECT_EQ(found, (std::vector<HWND>{child, front, back, back, front, nullptr}));
 }
 
-namespace {
-
-uint64_t CallsOf(const std::map<std::string, uint64_t> &after,
-                 const std::map<std::string, uint64_t> &before) {
-    uint64_t n = 0;
-    for (const auto &[name, count] : after) {
-        auto it = before.find(name);
-        n += count - (it == before.end() ? 0 : it->second);
-    }
-    return n;
-}
-
-} // namespace
-
 TEST(ShellDetection, CostOfTheSearchAndTheUpkeepWithFiftyWindows) {
     sim::Device d(NoShell());
     for (int i = 0; i < 50; ++i)
@@ -215,21 +198,17 @@ TEST(ShellDetection, CostOfTheSearchAndTheUpkeepWithFiftyWindows) {
     probe = d.StartFunction(u"\\Temp\\probe.exe", [&] {
         auto before = d.Calls(probe);
         HWND found = WindowAtPoint(0, 305, nullptr, nullptr);
-        searchCalls = CallsOf(d.Calls(probe), before);
+        searchCalls = Total(CallsSince(d, probe, before));
         return found != nullptr ? 0u : 1u;
     });
     d.Wait(10);
     EXPECT_EQ(d.ExitCode(probe), 0u);
     // The upkeep with a top-most window above the cursor, and without.
-    uint32_t pid = StartCursor(d);
+    uint32_t pid = InstallAndStart(d);
     d.Wait(50);
     d.CreateScriptWindow(u"App", u"", sim::Rect{0, 0, 40, 40}, true);
-    auto before = d.Calls(pid);
-    d.Wait(100);
-    uint64_t pushRun = CallsOf(d.Calls(pid), before);
-    before = d.Calls(pid);
-    d.Wait(100);
-    uint64_t quietRun = CallsOf(d.Calls(pid), before);
+    uint64_t pushRun = Total(CallsDuring(d, pid, 100));
+    uint64_t quietRun = Total(CallsDuring(d, pid, 100));
     std::cout << "WindowAtPoint over 50 windows: " << searchCalls
               << " calls; 100 ms of the idle cursor with one upkeep run: " << pushRun
               << " calls when it restacks a window, " << quietRun << " when it does not\n";
@@ -238,7 +217,7 @@ TEST(ShellDetection, CostOfTheSearchAndTheUpkeepWithFiftyWindows) {
 
 TEST(ShellDetection, MovesOffTheSoftInputPanelButtonRepaintWhatLiesUnderIt) {
     sim::Device d; // the shell's button is (108, 294, 132, 320)
-    uint32_t pid = StartCursor(d);
+    uint32_t pid = InstallAndStart(d);
     d.StylusDown(120, 160);
     d.Wait(20);
     d.StylusMove(100, 290);

@@ -16,8 +16,7 @@ const int RETURN_KEY = 0x0D;
 
 void StartAt(sim::Device &d, int x, int y) {
     sim::InstallPackage(d);
-    d.Start(kPointrel);
-    d.Wait(500);
+    StartCursor(d, 500);
     DragCursorTo(d, x, y);
     ASSERT_EQ(CursorRect(d).left, x);
     ASSERT_EQ(CursorRect(d).top, y);
@@ -44,9 +43,7 @@ TEST(Taps, PressAndReleaseGoLeftOfTheCursor) {
         sim::Device d(sim::DeviceConfig{240, 320, 96, false});
         StartAt(d, c.x, c.y);
         uint64_t pressed = d.Now();
-        d.Key(RETURN_KEY, false);
-        d.Wait(300);
-        d.Key(RETURN_KEY, true);
+        HoldKey(d, RETURN_KEY, 300);
         d.Wait(100);
         auto taps = Taps(d);
         ASSERT_EQ(taps.size(), 2u);
@@ -60,9 +57,7 @@ TEST(Taps, PressAndReleaseGoLeftOfTheCursor) {
 TEST(Taps, HoldingTheKeySendsOnePressAndOneRelease) {
     sim::Device d;
     StartAt(d, 100, 150);
-    d.Key(RETURN_KEY, false);
-    d.Wait(2000); // auto-repeat delivers many presses meanwhile
-    d.Key(RETURN_KEY, true);
+    HoldKey(d, RETURN_KEY, 2000); // auto-repeat delivers many presses meanwhile
     d.Wait(100);
     auto taps = Taps(d);
     ASSERT_EQ(taps.size(), 2u);
@@ -75,9 +70,7 @@ TEST(Taps, TheReleaseGoesWhereTheCursorIsNow) {
     StartAt(d, 100, 150);
     d.Key(RETURN_KEY, false);
     d.Wait(300);
-    d.Key(0x27, false); // RIGHT while the stylus is held down
-    d.Wait(50);
-    d.Key(0x27, true);
+    HoldKey(d, 0x27, 50); // RIGHT while the stylus is held down
     d.Key(RETURN_KEY, true);
     d.Wait(100);
     auto taps = Taps(d);
@@ -136,9 +129,7 @@ TEST(Taps, ATapLandsOnTheWindowUnderTheHotSpot) {
     sim::Device d;
     d.CreateScriptWindow(u"TapTarget", u"Target", sim::Rect{50, 100, 150, 200}, false);
     StartAt(d, 100, 150);
-    d.Key(RETURN_KEY, false);
-    d.Wait(300);
-    d.Key(RETURN_KEY, true);
+    HoldKey(d, RETURN_KEY, 300);
     d.Wait(100);
     auto got = EventsStarting(d, "window TapTarget stylus");
     ASSERT_EQ(got.size(), 2u);
@@ -157,9 +148,7 @@ TEST(Taps, VolumeKeysPassThroughWhileTheCursorHides) {
         sim::Device d;
         StartAt(d, 100, 150);
         uint64_t start = d.Now();
-        d.Key(c.key, false);
-        d.Wait(100);
-        d.Key(c.key, true);
+        HoldKey(d, c.key, 100);
         d.Wait(5);
         EXPECT_FALSE(d.FindTopmost(kCursorClass)->visible);
         d.Wait(1000);
@@ -181,9 +170,7 @@ TEST(Taps, VolumeKeysPassThroughWhileTheCursorHides) {
 TEST(Taps, AHeldVolumeKeyPassesThroughAgainAndTheCursorReturns) {
     sim::Device d;
     StartAt(d, 100, 150);
-    d.Key(0x75, false);
-    d.Wait(2000);
-    d.Key(0x75, true);
+    HoldKey(d, 0x75, 2000);
     d.Wait(2000);
     auto keys = EventsStarting(d, "keybd_event");
     EXPECT_GE(keys.size(), 4u) << "the key still down after a pass passes again";

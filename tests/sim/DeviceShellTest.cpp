@@ -36,11 +36,7 @@ struct Step {
 
 void Do(sim::Device &d, const Step &s) {
     switch (s.kind) {
-    case Step::Key:
-        d.Key(s.a, false);
-        d.Wait(50);
-        d.Key(s.a, true);
-        break;
+    case Step::Key: HoldKey(d, s.a, 50); break;
     case Step::Tap:
         d.StylusDown(s.a, s.b);
         d.Wait(100);

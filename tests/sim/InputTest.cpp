@@ -69,9 +69,7 @@ TEST(Input, HotKeysMatchTheExactModifiersAndReportReleases) {
     });
     d.Wait(10);
     auto tap = [&](int vk) {
-        d.Key(vk, false);
-        d.Wait(10);
-        d.Key(vk, true);
+        HoldKey(d, vk, 10);
         d.Wait(10);
     };
     tap(VK_UP);

@@ -82,8 +82,7 @@ TEST(Stack, ARecursionWithoutEndEndsOnlyItsProcessWithAStackOverflow) {
         SCOPED_TRACE(c.what);
         sim::Device d;
         sim::InstallPackage(d);
-        d.Start(kPointrel);
-        d.Wait(500);
+        StartCursor(d, 500);
         uint32_t pid = d.StartFunction(u"\\Temp\\recurse.exe", c.body);
         d.Wait(100);
         EXPECT_EQ(d.ExitCode(pid), sim::kStatusStackOverflow);
@@ -94,9 +93,7 @@ TEST(Stack, ARecursionWithoutEndEndsOnlyItsProcessWithAStackOverflow) {
         // The rest of the device lives on: the cursor still moves.
         EXPECT_TRUE(d.IsRunning(kPointrel));
         int x = CursorRect(d).left;
-        d.Key(VK_RIGHT, false);
-        d.Wait(200);
-        d.Key(VK_RIGHT, true);
+        HoldKey(d, VK_RIGHT, 200);
         d.Wait(100);
         EXPECT_GT(CursorRect(d).left, x);
     }

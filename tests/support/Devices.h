@@ -10,6 +10,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <map>
 #include <optional>
 #include <string>
 #include <vector>
@@ -39,6 +40,50 @@ inline std::optional<sim::RegValue> GetValue(sim::Device &d, const std::u16strin
 inline void WriteFile(sim::Device &d, const std::u16string &path,
                       const std::vector<uint8_t> &data) {
     d.files().CopyIn(path, data, d.Now());
+}
+
+// Starts the cursor program, lets `settle` ms of device time pass and gives
+// its process id.
+inline uint32_t StartCursor(sim::Device &d, uint64_t settle = 200) {
+    uint32_t pid = d.Start(kPointrel);
+    d.Wait(settle);
+    return pid;
+}
+
+// Holds key `vk` down for `ms` of device time, then releases it.
+inline void HoldKey(sim::Device &d, int vk, uint64_t ms) {
+    d.Key(vk, false);
+    d.Wait(ms);
+    d.Key(vk, true);
+}
+
+// The platform calls process `pid` has made since `before` (an earlier
+// d.Calls(pid)), by name; names not called since are left out.
+inline std::map<std::string, uint64_t> CallsSince(const sim::Device &d, uint32_t pid,
+                                                  const std::map<std::string, uint64_t> &before) {
+    std::map<std::string, uint64_t> since;
+    for (const auto &[name, n] : d.Calls(pid)) {
+        auto it = before.find(name);
+        uint64_t added = n - (it == before.end() ? 0 : it->second);
+        if (added != 0)
+            since[name] = added;
+    }
+    return since;
+}
+
+// The platform calls process `pid` makes while `ms` of device time pass.
+inline std::map<std::string, uint64_t> CallsDuring(sim::Device &d, uint32_t pid, uint64_t ms) {
+    std::map<std::string, uint64_t> before = d.Calls(pid);
+    d.Wait(ms);
+    return CallsSince(d, pid, before);
+}
+
+// The number of calls in a map of calls by name.
+inline uint64_t Total(const std::map<std::string, uint64_t> &calls) {
+    uint64_t n = 0;
+    for (const auto &entry : calls)
+        n += entry.second;
+    return n;
 }
 
 // Runs `body` on a thread of a process inside the device and lets device
