@@ -107,7 +107,7 @@ TEST(ShellDetection, NewerShellsAlternateAroundAMenu) {
     for (const Case &c : cases) {
         SCOPED_TRACE(c.what);
         sim::Device d(NoShell());
-        SetValue(d, u"HKLM\\System\\Versions", u"AKU", 1, c.aku);
+        SetValue(d, u"HKLM\\System\\Versions", u"AKU", REG_SZ, c.aku);
         InstallAndStart(d);
         // Make both windows between two runs of the upkeep.
         d.Wait(50);
@@ -229,10 +229,10 @@ TEST(ShellDetection, MovesOffTheSoftInputPanelButtonRepaintWhatLiesUnderIt) {
     auto movesUp = [&](int ticks) {
         uint64_t before = d.Calls(pid)["InvalidateRect"];
         int target = d.FindTopmost(kCursorClass)->rect.top - 4 * ticks;
-        d.Key(0x26, false);
+        d.Key(VK_UP, false);
         for (int i = 0; i < 1000 && d.FindTopmost(kCursorClass)->rect.top > target; ++i)
             d.Wait(1);
-        d.Key(0x26, true);
+        d.Key(VK_UP, true);
         d.Wait(100);
         return d.Calls(pid)["InvalidateRect"] - before;
     };

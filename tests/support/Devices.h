@@ -8,6 +8,8 @@
 #include "package/Package.h"
 #include "support/Bytes.h"
 
+#include <windows.h>
+
 #include <cstdint>
 #include <functional>
 #include <map>
@@ -99,7 +101,7 @@ inline void RunInside(sim::Device &d, const std::function<void()> &body,
             return 0u;
         },
         imageName);
-    for (int i = 0; i < 1000 && d.ExitCode(pid) == 0x103u; ++i)
+    for (int i = 0; i < 1000 && d.ExitCode(pid) == STILL_ACTIVE; ++i)
         d.Wait(i == 0 ? 0 : 100);
 }
 
