@@ -321,7 +321,7 @@ TEST(DeviceShell, OneMenuAtATime) {
     Do(d, {Step::Tap, 10, 10});
     // A tap that reaches the soft-key bar all the same (another program
     // posts it there) opens the bar's menu, which closes the Start menu.
-    d.Post(u"MS_SOFTKEY_CE_1.0", WM_LBUTTONDOWN, 1, MAKELPARAM(200, 6));
+    d.Post(u"MS_SOFTKEY_CE_1.0", WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(200, 6));
     d.Post(u"MS_SOFTKEY_CE_1.0", WM_LBUTTONUP, 0, MAKELPARAM(200, 6));
     d.Wait(100);
     EXPECT_EQ(MenuEvents(d), std::vector<std::string>{"menu \"Start\" closed"});

@@ -147,9 +147,9 @@ TEST(Kernel, NamedMutexesAreSharedUntilTheLastHandleCloses) {
         CreateMutexW(nullptr, FALSE, u"Unique");
         afterExit = GetLastError();
     });
-    EXPECT_EQ(first, 0u);
+    EXPECT_EQ(first, DWORD(ERROR_SUCCESS));
     EXPECT_EQ(second, static_cast<DWORD>(ERROR_ALREADY_EXISTS));
-    EXPECT_EQ(afterExit, 0u) << "the first process's handles closed with it";
+    EXPECT_EQ(afterExit, DWORD(ERROR_SUCCESS)) << "the first process's handles closed with it";
 }
 
 TEST(Kernel, ExitProcessFromAnotherThreadEndsTheProcess) {
@@ -168,7 +168,7 @@ TEST(Kernel, ExitProcessFromAnotherThreadEndsTheProcess) {
         return 1u;
     });
     d.Wait(249);
-    EXPECT_EQ(d.ExitCode(pid), 0x103u);
+    EXPECT_EQ(d.ExitCode(pid), STILL_ACTIVE);
     EXPECT_TRUE(d.FindTopmost(u"W"));
     d.Wait(1);
     EXPECT_EQ(d.ExitCode(pid), 7u);
@@ -183,7 +183,7 @@ TEST(Kernel, ModuleFileNameIsTruncatedAndTerminated) {
         std::u16string text;
     };
     // The probe's path is "\Temp\probe.exe", 15 characters.
-    const Case cases[] = {{16, 15, 0, u"\\Temp\\probe.exe"},
+    const Case cases[] = {{16, 15, ERROR_SUCCESS, u"\\Temp\\probe.exe"},
                           {15, 15, ERROR_INSUFFICIENT_BUFFER, u"\\Temp\\probe.ex"},
                           {4, 4, ERROR_INSUFFICIENT_BUFFER, u"\\Te"}};
     for (const Case &c : cases) {
