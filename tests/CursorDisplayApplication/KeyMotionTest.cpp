@@ -24,9 +24,8 @@ struct Motion {
 };
 
 sim::Device *Make(std::unique_ptr<sim::Device> &holder, const Motion &s) {
-    sim::DeviceConfig config;
+    sim::DeviceConfig config = NoShell();
     config.keysUnreadable = s.keysUnreadable;
-    config.shell = false;
     holder = std::make_unique<sim::Device>(config);
     sim::Device &d = *holder;
     sim::InstallPackage(d);

@@ -17,9 +17,7 @@ struct Started {
 };
 
 Started StartInMode(int menuMethod) {
-    sim::DeviceConfig config;
-    config.shell = false;
-    Started s{std::make_unique<sim::Device>(config), 0};
+    Started s{std::make_unique<sim::Device>(NoShell()), 0};
     sim::Device &d = *s.device;
     sim::InstallPackage(d);
     SetValue(d, kSettingsKey, u"MenuNavigationMethod", REG_DWORD, Le32(menuMethod));

@@ -15,12 +15,6 @@ using namespace test;
 
 namespace {
 
-sim::DeviceConfig NoShell() {
-    sim::DeviceConfig c;
-    c.shell = false;
-    return c;
-}
-
 uint32_t InstallAndStart(sim::Device &d) {
     sim::InstallPackage(d);
     return StartCursor(d);

@@ -51,16 +51,10 @@ uint32_t Listen(sim::Device &d, Received &r, sim::Rect rect, int ms,
     });
 }
 
-sim::DeviceConfig Plain() {
-    sim::DeviceConfig c;
-    c.shell = false;
-    return c;
-}
-
 } // namespace
 
 TEST(Input, HotKeysMatchTheExactModifiersAndReportReleases) {
-    sim::Device d(Plain());
+    sim::Device d(NoShell());
     Received r;
     Listen(d, r, sim::Rect{0, 0, 100, 100}, 5000, [](HWND w) {
         RegisterHotKey(w, 1, MOD_KEYUP, VK_UP);
@@ -97,7 +91,7 @@ TEST(Input, HeldKeysRepeatAndUnreadableDirectionKeys) {
                           {"volume key on such a device", VK_F6, true, 6, SHORT(0x8000)}};
     for (const Case &c : cases) {
         SCOPED_TRACE(c.what);
-        sim::DeviceConfig config = Plain();
+        sim::DeviceConfig config = NoShell();
         config.keysUnreadable = c.unreadable;
         sim::Device d(config);
         Received r;
@@ -116,7 +110,7 @@ TEST(Input, HeldKeysRepeatAndUnreadableDirectionKeys) {
 }
 
 TEST(Input, StylusGoesToTheWindowUnderIt) {
-    sim::Device d(Plain());
+    sim::Device d(NoShell());
     Received below, above;
     Listen(d, below, sim::Rect{0, 0, 200, 200}, 5000);
     d.Wait(1);
@@ -143,7 +137,7 @@ TEST(Input, StylusGoesToTheWindowUnderIt) {
 }
 
 TEST(Input, TheCaptureBelongsToItsThread) {
-    sim::Device d(Plain());
+    sim::Device d(NoShell());
     Received holder;
     Listen(d, holder, sim::Rect{0, 0, 50, 50}, 5000, [](HWND w) { SetCapture(w); });
     d.Wait(1);

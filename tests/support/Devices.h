@@ -44,6 +44,13 @@ inline void WriteFile(sim::Device &d, const std::u16string &path,
     d.files().CopyIn(path, data, d.Now());
 }
 
+// The default device without the shell: no windows but the test's own.
+inline sim::DeviceConfig NoShell() {
+    sim::DeviceConfig config;
+    config.shell = false;
+    return config;
+}
+
 // Starts the cursor program, lets `settle` ms of device time pass and gives
 // its process id.
 inline uint32_t StartCursor(sim::Device &d, uint64_t settle = 200) {
