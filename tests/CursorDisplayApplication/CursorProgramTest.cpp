@@ -1,5 +1,6 @@
 // The cursor program as a user and the platform see it: start, toggle, the
 // start-up error box, previews and screen changes.
+#include "CursorSettings.h"
 #include "resource.h"
 #include "support/Devices.h"
 
@@ -24,14 +25,8 @@ bool CursorVisible(sim::Device &d) {
     return c && c->visible;
 }
 
-uint32_t StartCursor(sim::Device &d, uint64_t settle = 200) {
-    uint32_t pid = d.Start(kPointrel);
-    d.Wait(settle);
-    return pid;
-}
-
 void Preview(sim::Device &d, uint32_t code, intptr_t value) {
-    ASSERT_TRUE(d.Post(kCursorClass, 0x8048, code, value));
+    ASSERT_TRUE(d.Post(kCursorClass, WM_SETTING_PREVIEW, code, value));
     d.Wait(50);
 }
 
@@ -60,7 +55,7 @@ TEST(CursorProgram, StartingAgainTogglesTheCursor) {
     EXPECT_FALSE(d.FindTopmost(kCursorClass));
     EXPECT_EQ(EventsStarting(d, "messagebox").size(), 0u);
     uint32_t third = StartCursor(d);
-    EXPECT_EQ(d.ExitCode(third), 0x103u);
+    EXPECT_EQ(d.ExitCode(third), STILL_ACTIVE);
     EXPECT_TRUE(CursorVisible(d));
 }
 
@@ -68,7 +63,7 @@ TEST(CursorProgram, ACloseFromAnyoneEndsTheProgram) {
     sim::Device d;
     sim::InstallPackage(d);
     uint32_t pid = StartCursor(d);
-    ASSERT_TRUE(d.Post(kCursorClass, 0x0010 /* WM_CLOSE */, 0, 0));
+    ASSERT_TRUE(d.Post(kCursorClass, WM_CLOSE, 0, 0));
     d.Wait(10);
     EXPECT_EQ(d.ExitCode(pid), 0u);
     EXPECT_FALSE(d.FindTopmost(kCursorClass));
@@ -85,18 +80,17 @@ TEST(CursorProgram, MissingImageShowsTheTimedErrorBox) {
         SCOPED_TRACE(c.what);
         sim::Device d;
         sim::InstallPackage(d);
-        SetValue(d, kSettingsKey, u"CursorImage", 1, Utf16z(u"nothing.bmp"));
-        uint32_t pid = d.Start(kPointrel);
-        d.Wait(0);
+        SetValue(d, kSettingsKey, u"CursorImage", REG_SZ, Utf16z(u"nothing.bmp"));
+        uint32_t pid = StartCursor(d, 0);
         auto boxes = EventsStarting(d, "messagebox");
         ASSERT_EQ(boxes.size(), 1u);
         EXPECT_EQ(boxes[0].text, "messagebox " + std::to_string(pid) + " " + kErrorBox);
         uint64_t opened = boxes[0].time;
         d.Wait(c.endsAfter - 1);
-        EXPECT_EQ(d.ExitCode(pid), 0x103u) << "still running just before";
+        EXPECT_EQ(d.ExitCode(pid), STILL_ACTIVE) << "still running just before";
         if (c.answer) {
             d.Wait(1);
-            EXPECT_TRUE(d.Answer(u"Pointrel Error", 1));
+            EXPECT_TRUE(d.Answer(u"Pointrel Error", IDOK));
         }
         d.Wait(c.answer ? 0 : 1);
         EXPECT_EQ(d.ExitCode(pid), 0u);
@@ -110,14 +104,13 @@ TEST(CursorProgram, MissingImageShowsTheTimedErrorBox) {
 TEST(CursorProgram, TheErrorBoxLeavesTheKeysToTheBox) {
     sim::Device d;
     sim::InstallPackage(d);
-    SetValue(d, kSettingsKey, u"CursorImage", 1, Utf16z(u"nothing.bmp"));
-    uint32_t pid = d.Start(kPointrel);
-    d.Wait(5000);
+    SetValue(d, kSettingsKey, u"CursorImage", REG_SZ, Utf16z(u"nothing.bmp"));
+    uint32_t pid = StartCursor(d, 5000);
     EXPECT_FALSE(CursorVisible(d));
     EXPECT_EQ(d.Calls(pid)["RegisterHotKey"], 0u);
     // The action key reaches the box and presses its OK button.
-    d.Key(0x0D, false);
-    d.Key(0x0D, true);
+    d.Key(VK_RETURN, false);
+    d.Key(VK_RETURN, true);
     d.Wait(10);
     EXPECT_EQ(d.ExitCode(pid), 0u);
     EXPECT_TRUE(EventsStarting(d, "mouse_event").empty());
@@ -126,13 +119,13 @@ TEST(CursorProgram, TheErrorBoxLeavesTheKeysToTheBox) {
 TEST(CursorProgram, StartingWhileTheErrorBoxIsOpenBringsItForward) {
     sim::Device d;
     sim::InstallPackage(d);
-    SetValue(d, kSettingsKey, u"CursorImage", 1, Utf16z(u"nothing.bmp"));
+    SetValue(d, kSettingsKey, u"CursorImage", REG_SZ, Utf16z(u"nothing.bmp"));
     uint32_t first = StartCursor(d);
     d.CreateScriptWindow(u"App", u"App", sim::Rect{0, 0, 240, 320}, true);
     ASSERT_EQ(d.Foreground()->className, u"App");
     uint32_t second = StartCursor(d);
     EXPECT_EQ(d.ExitCode(second), 0u);
-    EXPECT_EQ(d.ExitCode(first), 0x103u);
+    EXPECT_EQ(d.ExitCode(first), STILL_ACTIVE);
     EXPECT_EQ(d.Foreground()->title, u"Pointrel Error");
 }
 
@@ -162,12 +155,12 @@ TEST(CursorProgram, UnloadableImagesTakeTheErrorPath) {
         sim::Device d;
         sim::InstallPackage(d);
         WriteFile(d, u"\\Program Files\\Pointrel\\cursors\\bad.bmp", bytes);
-        SetValue(d, kSettingsKey, u"CursorImage", 1, Utf16z(u"bad.bmp"));
+        SetValue(d, kSettingsKey, u"CursorImage", REG_SZ, Utf16z(u"bad.bmp"));
         uint32_t pid = StartCursor(d);
         EXPECT_EQ(
             EventsStarting(d, "messagebox " + std::to_string(pid) + " \"Pointrel Error\"").size(),
             1u);
-        EXPECT_TRUE(d.Answer(u"Pointrel Error", 1));
+        EXPECT_TRUE(d.Answer(u"Pointrel Error", IDOK));
         d.Wait(10);
         EXPECT_EQ(d.ExitCode(pid), 0u);
     }
@@ -202,10 +195,10 @@ TEST(CursorDisplay, TheShapeLeavesOutTheKeyColourAsTheScreenSeesIt) {
         sim::InstallPackage(d);
         WriteFile(d, u"\\Program Files\\Pointrel\\cursors\\shape.bmp",
                   MakeBmp24(c.width, c.height, c.pixel));
-        SetValue(d, kSettingsKey, u"CursorImage", 1, Utf16z(u"shape.bmp"));
+        SetValue(d, kSettingsKey, u"CursorImage", REG_SZ, Utf16z(u"shape.bmp"));
         uint32_t pid = StartCursor(d);
         EXPECT_TRUE(EventsStarting(d, "messagebox").empty());
-        EXPECT_EQ(d.ExitCode(pid), 0x103u);
+        EXPECT_EQ(d.ExitCode(pid), STILL_ACTIVE);
         sim::Rect r = CursorRect(d);
         ASSERT_EQ(r.right - r.left, c.width);
         uint32_t background = d.PixelAt(0, 0);
@@ -222,7 +215,7 @@ TEST(CursorProgram, AnOverlongImagePathIsAnErrorNotAnOverflow) {
     sim::Device d;
     sim::InstallPackage(d);
     std::u16string name(250, u'n');
-    SetValue(d, kSettingsKey, u"CursorImage", 1, Utf16z(name));
+    SetValue(d, kSettingsKey, u"CursorImage", REG_SZ, Utf16z(name));
     uint32_t pid = StartCursor(d);
     EXPECT_EQ(EventsStarting(d, "messagebox " + std::to_string(pid)).size(), 1u);
 }
@@ -234,9 +227,9 @@ TEST(CursorPreview, ALargerImageNearTheCornerMovesUpAndLeftToFit) {
     sim::InstallPackage(d);
     StartCursor(d);
     EXPECT_EQ(CursorRect(d), (sim::Rect{30, 35, 46, 51}));
-    Preview(d, 425, 8);
+    Preview(d, SP_CURSOR_IMAGE, 8);
     EXPECT_EQ(CursorRect(d), (sim::Rect{12, 22, 60, 70}));
-    Preview(d, 425, 0);
+    Preview(d, SP_CURSOR_IMAGE, 0);
     EXPECT_EQ(CursorRect(d), (sim::Rect{12, 22, 24, 41}));
 }
 
@@ -244,9 +237,9 @@ TEST(CursorPreview, UnknownIndexAndCodeChangeNothing) {
     sim::Device d;
     sim::InstallPackage(d);
     StartCursor(d);
-    Preview(d, 425, 9);
-    Preview(d, 425, -1);
-    Preview(d, 426, 8);
+    Preview(d, SP_CURSOR_IMAGE, 9);
+    Preview(d, SP_CURSOR_IMAGE, -1);
+    Preview(d, SP_CURSOR_IMAGE + 1, 8); // no such code
     EXPECT_EQ(CursorRect(d), (sim::Rect{120, 160, 136, 176}));
     EXPECT_TRUE(EventsStarting(d, "messagebox").empty());
 }
@@ -256,16 +249,16 @@ TEST(CursorPreview, AMissingImageGivesTheShortBoxAndTheProgramGoesOn) {
     sim::InstallPackage(d);
     uint32_t pid = StartCursor(d);
     d.files().Delete(u"\\Program Files\\Pointrel\\cursors\\cursor_white-32.bmp");
-    Preview(d, 425, 3);
+    Preview(d, SP_CURSOR_IMAGE, 3);
     auto boxes = EventsStarting(d, "messagebox " + std::to_string(pid));
     ASSERT_EQ(boxes.size(), 1u);
     EXPECT_EQ(boxes[0].text, "messagebox " + std::to_string(pid) + " " + kPreviewErrorBox);
-    EXPECT_TRUE(d.Answer(u"Pointrel Error", 1));
+    EXPECT_TRUE(d.Answer(u"Pointrel Error", IDOK));
     d.Wait(100);
-    EXPECT_EQ(d.ExitCode(pid), 0x103u);
+    EXPECT_EQ(d.ExitCode(pid), STILL_ACTIVE);
     // The window keeps its size; a later preview loads again.
     EXPECT_EQ(CursorRect(d), (sim::Rect{120, 160, 136, 176}));
-    Preview(d, 425, 6);
+    Preview(d, SP_CURSOR_IMAGE, 6);
     EXPECT_EQ(CursorRect(d), (sim::Rect{120, 160, 144, 184}));
 }
 
@@ -362,13 +355,13 @@ TEST(CursorWindow, HasItsClassStylesAndMessageResults) {
         exStyle = GetWindowLongW(cursor, GWL_EXSTYLE);
         results.push_back(SendMessageW(cursor, WM_ERASEBKGND, 0, 0));
         results.push_back(SendMessageW(cursor, WM_TIMER, 77, 0));
-        results.push_back(SendMessageW(cursor, 0x8048, 426, 0));
+        results.push_back(SendMessageW(cursor, WM_SETTING_PREVIEW, SP_CURSOR_IMAGE + 1, 0));
         results.push_back(SendMessageW(cursor, WM_SETTINGCHANGE, 0, 0));
         results.push_back(SendMessageW(cursor, WM_CLOSE, 0, 0));
         results.push_back(IsWindow(cursor)); // WM_CLOSE does not destroy the window itself
     });
-    EXPECT_EQ(static_cast<DWORD>(style), 0x94000000u) << "WS_POPUP | WS_CLIPSIBLINGS, shown";
-    EXPECT_EQ(static_cast<DWORD>(exStyle), 0x08000008u);
+    EXPECT_EQ(static_cast<DWORD>(style), DWORD(WS_POPUP | WS_CLIPSIBLINGS | WS_VISIBLE));
+    EXPECT_EQ(static_cast<DWORD>(exStyle), DWORD(WS_EX_NOACTIVATE | WS_EX_TOPMOST));
     EXPECT_EQ(results, (std::vector<LRESULT>{1, 0, 1, 0, 1, TRUE}));
     // The loop ends the program after the next message it dispatches.
     d.Post(kCursorClass, WM_NULL, 0, 0);
@@ -394,24 +387,22 @@ TEST(CursorPreview, ALargerImageAtTheBottomRightCornerMovesUpAndLeft) {
     StartCursor(d);
     DragCursorTo(d, 400, 400); // clamped to (232, 304)
     EXPECT_EQ(CursorRect(d), (sim::Rect{232, 304, 248, 320}));
-    Preview(d, 425, 8);
+    Preview(d, SP_CURSOR_IMAGE, 8);
     EXPECT_EQ(CursorRect(d), (sim::Rect{192, 272, 240, 320}));
 }
 
 TEST(CursorProgram, MovingPaintingAndPreviewsLeakNothing) {
     sim::Device d;
     sim::InstallPackage(d);
-    SetValue(d, kSettingsKey, u"MenuNavigationMethod", 4, Le32(2));
+    SetValue(d, kSettingsKey, u"MenuNavigationMethod", REG_DWORD, Le32(MENU_NAVIGATION_CURSOR));
     uint32_t pid = StartCursor(d);
     size_t gdi = d.GdiObjectCount(pid), handles = d.HandleCount(pid);
     for (int round = 0; round < 3; ++round) {
-        Preview(d, 425, 1 + round);
+        Preview(d, SP_CURSOR_IMAGE, 1 + round);
         // Over a menu in cursor mode the menu's picture comes and goes.
         d.CreateScriptWindow(u"MNU", u"Menu", sim::Rect{60, 100, 200, 220}, true);
         d.Wait(100);
-        d.Key(0x27, false); // RIGHT
-        d.Wait(300);
-        d.Key(0x27, true);
+        HoldKey(d, VK_RIGHT, 300);
         d.Wait(20);
         ASSERT_TRUE(d.FindTopmost(u"PointrelScreenCapWindow"));
         EXPECT_GT(d.GdiObjectCount(pid), gdi);
@@ -420,10 +411,10 @@ TEST(CursorProgram, MovingPaintingAndPreviewsLeakNothing) {
         ASSERT_FALSE(d.FindTopmost(u"PointrelScreenCapWindow"));
         DragCursorTo(d, 120, 160);
     }
-    Preview(d, 425, 0);
+    Preview(d, SP_CURSOR_IMAGE, 0);
     EXPECT_EQ(d.GdiObjectCount(pid), gdi);
     EXPECT_EQ(d.HandleCount(pid), handles);
-    EXPECT_EQ(d.ExitCode(pid), 0x103u);
+    EXPECT_EQ(d.ExitCode(pid), STILL_ACTIVE);
 }
 
 // The program's buffers are sized by STRING_CAPACITY; a longer string would

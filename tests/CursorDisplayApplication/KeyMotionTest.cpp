@@ -1,5 +1,6 @@
 // Cursor motion: both engines, acceleration, clamps, the stylus drag and
 // previews of any value.
+#include "CursorSettings.h"
 #include "support/Devices.h"
 
 #include <windows.h>
@@ -13,8 +14,6 @@ using namespace test;
 
 namespace {
 
-const int RIGHT = 0x27, LEFT = 0x25, UP = 0x26, DOWN = 0x28;
-
 struct Motion {
     int speed = 28;
     int acceleration = 1;
@@ -25,21 +24,19 @@ struct Motion {
 };
 
 sim::Device *Make(std::unique_ptr<sim::Device> &holder, const Motion &s) {
-    sim::DeviceConfig config;
+    sim::DeviceConfig config = NoShell();
     config.keysUnreadable = s.keysUnreadable;
-    config.shell = false;
     holder = std::make_unique<sim::Device>(config);
     sim::Device &d = *holder;
     sim::InstallPackage(d);
-    SetValue(d, kSettingsKey, u"CursorSpeed", 3, Le32(s.speed));
-    SetValue(d, kSettingsKey, u"CursorAcceleration", 3, Le32(s.acceleration));
-    SetValue(d, kSettingsKey, u"CursorAccelerationSpeed", 3, Le32(s.profile));
-    SetValue(d, kSettingsKey, u"SnapToSipLetters", 3, Le32(1));
-    SetValue(d, kSettingsKey, u"MenuNavigationMethod", 4, Le32(1));
-    SetValue(d, kSettingsKey, u"CursorImage", 1, Utf16z(s.image));
-    SetValue(d, kSettingsKey, u"DeviceModel", 4, Le32(s.model));
-    d.Start(kPointrel);
-    d.Wait(1000);
+    SetValue(d, kSettingsKey, u"CursorSpeed", REG_BINARY, Le32(s.speed));
+    SetValue(d, kSettingsKey, u"CursorAcceleration", REG_BINARY, Le32(s.acceleration));
+    SetValue(d, kSettingsKey, u"CursorAccelerationSpeed", REG_BINARY, Le32(s.profile));
+    SetValue(d, kSettingsKey, u"SnapToSipLetters", REG_BINARY, Le32(1));
+    SetValue(d, kSettingsKey, u"MenuNavigationMethod", REG_DWORD, Le32(MENU_NAVIGATION_KEYS));
+    SetValue(d, kSettingsKey, u"CursorImage", REG_SZ, Utf16z(s.image));
+    SetValue(d, kSettingsKey, u"DeviceModel", REG_DWORD, Le32(s.model));
+    StartCursor(d, 1000);
     return &d;
 }
 
@@ -65,12 +62,12 @@ std::vector<int> Dx(const std::vector<std::pair<int, int>> &moves) {
     return out;
 }
 
-// After a pause, the first step of a fresh press of LEFT (0 when none came).
+// After a pause, the first step of a fresh press of VK_LEFT (0 when none came).
 int FirstStepOfTheNextPress(sim::Device &d) {
     d.Wait(200);
-    d.Key(LEFT, false);
+    d.Key(VK_LEFT, false);
     std::vector<int> dx = Dx(Moves(d, 50));
-    d.Key(LEFT, true);
+    d.Key(VK_LEFT, true);
     return dx.empty() ? 0 : dx[0];
 }
 
@@ -94,9 +91,9 @@ TEST(KeyMotion, HeldKeyFollowsTheAccelerationProfile) {
         std::unique_ptr<sim::Device> holder;
         sim::Device &d = *Make(holder, c.setup);
         DragCursorTo(d, 0, 100);
-        d.Key(RIGHT, false);
+        d.Key(VK_RIGHT, false);
         std::vector<int> dx = Dx(Moves(d, static_cast<int>(c.firstTicks.size()) * 50));
-        d.Key(RIGHT, true);
+        d.Key(VK_RIGHT, true);
         EXPECT_EQ(dx, c.firstTicks);
         // After the release the next press starts from the first step again.
         EXPECT_EQ(-FirstStepOfTheNextPress(d), c.firstTicks[0]);
@@ -106,10 +103,10 @@ TEST(KeyMotion, HeldKeyFollowsTheAccelerationProfile) {
 TEST(KeyMotion, ASpeedPreviewChangesOnlyTheStepsStillAhead) {
     struct Case {
         const char *what;
-        size_t previewAfter; // moves made while RIGHT is held; 0: before the press
+        size_t previewAfter; // moves made while VK_RIGHT is held; 0: before the press
         int speed;
-        std::vector<int> ticks; // while RIGHT is held
-        int nextPressStep;      // the first step of the next press, LEFT
+        std::vector<int> ticks; // while VK_RIGHT is held
+        int nextPressStep;      // the first step of the next press, VK_LEFT
     };
     const Case cases[] = {
         {"during the ramp", 3, 35, {6, 6, 6, 6, 14, 14, 21, 21, 28, 28, 35, 35}, -7},
@@ -122,16 +119,16 @@ TEST(KeyMotion, ASpeedPreviewChangesOnlyTheStepsStillAhead) {
         sim::Device &d = *Make(holder, {});
         DragCursorTo(d, 0, 100);
         if (c.previewAfter == 0)
-            d.Post(kCursorClass, 0x8048, 420, c.speed);
-        d.Key(RIGHT, false);
+            d.Post(kCursorClass, WM_SETTING_PREVIEW, SP_CURSOR_SPEED, c.speed);
+        d.Key(VK_RIGHT, false);
         std::vector<int> ticks;
         for (int ms = 0; ms < 2000 && ticks.size() < c.ticks.size(); ++ms) {
             std::vector<int> dx = Dx(Moves(d, 1));
             ticks.insert(ticks.end(), dx.begin(), dx.end());
             if (!dx.empty() && ticks.size() == c.previewAfter)
-                d.Post(kCursorClass, 0x8048, 420, c.speed);
+                d.Post(kCursorClass, WM_SETTING_PREVIEW, SP_CURSOR_SPEED, c.speed);
         }
-        d.Key(RIGHT, true);
+        d.Key(VK_RIGHT, true);
         EXPECT_EQ(ticks, c.ticks);
         EXPECT_EQ(FirstStepOfTheNextPress(d), c.nextPressStep);
     }
@@ -142,10 +139,10 @@ TEST(KeyMotion, KeysCombine) {
         std::vector<int> keys;
         std::pair<int, int> move;
     };
-    const Case cases[] = {{{LEFT, RIGHT}, {0, 0}},
-                          {{RIGHT, DOWN}, {6, 6}},
-                          {{UP, LEFT}, {-6, -6}},
-                          {{UP, DOWN, RIGHT}, {6, 0}}};
+    const Case cases[] = {{{VK_LEFT, VK_RIGHT}, {0, 0}},
+                          {{VK_RIGHT, VK_DOWN}, {6, 6}},
+                          {{VK_UP, VK_LEFT}, {-6, -6}},
+                          {{VK_UP, VK_DOWN, VK_RIGHT}, {6, 0}}};
     for (const Case &c : cases) {
         std::unique_ptr<sim::Device> holder;
         sim::Device &d = *Make(holder, {});
@@ -180,9 +177,8 @@ TEST(KeyMotion, MovesAreClampedToTheScreen) {
         sim::InstallPackage(d);
         WriteFile(d, u"\\Program Files\\Pointrel\\cursors\\test.bmp",
                   MakeBmp24(c.width, c.height, [](int, int) { return 0u; }));
-        SetValue(d, kSettingsKey, u"CursorImage", 1, Utf16z(u"test.bmp"));
-        d.Start(kPointrel);
-        d.Wait(500);
+        SetValue(d, kSettingsKey, u"CursorImage", REG_SZ, Utf16z(u"test.bmp"));
+        StartCursor(d, 500);
         DragCursorTo(d, 400, 400);
         EXPECT_EQ(CursorRect(d).left, c.maxX);
         EXPECT_EQ(CursorRect(d).top, c.maxY);
@@ -213,20 +209,20 @@ TEST(KeyMotion, HotKeyEngineStepsWithTheRepeatCount) {
         std::vector<int> dx;
         for (int i = 0; i < 5; ++i) {
             int before = CursorRect(d).left;
-            d.Key(RIGHT, false);
+            d.Key(VK_RIGHT, false);
             d.Wait(100);
             int middle = CursorRect(d).left;
-            d.Key(RIGHT, true);
+            d.Key(VK_RIGHT, true);
             d.Wait(100);
             dx.push_back(middle - before);
             dx.push_back(CursorRect(d).left - middle);
         }
         EXPECT_EQ(dx, (std::vector<int>{6, 6, 11, 11, 17, 17, 22, 22, 28, 28}));
         int top = CursorRect(d).top;
-        d.Key(UP, false);
+        d.Key(VK_UP, false);
         d.Wait(100);
         EXPECT_EQ(top - CursorRect(d).top, 6);
-        d.Key(UP, true);
+        d.Key(VK_UP, true);
     }
 }
 
@@ -236,11 +232,11 @@ TEST(KeyMotion, DeviceModel11WaitsForAKeyBeforeItPolls) {
     std::unique_ptr<sim::Device> holder;
     sim::Device &d = *Make(holder, s);
     EXPECT_EQ(d.TimerIds(kCursorClass), (std::vector<uintptr_t>{1, 5}));
-    d.Key(RIGHT, false);
+    d.Key(VK_RIGHT, false);
     d.Wait(1);
     EXPECT_EQ(d.TimerIds(kCursorClass), (std::vector<uintptr_t>{1, 2, 3, 5}));
     auto moves = Moves(d, 100);
-    d.Key(RIGHT, true);
+    d.Key(VK_RIGHT, true);
     EXPECT_EQ(Dx(moves), (std::vector<int>{6, 6}));
 }
 
@@ -254,19 +250,18 @@ TEST(KeyMotion, HidingStopsHousekeepingButNotTheShellCheck) {
 }
 
 TEST(KeyMotion, AnyPreviewValueKeepsTheCursorOnTheScreen) {
-    const std::pair<int, intptr_t> previews[] = {{420, 0},          {420, -7},
-                                                 {420, 2147483647}, {420, -2147483647 - 1},
-                                                 {421, 99},         {421, -2147483647 - 1}};
+    const std::pair<int, intptr_t> previews[] = {
+        {SP_CURSOR_SPEED, 0},          {SP_CURSOR_SPEED, -7},
+        {SP_CURSOR_SPEED, 2147483647}, {SP_CURSOR_SPEED, -2147483647 - 1},
+        {SP_ACCELERATION_SPEED, 99},   {SP_ACCELERATION_SPEED, -2147483647 - 1}};
     for (auto [code, value] : previews) {
         SCOPED_TRACE(value);
         std::unique_ptr<sim::Device> holder;
         sim::Device &d = *Make(holder, {});
         uint32_t pid = d.Processes().back().pid;
-        d.Post(kCursorClass, 0x8048, static_cast<uintptr_t>(code), value);
-        for (int k : {RIGHT, DOWN, LEFT, UP}) {
-            d.Key(k, false);
-            d.Wait(1500);
-            d.Key(k, true);
+        d.Post(kCursorClass, WM_SETTING_PREVIEW, static_cast<uintptr_t>(code), value);
+        for (int k : {VK_RIGHT, VK_DOWN, VK_LEFT, VK_UP}) {
+            HoldKey(d, k, 1500);
             d.Wait(60);
             sim::Rect c = CursorRect(d);
             EXPECT_GE(c.left, 0);
@@ -274,7 +269,7 @@ TEST(KeyMotion, AnyPreviewValueKeepsTheCursorOnTheScreen) {
             EXPECT_LE(c.left, 232);
             EXPECT_LE(c.top, 304);
         }
-        EXPECT_EQ(d.ExitCode(pid), 0x103u);
+        EXPECT_EQ(d.ExitCode(pid), STILL_ACTIVE);
     }
 }
 
@@ -282,36 +277,17 @@ TEST(KeyMotion, CapturedKeysDoNotReachTheForegroundProgram) {
     std::unique_ptr<sim::Device> holder;
     sim::Device &d = *Make(holder, {});
     d.CreateScriptWindow(u"App", u"App", sim::Rect{0, 26, 240, 294}, false);
-    d.Key(RIGHT, false);
-    d.Key(RIGHT, true);
-    d.Key(0x75, false);
-    d.Key(0x75, true);
+    d.Key(VK_RIGHT, false);
+    d.Key(VK_RIGHT, true);
+    d.Key(VK_F6, false);
+    d.Key(VK_F6, true);
     d.Wait(2000);
     auto keys = EventsStarting(d, "window App key");
     ASSERT_EQ(keys.size(), 2u) << "only the volume key passes";
     EXPECT_EQ(keys[0].text, "window App key down 0x75");
 }
 
-namespace {
-
-std::map<std::string, uint64_t> CallsDuring(sim::Device &d, uint32_t pid, uint64_t ms) {
-    auto before = d.Calls(pid);
-    d.Wait(ms);
-    auto after = d.Calls(pid);
-    for (auto &[name, n] : after)
-        n -= before[name];
-    std::erase_if(after, [](const auto &entry) { return entry.second == 0; });
-    return after;
-}
-
-uint64_t Total(const std::map<std::string, uint64_t> &calls) {
-    uint64_t n = 0;
-    for (const auto &entry : calls)
-        n += entry.second;
-    return n;
-}
-
-} // namespace
+namespace {} // namespace
 
 TEST(KeyMotion, HotKeysAreRegisteredAgainEveryTwentiethMove) {
     std::unique_ptr<sim::Device> holder;
@@ -319,7 +295,7 @@ TEST(KeyMotion, HotKeysAreRegisteredAgainEveryTwentiethMove) {
     uint32_t pid = d.Processes().back().pid;
     EXPECT_EQ(d.Calls(pid)["RegisterHotKey"], 25u);
     DragCursorTo(d, 0, 100);
-    d.Key(RIGHT, false);
+    d.Key(VK_RIGHT, false);
     Moves(d, 19 * 50);
     EXPECT_EQ(d.Calls(pid)["RegisterHotKey"], 25u) << "19 moves";
     Moves(d, 50);
@@ -333,14 +309,14 @@ TEST(KeyMotion, PlatformCallsPerSecond) {
     auto idle = CallsDuring(d, pid, 10000);
     // Held: a full second of moves without meeting the screen's edge.
     DragCursorTo(d, 0, 0);
-    d.Key(DOWN, false);
+    d.Key(VK_DOWN, false);
     auto held = CallsDuring(d, pid, 500);
-    d.Key(DOWN, true);
+    d.Key(VK_DOWN, true);
     d.Wait(100);
-    d.Key(RIGHT, false);
+    d.Key(VK_RIGHT, false);
     for (const auto &[name, n] : CallsDuring(d, pid, 500))
         held[name] += n;
-    d.Key(RIGHT, true);
+    d.Key(VK_RIGHT, true);
     for (auto &[name, n] : idle)
         n /= 10;
     for (auto [what, calls] : {std::pair{"idle", idle}, std::pair{"key held", held}}) {

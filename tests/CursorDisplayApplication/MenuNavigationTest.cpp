@@ -1,5 +1,6 @@
 // Open menus in keys mode and in cursor mode, with menus made as windows of
 // class "MNU" by another program.
+#include "CursorSettings.h"
 #include "support/Devices.h"
 
 #include <gtest/gtest.h>
@@ -8,7 +9,6 @@ using namespace test;
 
 namespace {
 
-const int RIGHT = 0x27, DOWN = 0x28, RETURN_KEY = 0x0D;
 const std::u16string kSnapshot = u"PointrelScreenCapWindow";
 
 struct Started {
@@ -16,31 +16,28 @@ struct Started {
     uint32_t pid;
 };
 
-Started StartCursor(int menuMethod) {
-    sim::DeviceConfig config;
-    config.shell = false;
-    Started s{std::make_unique<sim::Device>(config), 0};
+Started StartInMode(int menuMethod) {
+    Started s{std::make_unique<sim::Device>(NoShell()), 0};
     sim::Device &d = *s.device;
     sim::InstallPackage(d);
-    SetValue(d, kSettingsKey, u"MenuNavigationMethod", 4, Le32(menuMethod));
-    s.pid = d.Start(kPointrel);
-    d.Wait(500);
+    SetValue(d, kSettingsKey, u"MenuNavigationMethod", REG_DWORD, Le32(menuMethod));
+    s.pid = StartCursor(d, 500);
     return s;
 }
 
 } // namespace
 
 TEST(KeysMode, AnOpenMenuGetsTheKeysUntilItCloses) {
-    Started s = StartCursor(1);
+    Started s = StartInMode(MENU_NAVIGATION_KEYS);
     sim::Device &d = *s.device;
     d.CreateScriptWindow(u"MNU", u"Menu", sim::Rect{0, 26, 120, 126}, true);
     d.Wait(100);
     EXPECT_EQ(d.Calls(s.pid)["UnregisterHotKey"], 25u) << "within 100 ms";
     sim::Rect before = CursorRect(d);
-    d.Key(DOWN, false);
-    d.Key(DOWN, true);
-    d.Key(RETURN_KEY, false);
-    d.Key(RETURN_KEY, true);
+    d.Key(VK_DOWN, false);
+    d.Key(VK_DOWN, true);
+    d.Key(VK_RETURN, false);
+    d.Key(VK_RETURN, true);
     d.Wait(200);
     EXPECT_EQ(CursorRect(d), before);
     EXPECT_EQ(EventsStarting(d, "window MNU key").size(), 4u);
@@ -48,14 +45,12 @@ TEST(KeysMode, AnOpenMenuGetsTheKeysUntilItCloses) {
     d.DestroyScriptWindow(u"MNU");
     d.Wait(200);
     EXPECT_EQ(d.Calls(s.pid)["RegisterHotKey"], 50u) << "within 200 ms of the close";
-    d.Key(RIGHT, false);
-    d.Wait(100);
-    d.Key(RIGHT, true);
+    HoldKey(d, VK_RIGHT, 100);
     EXPECT_GT(CursorRect(d).left, before.left);
 }
 
 TEST(KeysMode, AStartMenuOfTheOtherKindCountsOnlyForTheTimers) {
-    Started s = StartCursor(1);
+    Started s = StartInMode(MENU_NAVIGATION_KEYS);
     sim::Device &d = *s.device;
     d.CreateScriptWindow(u"htcStartMenuClass", u"htcStartMenuTitle", sim::Rect{0, 26, 120, 126},
                          true);
@@ -67,12 +62,12 @@ TEST(KeysMode, AStartMenuOfTheOtherKindCountsOnlyForTheTimers) {
 }
 
 TEST(KeysMode, AKeyMovingAsAMenuOpensMovesOneMoreStep) {
-    Started s = StartCursor(1);
+    Started s = StartInMode(MENU_NAVIGATION_KEYS);
     sim::Device &d = *s.device;
-    d.Post(kCursorClass, 0x8048, 422, 0); // acceleration off: every step 28
-    d.Post(kCursorClass, 0x8048, 420, 28);
+    d.Post(kCursorClass, WM_SETTING_PREVIEW, SP_ACCELERATION, 0); // off: every step 28
+    d.Post(kCursorClass, WM_SETTING_PREVIEW, SP_CURSOR_SPEED, 28);
     DragCursorTo(d, 0, 100);
-    d.Key(RIGHT, false);
+    d.Key(VK_RIGHT, false);
     d.Wait(120);
     // Right after a timer-1 check the menu opens, well before the next one.
     uint64_t checks = d.Calls(s.pid)["GetWindow"];
@@ -88,7 +83,7 @@ TEST(KeysMode, AKeyMovingAsAMenuOpensMovesOneMoreStep) {
             steps.push_back(now.left - last.left);
         last = now;
     }
-    d.Key(RIGHT, true);
+    d.Key(VK_RIGHT, true);
     EXPECT_EQ(steps, std::vector<int>{28});
     EXPECT_EQ(d.Calls(s.pid)["UnregisterHotKey"], 25u);
     EXPECT_EQ(d.TimerIds(kCursorClass), (std::vector<uintptr_t>{1, 4, 5}));
@@ -101,17 +96,18 @@ TEST(KeysMode, BothPreviewCodesChooseTheMode) {
         intptr_t value;
         bool keysMode;
     };
-    // 423 sets keys mode to its value, 424 to the value's negation.
-    const Case cases[] = {{2, 423, 1, true},
-                          {1, 423, 0, false},
-                          {1, 424, 1, false},
-                          {2, 424, 0, true},
-                          {2, 424, 7, false}};
+    // SP_MENU_KEYS_ON sets keys mode to its value, SP_MENU_KEYS_OFF to the
+    // value's negation.
+    const Case cases[] = {{MENU_NAVIGATION_CURSOR, SP_MENU_KEYS_ON, 1, true},
+                          {MENU_NAVIGATION_KEYS, SP_MENU_KEYS_ON, 0, false},
+                          {MENU_NAVIGATION_KEYS, SP_MENU_KEYS_OFF, 1, false},
+                          {MENU_NAVIGATION_CURSOR, SP_MENU_KEYS_OFF, 0, true},
+                          {MENU_NAVIGATION_CURSOR, SP_MENU_KEYS_OFF, 7, false}};
     for (const Case &c : cases) {
         SCOPED_TRACE(std::to_string(c.code) + " " + std::to_string(c.value));
-        Started s = StartCursor(c.method);
+        Started s = StartInMode(c.method);
         sim::Device &d = *s.device;
-        d.Post(kCursorClass, 0x8048, c.code, c.value);
+        d.Post(kCursorClass, WM_SETTING_PREVIEW, c.code, c.value);
         d.Wait(10);
         d.CreateScriptWindow(u"MNU", u"Menu", sim::Rect{0, 26, 120, 126}, true);
         d.Wait(200);
@@ -120,24 +116,22 @@ TEST(KeysMode, BothPreviewCodesChooseTheMode) {
 }
 
 TEST(KeysMode, SwitchingFromCursorModeTakesEffectAtTheNextTimerTick) {
-    Started s = StartCursor(2);
+    Started s = StartInMode(MENU_NAVIGATION_CURSOR);
     sim::Device &d = *s.device;
     d.CreateScriptWindow(u"MNU", u"Menu", sim::Rect{0, 26, 120, 126}, true);
     d.Wait(300);
     EXPECT_EQ(d.Calls(s.pid)["UnregisterHotKey"], 0u) << "cursor mode keeps the keys";
-    d.Post(kCursorClass, 0x8048, 423, 1);
+    d.Post(kCursorClass, WM_SETTING_PREVIEW, SP_MENU_KEYS_ON, 1);
     d.Wait(100);
     EXPECT_EQ(d.Calls(s.pid)["UnregisterHotKey"], 25u);
 }
 
 TEST(CursorMode, MovingOverAMenuLaysItsPictureUnderTheCursor) {
-    Started s = StartCursor(2);
+    Started s = StartInMode(MENU_NAVIGATION_CURSOR);
     sim::Device &d = *s.device;
     d.CreateScriptWindow(u"MNU", u"Menu", sim::Rect{60, 100, 200, 220}, true);
     d.Wait(100);
-    d.Key(RIGHT, false);
-    d.Wait(60);
-    d.Key(RIGHT, true);
+    HoldKey(d, VK_RIGHT, 60);
     d.Wait(20);
     ASSERT_TRUE(d.FindTopmost(kSnapshot));
     EXPECT_EQ(d.FindTopmost(kSnapshot)->rect, (sim::Rect{60, 100, 200, 220}));
@@ -149,9 +143,7 @@ TEST(CursorMode, MovingOverAMenuLaysItsPictureUnderTheCursor) {
     sim::Rect c = CursorRect(d);
     EXPECT_TRUE(d.FindTopmost(kSnapshot)->shape);
     // The action key removes the picture first; the menu gets the tap.
-    d.Key(RETURN_KEY, false);
-    d.Wait(300);
-    d.Key(RETURN_KEY, true);
+    HoldKey(d, VK_RETURN, 300);
     d.Wait(50);
     EXPECT_FALSE(d.FindTopmost(kSnapshot));
     auto taps = EventsStarting(d, "window MNU stylus down");
@@ -169,20 +161,18 @@ TEST(CursorMode, OnlyAMenuOfClassMNUGetsAPicture) {
                           {u"htcStartMenuClass", u"htcStartMenuTitle", false}};
     for (const Case &c : cases) {
         SCOPED_TRACE(sim::Narrow(c.className));
-        Started s = StartCursor(2);
+        Started s = StartInMode(MENU_NAVIGATION_CURSOR);
         sim::Device &d = *s.device;
         d.CreateScriptWindow(c.className, c.title, sim::Rect{60, 100, 200, 220}, true);
         d.Wait(100);
-        d.Key(RIGHT, false);
-        d.Wait(60);
-        d.Key(RIGHT, true);
+        HoldKey(d, VK_RIGHT, 60);
         EXPECT_EQ(d.FindTopmost(kSnapshot).has_value(), c.picture);
         EXPECT_EQ(d.Calls(s.pid)["UnregisterHotKey"], 0u) << "cursor mode keeps the keys";
     }
 }
 
 TEST(CursorMode, APictureGoesWhenItsMenuCloses) {
-    Started s = StartCursor(2);
+    Started s = StartInMode(MENU_NAVIGATION_CURSOR);
     sim::Device &d = *s.device;
     d.CreateScriptWindow(u"MNU", u"Menu", sim::Rect{60, 100, 200, 220}, true);
     d.Wait(100);
@@ -200,27 +190,24 @@ TEST(CursorMode, APictureGoesWhenItsMenuCloses) {
 }
 
 TEST(CursorMode, ACoveredMenuDoesNotStopTheCursor) {
-    Started s = StartCursor(2);
+    Started s = StartInMode(MENU_NAVIGATION_CURSOR);
     sim::Device &d = *s.device;
     d.CreateScriptWindow(u"MNU", u"Menu", sim::Rect{60, 100, 200, 220}, true);
     // Another program's window keeps the menu's centre covered.
     d.CreateScriptWindow(u"Cover", u"", sim::Rect{120, 150, 140, 170}, true);
     d.Wait(100);
     int before = CursorRect(d).left;
-    d.Key(RIGHT, false);
-    d.Wait(2000);
-    d.Key(RIGHT, true);
+    HoldKey(d, VK_RIGHT, 2000);
     d.Wait(600);
     EXPECT_GT(CursorRect(d).left, before);
     EXPECT_FALSE(d.FindTopmost(kSnapshot));
-    EXPECT_EQ(d.ExitCode(s.pid), 0x103u);
+    EXPECT_EQ(d.ExitCode(s.pid), STILL_ACTIVE);
 }
 
 TEST(KeysMode, TheRoadOfOneTapThroughTheShellsStartMenu) {
     sim::Device d; // with the device shell
     sim::InstallPackage(d);
-    uint32_t pid = d.Start(kPointrel);
-    d.Wait(500);
+    uint32_t pid = StartCursor(d, 500);
     // The cursor onto the Start button, then the action key taps it.
     d.StylusDown(120, 160);
     d.Wait(20);
@@ -228,18 +215,14 @@ TEST(KeysMode, TheRoadOfOneTapThroughTheShellsStartMenu) {
     d.Wait(20);
     d.StylusUp(14, 14);
     d.Wait(20);
-    d.Key(RETURN_KEY, false);
-    d.Wait(100);
-    d.Key(RETURN_KEY, true);
+    HoldKey(d, VK_RETURN, 100);
     d.Wait(200);
     ASSERT_TRUE(d.FindTopmost(u"MNU"));
     d.Wait(500); // the start-zone hold ends; the menu has been seen
     EXPECT_EQ(d.Calls(pid)["UnregisterHotKey"], 25u);
     // The keys now work the menu.
-    for (int key : {DOWN, DOWN, RETURN_KEY}) {
-        d.Key(key, false);
-        d.Wait(50);
-        d.Key(key, true);
+    for (int key : {VK_DOWN, VK_DOWN, VK_RETURN}) {
+        HoldKey(d, key, 50);
         d.Wait(50);
     }
     auto chosen = EventsStarting(d, "menu \"Start\"");
@@ -250,14 +233,12 @@ TEST(KeysMode, TheRoadOfOneTapThroughTheShellsStartMenu) {
     d.Wait(closed + 200 - d.Now());
     EXPECT_EQ(d.Calls(pid)["RegisterHotKey"], 50u);
     sim::Rect before = CursorRect(d);
-    d.Key(RIGHT, false);
-    d.Wait(60);
-    d.Key(RIGHT, true);
+    HoldKey(d, VK_RIGHT, 60);
     EXPECT_GT(CursorRect(d).left, before.left);
 }
 
 TEST(CursorMode, ACoveredMenuIsWaitedForOnlyOnceWhileItStaysOpen) {
-    Started s = StartCursor(2);
+    Started s = StartInMode(MENU_NAVIGATION_CURSOR);
     sim::Device &d = *s.device;
     d.CreateScriptWindow(u"MNU", u"Menu", sim::Rect{60, 100, 200, 220}, true);
     // A window of the kind the window-order upkeep leaves in place keeps the
@@ -267,9 +248,7 @@ TEST(CursorMode, ACoveredMenuIsWaitedForOnlyOnceWhileItStaysOpen) {
     int before = CursorRect(d).left;
     uint64_t sleeps = d.Calls(s.pid)["Sleep"];
     // After the first move's bounded wait, every tick moves again.
-    d.Key(RIGHT, false);
-    d.Wait(1000);
-    d.Key(RIGHT, true);
+    HoldKey(d, VK_RIGHT, 1000);
     d.Wait(100);
     EXPECT_GE(CursorRect(d).left - before, 100);
     EXPECT_LT(d.Calls(s.pid)["Sleep"] - sleeps, 600u) << "one wait of 500 sleeps, one a move";
@@ -280,20 +259,16 @@ TEST(CursorMode, ACoveredMenuIsWaitedForOnlyOnceWhileItStaysOpen) {
     d.Wait(100);
     d.CreateScriptWindow(u"MNU", u"Menu", sim::Rect{0, 100, 240, 220}, true);
     d.Wait(100);
-    d.Key(DOWN, false);
-    d.Wait(60);
-    d.Key(DOWN, true);
+    HoldKey(d, VK_DOWN, 60);
     EXPECT_TRUE(d.FindTopmost(kSnapshot));
 }
 
 TEST(CursorMode, OnlyRemovingAPictureValidatesTheMenu) {
-    Started s = StartCursor(2);
+    Started s = StartInMode(MENU_NAVIGATION_CURSOR);
     sim::Device &d = *s.device;
     d.CreateScriptWindow(u"MNU", u"Menu", sim::Rect{60, 100, 200, 220}, true);
     d.Wait(100);
-    d.Key(RIGHT, false);
-    d.Wait(60);
-    d.Key(RIGHT, true);
+    HoldKey(d, VK_RIGHT, 60);
     d.Wait(20);
     ASSERT_TRUE(d.FindTopmost(kSnapshot));
     // The cursor rests over the menu for two seconds: the picture goes once.

@@ -17,17 +17,18 @@ struct Stored {
     std::vector<uint8_t> data;
 };
 
-const uint32_t BINARY = 3, DWORD_ = 4, SZ = 1, EXPAND_SZ = 2;
+// In a table of changes: not a type, the change deletes the value.
+const uint32_t kDelete = 0;
 
 // A complete, valid record that differs from every default.
 std::vector<Stored> ValidRecord() {
-    return {{u"CursorSpeed", BINARY, Le32(30)},
-            {u"SnapToSipLetters", BINARY, Le32(0)},
-            {u"CursorAcceleration", BINARY, Le32(0)},
-            {u"CursorAccelerationSpeed", BINARY, Le32(2)},
-            {u"MenuNavigationMethod", DWORD_, Le32(2)},
-            {u"CursorImage", SZ, Utf16z(u"cursor_white-24.bmp")},
-            {u"DeviceModel", DWORD_, Le32(12)}};
+    return {{u"CursorSpeed", REG_BINARY, Le32(30)},
+            {u"SnapToSipLetters", REG_BINARY, Le32(0)},
+            {u"CursorAcceleration", REG_BINARY, Le32(0)},
+            {u"CursorAccelerationSpeed", REG_BINARY, Le32(2)},
+            {u"MenuNavigationMethod", REG_DWORD, Le32(2)},
+            {u"CursorImage", REG_SZ, Utf16z(u"cursor_white-24.bmp")},
+            {u"DeviceModel", REG_DWORD, Le32(12)}};
 }
 
 struct Loaded {
@@ -55,7 +56,7 @@ std::u16string ImageOf(const CursorSettings &s) {
 
 struct LoadCase {
     const char *what;
-    std::vector<Stored> changes; // applied over the valid record; an empty type deletes
+    std::vector<Stored> changes; // applied over the valid record
     LONG status;
     std::function<bool(const CursorSettings &)> check;
 };
@@ -70,111 +71,111 @@ TEST(SettingsLoad, FollowsTheLoadRules) {
     const LoadCase cases[] = {
         {"valid record",
          {},
-         0,
+         ERROR_SUCCESS,
          [](auto &s) {
              return s.cursorSpeed == 30 && s.snapToSipLetters == 0 && s.accelerationEnabled == 0 &&
                     s.accelerationSpeed == 2 && s.menuNavigationMethod == 2 &&
                     ImageOf(s) == u"cursor_white-24.bmp" && s.deviceModel == 12 && s.loaded;
          }},
         {"speed of wrong type",
-         {{u"CursorSpeed", DWORD_, Le32(30)}},
-         13,
+         {{u"CursorSpeed", REG_DWORD, Le32(30)}},
+         ERROR_INVALID_DATA,
          [](auto &s) { return s.cursorSpeed == 19 && s.menuNavigationMethod == 2; }},
         {"speed below range",
-         {{u"CursorSpeed", BINARY, Le32(5)}},
-         0,
+         {{u"CursorSpeed", REG_BINARY, Le32(5)}},
+         ERROR_SUCCESS,
          [](auto &s) { return s.cursorSpeed == 7; }},
         {"speed above range",
-         {{u"CursorSpeed", BINARY, Le32(100)}},
-         0,
+         {{u"CursorSpeed", REG_BINARY, Le32(100)}},
+         ERROR_SUCCESS,
          [](auto &s) { return s.cursorSpeed == 70; }},
         {"speed negative",
-         {{u"CursorSpeed", BINARY, Le32(-2000000000)}},
-         0,
+         {{u"CursorSpeed", REG_BINARY, Le32(-2000000000)}},
+         ERROR_SUCCESS,
          [](auto &s) { return s.cursorSpeed == 7; }},
         {"speed of two bytes",
-         {{u"CursorSpeed", BINARY, {30, 0}}},
-         0,
+         {{u"CursorSpeed", REG_BINARY, {30, 0}}},
+         ERROR_SUCCESS,
          [](auto &s) { return s.cursorSpeed == 19; }},
         {"speed of eight bytes",
-         {{u"CursorSpeed", BINARY, {30, 0, 0, 0, 0, 0, 0, 0}}},
-         234,
+         {{u"CursorSpeed", REG_BINARY, {30, 0, 0, 0, 0, 0, 0, 0}}},
+         ERROR_MORE_DATA,
          [](auto &s) { return s.cursorSpeed == 19; }},
         {"speed missing",
-         {{u"CursorSpeed", 0, {}}},
-         2,
+         {{u"CursorSpeed", kDelete, {}}},
+         ERROR_FILE_NOT_FOUND,
          [](auto &s) { return s.cursorSpeed == 19 && s.accelerationSpeed == 2; }},
         {"wrong type then model missing: the last failure counts",
-         {{u"CursorSpeed", DWORD_, Le32(30)}, {u"DeviceModel", 0, {}}},
-         2,
+         {{u"CursorSpeed", REG_DWORD, Le32(30)}, {u"DeviceModel", kDelete, {}}},
+         ERROR_FILE_NOT_FOUND,
          [](auto &s) { return s.cursorSpeed == 19 && s.deviceModel == 10; }},
         {"a short value later clears an earlier failure",
-         {{u"SnapToSipLetters", DWORD_, Le32(1)}, {u"CursorAcceleration", BINARY, {1}}},
-         0,
+         {{u"SnapToSipLetters", REG_DWORD, Le32(1)}, {u"CursorAcceleration", REG_BINARY, {1}}},
+         ERROR_SUCCESS,
          [](auto &s) { return s.snapToSipLetters == 1 && s.accelerationEnabled == 1; }},
         {"acceleration other than 1 is off",
-         {{u"CursorAcceleration", BINARY, Le32(2)}},
-         0,
+         {{u"CursorAcceleration", REG_BINARY, Le32(2)}},
+         ERROR_SUCCESS,
          [](auto &s) { return s.accelerationEnabled == 0; }},
         {"acceleration speed 0",
-         {{u"CursorAccelerationSpeed", BINARY, Le32(0)}},
-         0,
+         {{u"CursorAccelerationSpeed", REG_BINARY, Le32(0)}},
+         ERROR_SUCCESS,
          [](auto &s) { return s.accelerationSpeed == 1; }},
         {"acceleration speed 9",
-         {{u"CursorAccelerationSpeed", BINARY, Le32(9)}},
-         0,
+         {{u"CursorAccelerationSpeed", REG_BINARY, Le32(9)}},
+         ERROR_SUCCESS,
          [](auto &s) { return s.accelerationSpeed == 3; }},
         {"menu method 0",
-         {{u"MenuNavigationMethod", DWORD_, Le32(0)}},
-         0,
+         {{u"MenuNavigationMethod", REG_DWORD, Le32(0)}},
+         ERROR_SUCCESS,
          [](auto &s) { return s.menuNavigationMethod == 1; }},
         {"menu method 3",
-         {{u"MenuNavigationMethod", DWORD_, Le32(3)}},
-         0,
+         {{u"MenuNavigationMethod", REG_DWORD, Le32(3)}},
+         ERROR_SUCCESS,
          [](auto &s) { return s.menuNavigationMethod == 1; }},
         {"menu method of wrong type",
-         {{u"MenuNavigationMethod", BINARY, Le32(2)}},
-         13,
+         {{u"MenuNavigationMethod", REG_BINARY, Le32(2)}},
+         ERROR_INVALID_DATA,
          [](auto &s) { return s.menuNavigationMethod == 1; }},
         {"image as expand_sz is not expanded",
-         {{u"CursorImage", EXPAND_SZ, Utf16z(u"%x%.bmp")}},
-         0,
+         {{u"CursorImage", REG_EXPAND_SZ, Utf16z(u"%x%.bmp")}},
+         ERROR_SUCCESS,
          [](auto &s) { return ImageOf(s) == u"%x%.bmp"; }},
         {"empty image name",
-         {{u"CursorImage", SZ, Utf16z(u"")}},
-         0,
+         {{u"CursorImage", REG_SZ, Utf16z(u"")}},
+         ERROR_SUCCESS,
          [](auto &s) { return ImageOf(s).empty(); }},
         {"image of zero bytes",
-         {{u"CursorImage", SZ, {}}},
-         0,
+         {{u"CursorImage", REG_SZ, {}}},
+         ERROR_SUCCESS,
          [](auto &s) { return ImageOf(s).empty(); }},
         {"image of odd length",
-         {{u"CursorImage", SZ, oddLength}},
-         13,
+         {{u"CursorImage", REG_SZ, oddLength}},
+         ERROR_INVALID_DATA,
          [](auto &s) { return ImageOf(s) == u"cursor_black-16.bmp"; }},
         {"image without terminator",
-         {{u"CursorImage", SZ, unterminated}},
-         13,
+         {{u"CursorImage", REG_SZ, unterminated}},
+         ERROR_INVALID_DATA,
          [](auto &s) { return ImageOf(s) == u"cursor_black-16.bmp"; }},
         {"image of wrong type",
-         {{u"CursorImage", BINARY, Utf16z(u"a.bmp")}},
-         13,
+         {{u"CursorImage", REG_BINARY, Utf16z(u"a.bmp")}},
+         ERROR_INVALID_DATA,
          [](auto &s) { return ImageOf(s) == u"cursor_black-16.bmp"; }},
         {"image too long",
-         {{u"CursorImage", SZ, Utf16z(longName)}},
-         234,
+         {{u"CursorImage", REG_SZ, Utf16z(longName)}},
+         ERROR_MORE_DATA,
          [](auto &s) { return ImageOf(s) == u"cursor_black-16.bmp"; }},
         {"model 9",
-         {{u"DeviceModel", DWORD_, Le32(9)}},
-         0,
+         {{u"DeviceModel", REG_DWORD, Le32(9)}},
+         ERROR_SUCCESS,
          [](auto &s) { return s.deviceModel == 10; }},
         {"model 14",
-         {{u"DeviceModel", DWORD_, Le32(14)}},
-         0,
+         {{u"DeviceModel", REG_DWORD, Le32(14)}},
+         ERROR_SUCCESS,
          [](auto &s) { return s.deviceModel == 10; }},
         {"model 13",
-         {{u"DeviceModel", DWORD_, Le32(13)}},
-         0,
+         {{u"DeviceModel", REG_DWORD, Le32(13)}},
+         ERROR_SUCCESS,
          [](auto &s) { return s.deviceModel == 13; }},
     };
     for (const LoadCase &c : cases) {
@@ -182,7 +183,7 @@ TEST(SettingsLoad, FollowsTheLoadRules) {
         sim::Device d;
         Store(d, ValidRecord());
         for (const Stored &change : c.changes) {
-            if (change.type == 0) {
+            if (change.type == kDelete) {
                 sim::RegKeyRef key = d.registry().FindKey(kSettingsKey);
                 d.registry().DeleteValue(key, change.name);
             } else {
@@ -222,7 +223,7 @@ TEST(SettingsLoad, DefaultsFollowTheDevice) {
         if (c.modelFile)
             WriteFile(d, u"\\Windows\\ModelName.txt", *c.modelFile);
         Loaded got = Load(d);
-        EXPECT_EQ(got.status, 2); // no key at all
+        EXPECT_EQ(got.status, ERROR_FILE_NOT_FOUND); // no key at all
         EXPECT_EQ(got.record.cursorSpeed, c.speed);
         EXPECT_EQ(ImageOf(got.record), c.image);
         EXPECT_EQ(got.record.deviceModel, c.model);
@@ -240,10 +241,11 @@ TEST(SettingsLoad, AnOutOfRangeModelIsTenEvenOnAModelX1Device) {
     // The model file makes 11 the default; only a missing or unreadable
     // value falls back to it.
     const Case cases[] = {
-        {"model 9", Stored{u"DeviceModel", DWORD_, Le32(9)}, 0, 10},
-        {"model 14", Stored{u"DeviceModel", DWORD_, Le32(14)}, 0, 10},
-        {"model missing", std::nullopt, 2, 11},
-        {"model of wrong type", Stored{u"DeviceModel", BINARY, Le32(12)}, 13, 11},
+        {"model 9", Stored{u"DeviceModel", REG_DWORD, Le32(9)}, ERROR_SUCCESS, 10},
+        {"model 14", Stored{u"DeviceModel", REG_DWORD, Le32(14)}, ERROR_SUCCESS, 10},
+        {"model missing", std::nullopt, ERROR_FILE_NOT_FOUND, 11},
+        {"model of wrong type", Stored{u"DeviceModel", REG_BINARY, Le32(12)}, ERROR_INVALID_DATA,
+         11},
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.what);
@@ -269,14 +271,14 @@ TEST(SettingsSave, WritesEveryValueInOrderWithItsType) {
         s.cursorSpeed = -3; // any int32 is written as it is
         status = SaveSettings(s);
     });
-    EXPECT_EQ(status, 0);
+    EXPECT_EQ(status, ERROR_SUCCESS);
     sim::RegKeyRef key = d.registry().FindKey(kSettingsKey);
     ASSERT_TRUE(key);
     const std::vector<std::pair<std::u16string, uint32_t>> expected = {
-        {u"CursorSpeed", BINARY},          {u"CursorAccelerationSpeed", BINARY},
-        {u"SnapToSipLetters", BINARY},     {u"CursorAcceleration", BINARY},
-        {u"MenuNavigationMethod", DWORD_}, {u"CursorImage", SZ},
-        {u"DeviceModel", DWORD_}};
+        {u"CursorSpeed", REG_BINARY},         {u"CursorAccelerationSpeed", REG_BINARY},
+        {u"SnapToSipLetters", REG_BINARY},    {u"CursorAcceleration", REG_BINARY},
+        {u"MenuNavigationMethod", REG_DWORD}, {u"CursorImage", REG_SZ},
+        {u"DeviceModel", REG_DWORD}};
     ASSERT_EQ(key->Values().size(), expected.size());
     for (size_t i = 0; i < expected.size(); ++i) {
         EXPECT_EQ(key->Values()[i].name, expected[i].first);
@@ -292,12 +294,12 @@ TEST(SettingsSave, ReportsTheLastFailureAndStillWritesTheRest) {
         LONG status;
         size_t written;
     };
-    const Case cases[] = {{sim::Fault::RegistryCreate, 5, 0},
-                          {sim::Fault::RegistryWrite, 29, 6},
-                          {sim::Fault::RegistryFlush, 30, 7}};
+    const Case cases[] = {{sim::Fault::RegistryCreate, ERROR_ACCESS_DENIED, 0},
+                          {sim::Fault::RegistryWrite, ERROR_WRITE_FAULT, 6},
+                          {sim::Fault::RegistryFlush, ERROR_READ_FAULT, 7}};
     for (const Case &c : cases) {
         sim::Device d;
-        SetValue(d, kSettingsKey, u"Other", DWORD_, Le32(1)); // the key exists
+        SetValue(d, kSettingsKey, u"Other", REG_DWORD, Le32(1)); // the key exists
         d.FailNext(c.fault, static_cast<uint32_t>(c.status));
         LONG status = -1;
         RunInside(d, [&] {
@@ -318,11 +320,11 @@ TEST(SettingsImageName, CopiesOnlyWhenTheTerminatorFits) {
         std::u16string copied;
     };
     // "abc" is three characters: a capacity of three has no room for its end.
-    const Case cases[] = {{0, 234, 3, u"-"},
-                          {2, 234, 3, u"-"},
-                          {3, 234, 3, u"-"},
-                          {4, 0, 4, u"abc"},
-                          {260, 0, 260, u"abc"}};
+    const Case cases[] = {{0, ERROR_MORE_DATA, 3, u"-"},
+                          {2, ERROR_MORE_DATA, 3, u"-"},
+                          {3, ERROR_MORE_DATA, 3, u"-"},
+                          {4, ERROR_SUCCESS, 4, u"abc"},
+                          {260, ERROR_SUCCESS, 260, u"abc"}};
     for (const Case &c : cases) {
         SCOPED_TRACE(c.capacity);
         CursorSettings s;
@@ -349,8 +351,7 @@ namespace {
 
 std::map<std::u16string, sim::RegValue> StartAndReadBack(sim::Device &d) {
     sim::InstallPackage(d);
-    d.Start(kPointrel);
-    d.Wait(500);
+    StartCursor(d, 500);
     std::map<std::u16string, sim::RegValue> out;
     if (sim::RegKeyRef key = d.registry().FindKey(kSettingsKey))
         for (const sim::RegValue &v : key->Values())
@@ -364,14 +365,14 @@ TEST(SettingsRecovery, FirstStartWritesAllSevenDefaults) {
     sim::Device d;
     auto values = StartAndReadBack(d);
     ASSERT_EQ(values.size(), 7u);
-    EXPECT_EQ(values[u"CursorSpeed"].type, BINARY);
+    EXPECT_EQ(values[u"CursorSpeed"].type, REG_BINARY);
     EXPECT_EQ(values[u"CursorSpeed"].data, Le32(19));
     EXPECT_EQ(values[u"CursorAcceleration"].data, Le32(1));
     EXPECT_EQ(values[u"CursorAccelerationSpeed"].data, Le32(3));
     EXPECT_EQ(values[u"SnapToSipLetters"].data, Le32(1));
-    EXPECT_EQ(values[u"MenuNavigationMethod"].type, DWORD_);
+    EXPECT_EQ(values[u"MenuNavigationMethod"].type, REG_DWORD);
     EXPECT_EQ(values[u"MenuNavigationMethod"].data, Le32(1));
-    EXPECT_EQ(values[u"CursorImage"].type, SZ);
+    EXPECT_EQ(values[u"CursorImage"].type, REG_SZ);
     EXPECT_EQ(values[u"CursorImage"].data, Utf16z(u"cursor_black-16.bmp"));
     EXPECT_EQ(values[u"DeviceModel"].data, Le32(10));
 }
@@ -379,9 +380,9 @@ TEST(SettingsRecovery, FirstStartWritesAllSevenDefaults) {
 TEST(SettingsRecovery, AWrongTypeResetsEverything) {
     sim::Device d;
     Store(d, ValidRecord());
-    SetValue(d, kSettingsKey, u"CursorSpeed", DWORD_, Le32(30));
+    SetValue(d, kSettingsKey, u"CursorSpeed", REG_DWORD, Le32(30));
     auto values = StartAndReadBack(d);
-    EXPECT_EQ(values[u"CursorSpeed"].type, BINARY);
+    EXPECT_EQ(values[u"CursorSpeed"].type, REG_BINARY);
     EXPECT_EQ(values[u"CursorSpeed"].data, Le32(19));
     EXPECT_EQ(values[u"MenuNavigationMethod"].data, Le32(1));
     EXPECT_EQ(values[u"CursorImage"].data, Utf16z(u"cursor_black-16.bmp"));
@@ -391,10 +392,10 @@ TEST(SettingsRecovery, AWrongTypeResetsEverything) {
 TEST(SettingsRecovery, AMissingValueKeepsTheOthers) {
     sim::Device d;
     Store(d, ValidRecord());
-    SetValue(d, kSettingsKey, u"CursorSpeed", DWORD_, Le32(30));
+    SetValue(d, kSettingsKey, u"CursorSpeed", REG_DWORD, Le32(30));
     d.registry().DeleteValue(d.registry().FindKey(kSettingsKey), u"DeviceModel");
     auto values = StartAndReadBack(d);
-    EXPECT_EQ(values[u"CursorSpeed"].type, BINARY);
+    EXPECT_EQ(values[u"CursorSpeed"].type, REG_BINARY);
     EXPECT_EQ(values[u"CursorSpeed"].data, Le32(19));
     EXPECT_EQ(values[u"MenuNavigationMethod"].data, Le32(2));
     EXPECT_EQ(values[u"CursorImage"].data, Utf16z(u"cursor_white-24.bmp"));
@@ -404,7 +405,7 @@ TEST(SettingsRecovery, AMissingValueKeepsTheOthers) {
 TEST(SettingsRecovery, ClampedValuesAreNotRewritten) {
     sim::Device d;
     Store(d, ValidRecord());
-    SetValue(d, kSettingsKey, u"CursorSpeed", BINARY, Le32(5));
+    SetValue(d, kSettingsKey, u"CursorSpeed", REG_BINARY, Le32(5));
     auto values = StartAndReadBack(d);
     EXPECT_EQ(values[u"CursorSpeed"].data, Le32(5));
 }

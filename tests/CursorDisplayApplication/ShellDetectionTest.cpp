@@ -2,6 +2,7 @@
 // bar, the platform version and the window search at a point.
 #include "ShellWindows.h"
 #include "support/Devices.h"
+#include "support/Win32.h"
 
 #include <windows.h>
 
@@ -14,24 +15,16 @@ using namespace test;
 
 namespace {
 
-sim::DeviceConfig NoShell() {
-    sim::DeviceConfig c;
-    c.shell = false;
-    return c;
-}
-
-uint32_t StartCursor(sim::Device &d) {
+uint32_t InstallAndStart(sim::Device &d) {
     sim::InstallPackage(d);
-    uint32_t pid = d.Start(kPointrel);
-    d.Wait(200);
-    return pid;
+    return StartCursor(d);
 }
 
 } // namespace
 
 TEST(ShellDetection, ATopMostWindowAboveTheCursorGoesDirectlyBelowIt) {
     sim::Device d(NoShell());
-    StartCursor(d);
+    InstallAndStart(d);
     d.CreateScriptWindow(u"App", u"", sim::Rect{0, 0, 240, 320}, true);
     d.CreateScriptWindow(u"Manila", u"", sim::Rect{0, 0, 240, 320}, false);
     EXPECT_EQ(ZOrder(d), (std::vector<std::u16string>{u"App", kCursorClass, u"Manila"}));
@@ -42,7 +35,7 @@ TEST(ShellDetection, ATopMostWindowAboveTheCursorGoesDirectlyBelowIt) {
 
 TEST(ShellDetection, ATouchOnTheCursorRunsTheUpkeepAtOnce) {
     sim::Device d(NoShell());
-    uint32_t pid = StartCursor(d);
+    uint32_t pid = InstallAndStart(d);
     // Just after a run of the 100-ms upkeep, a top-most window comes over
     // the cursor; the stylus on the cursor does not wait for the next run.
     uint64_t runs = d.Calls(pid)["GetWindow"];
@@ -75,13 +68,13 @@ TEST(ShellDetection, ExemptWindowsStayOnTopAndHomeScreensHideTheCursor) {
     for (const Case &c : cases) {
         SCOPED_TRACE(sim::Narrow(c.className));
         sim::Device top(NoShell());
-        StartCursor(top);
+        InstallAndStart(top);
         top.CreateScriptWindow(c.className, u"", sim::Rect{0, 0, 40, 40}, true);
         top.Wait(500);
         EXPECT_EQ(ZOrder(top).front() == c.className, c.staysOnTop);
 
         sim::Device under(NoShell());
-        StartCursor(under);
+        InstallAndStart(under);
         under.CreateScriptWindow(c.className, u"", sim::Rect{0, 0, 240, 320}, false);
         under.Wait(1000);
         EXPECT_EQ(under.FindTopmost(kCursorClass)->visible, !c.hides);
@@ -91,8 +84,7 @@ TEST(ShellDetection, ExemptWindowsStayOnTopAndHomeScreensHideTheCursor) {
 TEST(ShellDetection, NewerShellsAlternateAroundAMenu) {
     const std::vector<std::u16string> newer = {u"MNU", kCursorClass, u"App"};
     const std::vector<std::u16string> older = {u"App", kCursorClass, u"MNU"};
-    std::vector<uint8_t> unterminated = Utf16z(u"6.1"), oddLength = Utf16z(u"6.1");
-    unterminated.erase(unterminated.end() - 2, unterminated.end());
+    std::vector<uint8_t> unterminated = Utf16(u"6.1"), oddLength = Utf16z(u"6.1");
     oddLength.push_back(0);
     struct Case {
         const char *what;
@@ -109,8 +101,8 @@ TEST(ShellDetection, NewerShellsAlternateAroundAMenu) {
     for (const Case &c : cases) {
         SCOPED_TRACE(c.what);
         sim::Device d(NoShell());
-        SetValue(d, u"HKLM\\System\\Versions", u"AKU", 1, c.aku);
-        StartCursor(d);
+        SetValue(d, u"HKLM\\System\\Versions", u"AKU", REG_SZ, c.aku);
+        InstallAndStart(d);
         // Make both windows between two runs of the upkeep.
         d.Wait(50);
         d.CreateScriptWindow(u"App", u"", sim::Rect{0, 200, 240, 260}, true);
@@ -124,7 +116,7 @@ TEST(ShellDetection, NewerShellsAlternateAroundAMenu) {
 
 TEST(ShellDetection, HidesOverAnAddOnHomeScreenAndComesBack) {
     sim::Device d(NoShell());
-    uint32_t pid = StartCursor(d);
+    uint32_t pid = InstallAndStart(d);
     d.CreateScriptWindow(u"HTC Home Plugin", u"", sim::Rect{0, 0, 240, 320}, false);
     d.Wait(1000);
     EXPECT_FALSE(d.FindTopmost(kCursorClass)->visible);
@@ -143,7 +135,7 @@ TEST(ShellDetection, AWindowOverTheTaskBarIsCutToTheWorkArea) {
         RECT work{0, 26, 240, 294};
         SystemParametersInfoW(SPI_SETWORKAREA, 0, &work, 0);
     });
-    StartCursor(d);
+    InstallAndStart(d);
     d.CreateScriptWindow(u"App", u"", sim::Rect{0, 0, 240, 320}, true);
     d.Wait(6000);
     EXPECT_FALSE(d.FindTopmost(u"App")->shape);
@@ -156,13 +148,12 @@ TEST(ShellDetection, TheTaskBarIsOnTopAfterTheCursorCloses) {
     sim::Device d(NoShell());
     d.CreateScriptWindow(u"Desktop", u"", sim::Rect{0, 0, 240, 320}, false);
     d.CreateScriptWindow(u"HHTaskBar", u"", sim::Rect{0, 0, 240, 26}, true);
-    StartCursor(d);
+    InstallAndStart(d);
     d.CreateScriptWindow(u"App", u"", sim::Rect{0, 30, 240, 60}, true);
     d.Wait(200);
     EXPECT_EQ(ZOrder(d),
               (std::vector<std::u16string>{kCursorClass, u"App", u"HHTaskBar", u"Desktop"}));
-    d.Start(kPointrel);
-    d.Wait(200);
+    StartCursor(d); // a second start closes it
     EXPECT_EQ(ZOrder(d), (std::vector<std::u16string>{u"HHTaskBar", u"App", u"Desktop"}));
 }
 
@@ -171,10 +162,7 @@ TEST(ShellDetection, WindowAtPointHonoursRegionsAndSkips) {
     std::vector<HWND> found;
     HWND back = nullptr, front = nullptr, child = nullptr;
     RunInside(d, [&] {
-        WNDCLASSW wc{};
-        wc.lpfnWndProc = DefWindowProcW;
-        wc.lpszClassName = u"Probe";
-        RegisterClassW(&wc);
+        RegisterWindowClass(u"Probe");
         back = CreateWindowExW(0, u"Probe", u"", WS_POPUP | WS_VISIBLE, 0, 0, 100, 100, nullptr,
                                nullptr, nullptr, nullptr);
         front = CreateWindowExW(0, u"Probe", u"", WS_POPUP | WS_VISIBLE, 0, 0, 100, 100, nullptr,
@@ -193,20 +181,6 @@ TEST(ShellDetection, WindowAtPointHonoursRegionsAndSkips) {
     EXPECT_EQ(found, (std::vector<HWND>{child, front, back, back, front, nullptr}));
 }
 
-namespace {
-
-uint64_t CallsOf(const std::map<std::string, uint64_t> &after,
-                 const std::map<std::string, uint64_t> &before) {
-    uint64_t n = 0;
-    for (const auto &[name, count] : after) {
-        auto it = before.find(name);
-        n += count - (it == before.end() ? 0 : it->second);
-    }
-    return n;
-}
-
-} // namespace
-
 TEST(ShellDetection, CostOfTheSearchAndTheUpkeepWithFiftyWindows) {
     sim::Device d(NoShell());
     for (int i = 0; i < 50; ++i)
@@ -218,21 +192,17 @@ TEST(ShellDetection, CostOfTheSearchAndTheUpkeepWithFiftyWindows) {
     probe = d.StartFunction(u"\\Temp\\probe.exe", [&] {
         auto before = d.Calls(probe);
         HWND found = WindowAtPoint(0, 305, nullptr, nullptr);
-        searchCalls = CallsOf(d.Calls(probe), before);
+        searchCalls = Total(CallsSince(d, probe, before));
         return found != nullptr ? 0u : 1u;
     });
     d.Wait(10);
     EXPECT_EQ(d.ExitCode(probe), 0u);
     // The upkeep with a top-most window above the cursor, and without.
-    uint32_t pid = StartCursor(d);
+    uint32_t pid = InstallAndStart(d);
     d.Wait(50);
     d.CreateScriptWindow(u"App", u"", sim::Rect{0, 0, 40, 40}, true);
-    auto before = d.Calls(pid);
-    d.Wait(100);
-    uint64_t pushRun = CallsOf(d.Calls(pid), before);
-    before = d.Calls(pid);
-    d.Wait(100);
-    uint64_t quietRun = CallsOf(d.Calls(pid), before);
+    uint64_t pushRun = Total(CallsDuring(d, pid, 100));
+    uint64_t quietRun = Total(CallsDuring(d, pid, 100));
     std::cout << "WindowAtPoint over 50 windows: " << searchCalls
               << " calls; 100 ms of the idle cursor with one upkeep run: " << pushRun
               << " calls when it restacks a window, " << quietRun << " when it does not\n";
@@ -241,7 +211,7 @@ TEST(ShellDetection, CostOfTheSearchAndTheUpkeepWithFiftyWindows) {
 
 TEST(ShellDetection, MovesOffTheSoftInputPanelButtonRepaintWhatLiesUnderIt) {
     sim::Device d; // the shell's button is (108, 294, 132, 320)
-    uint32_t pid = StartCursor(d);
+    uint32_t pid = InstallAndStart(d);
     d.StylusDown(120, 160);
     d.Wait(20);
     d.StylusMove(100, 290);
@@ -253,10 +223,10 @@ TEST(ShellDetection, MovesOffTheSoftInputPanelButtonRepaintWhatLiesUnderIt) {
     auto movesUp = [&](int ticks) {
         uint64_t before = d.Calls(pid)["InvalidateRect"];
         int target = d.FindTopmost(kCursorClass)->rect.top - 4 * ticks;
-        d.Key(0x26, false);
+        d.Key(VK_UP, false);
         for (int i = 0; i < 1000 && d.FindTopmost(kCursorClass)->rect.top > target; ++i)
             d.Wait(1);
-        d.Key(0x26, true);
+        d.Key(VK_UP, true);
         d.Wait(100);
         return d.Calls(pid)["InvalidateRect"] - before;
     };

@@ -12,12 +12,9 @@ using namespace test;
 
 namespace {
 
-const int RETURN_KEY = 0x0D;
-
 void StartAt(sim::Device &d, int x, int y) {
     sim::InstallPackage(d);
-    d.Start(kPointrel);
-    d.Wait(500);
+    StartCursor(d, 500);
     DragCursorTo(d, x, y);
     ASSERT_EQ(CursorRect(d).left, x);
     ASSERT_EQ(CursorRect(d).top, y);
@@ -44,9 +41,7 @@ TEST(Taps, PressAndReleaseGoLeftOfTheCursor) {
         sim::Device d(sim::DeviceConfig{240, 320, 96, false});
         StartAt(d, c.x, c.y);
         uint64_t pressed = d.Now();
-        d.Key(RETURN_KEY, false);
-        d.Wait(300);
-        d.Key(RETURN_KEY, true);
+        HoldKey(d, VK_RETURN, 300);
         d.Wait(100);
         auto taps = Taps(d);
         ASSERT_EQ(taps.size(), 2u);
@@ -60,9 +55,7 @@ TEST(Taps, PressAndReleaseGoLeftOfTheCursor) {
 TEST(Taps, HoldingTheKeySendsOnePressAndOneRelease) {
     sim::Device d;
     StartAt(d, 100, 150);
-    d.Key(RETURN_KEY, false);
-    d.Wait(2000); // auto-repeat delivers many presses meanwhile
-    d.Key(RETURN_KEY, true);
+    HoldKey(d, VK_RETURN, 2000); // auto-repeat delivers many presses meanwhile
     d.Wait(100);
     auto taps = Taps(d);
     ASSERT_EQ(taps.size(), 2u);
@@ -73,12 +66,10 @@ TEST(Taps, HoldingTheKeySendsOnePressAndOneRelease) {
 TEST(Taps, TheReleaseGoesWhereTheCursorIsNow) {
     sim::Device d;
     StartAt(d, 100, 150);
-    d.Key(RETURN_KEY, false);
+    d.Key(VK_RETURN, false);
     d.Wait(300);
-    d.Key(0x27, false); // RIGHT while the stylus is held down
-    d.Wait(50);
-    d.Key(0x27, true);
-    d.Key(RETURN_KEY, true);
+    HoldKey(d, VK_RIGHT, 50); // while the stylus is held down
+    d.Key(VK_RETURN, true);
     d.Wait(100);
     auto taps = Taps(d);
     ASSERT_EQ(taps.size(), 2u);
@@ -108,8 +99,8 @@ TEST(Taps, TheStartZoneAndTheSoftKeyBarHoldThePress) {
         d.CreateScriptWindow(u"MS_SOFTKEY_CE_1.0", u"", sim::Rect{0, 294, 240, 320}, true);
         StartAt(d, c.x, c.y);
         uint64_t pressed = d.Now();
-        d.Key(RETURN_KEY, false);
-        d.Key(RETURN_KEY, true); // released at once: the hold still applies
+        d.Key(VK_RETURN, false);
+        d.Key(VK_RETURN, true); // released at once: the hold still applies
         d.Wait(1000);
         auto taps = Taps(d);
         ASSERT_EQ(taps.size(), 2u);
@@ -123,8 +114,8 @@ TEST(Taps, WithoutASoftKeyBarTheBottom24PixelsHoldThePress) {
         sim::Device d(sim::DeviceConfig{240, 320, 96, false});
         StartAt(d, 100, y);
         uint64_t pressed = d.Now();
-        d.Key(RETURN_KEY, false);
-        d.Key(RETURN_KEY, true);
+        d.Key(VK_RETURN, false);
+        d.Key(VK_RETURN, true);
         d.Wait(1000);
         auto taps = Taps(d);
         ASSERT_EQ(taps.size(), 2u);
@@ -136,9 +127,7 @@ TEST(Taps, ATapLandsOnTheWindowUnderTheHotSpot) {
     sim::Device d;
     d.CreateScriptWindow(u"TapTarget", u"Target", sim::Rect{50, 100, 150, 200}, false);
     StartAt(d, 100, 150);
-    d.Key(RETURN_KEY, false);
-    d.Wait(300);
-    d.Key(RETURN_KEY, true);
+    HoldKey(d, VK_RETURN, 300);
     d.Wait(100);
     auto got = EventsStarting(d, "window TapTarget stylus");
     ASSERT_EQ(got.size(), 2u);
@@ -151,15 +140,13 @@ TEST(Taps, VolumeKeysPassThroughWhileTheCursorHides) {
         int key;
         uint64_t down, up, back; // ms after the key press
     };
-    const Case cases[] = {{0x75, 300, 500, 800}, {0x76, 200, 400, 500}};
+    const Case cases[] = {{VK_F6, 300, 500, 800}, {VK_F7, 200, 400, 500}};
     for (const Case &c : cases) {
         SCOPED_TRACE(c.key);
         sim::Device d;
         StartAt(d, 100, 150);
         uint64_t start = d.Now();
-        d.Key(c.key, false);
-        d.Wait(100);
-        d.Key(c.key, true);
+        HoldKey(d, c.key, 100);
         d.Wait(5);
         EXPECT_FALSE(d.FindTopmost(kCursorClass)->visible);
         d.Wait(1000);
@@ -181,9 +168,7 @@ TEST(Taps, VolumeKeysPassThroughWhileTheCursorHides) {
 TEST(Taps, AHeldVolumeKeyPassesThroughAgainAndTheCursorReturns) {
     sim::Device d;
     StartAt(d, 100, 150);
-    d.Key(0x75, false);
-    d.Wait(2000);
-    d.Key(0x75, true);
+    HoldKey(d, VK_F6, 2000);
     d.Wait(2000);
     auto keys = EventsStarting(d, "keybd_event");
     EXPECT_GE(keys.size(), 4u) << "the key still down after a pass passes again";

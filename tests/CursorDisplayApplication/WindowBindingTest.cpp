@@ -76,8 +76,8 @@ TEST(WindowBinding, AWindowsObjectSeesItsMessagesFromCreationToDestruction) {
         DestroyWindow(window);
     });
     ASSERT_NE(window, nullptr);
-    const std::vector<Seen> expected = {
-        {WM_CREATE, true}, {WM_USER, true}, {WM_CREATE, true}, {WM_DESTROY, true}};
+    const std::vector<Seen> expected = {{WM_CREATE, true}, {WM_SIZE, true},   {WM_MOVE, true},
+                                        {WM_USER, true},   {WM_CREATE, true}, {WM_DESTROY, true}};
     EXPECT_EQ(bound.seen, expected);
     EXPECT_TRUE(stranger.seen.empty());
 }

@@ -8,6 +8,8 @@ namespace conformance {
 
 void Run(void (*body)(), const char *image) {
     sim::Device device;
+    if (image)
+        sim::AddPackagePrograms(device);
     FlushSequence();
     uint32_t pid = device.StartFunction(
         TEXT("\\Temp\\conformance.exe"),

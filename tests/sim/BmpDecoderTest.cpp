@@ -1,5 +1,7 @@
 #include "gdi/BmpDecoder.h"
 
+#include <windows.h>
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -11,13 +13,11 @@
 namespace sim {
 namespace {
 
-constexpr uint32_t kBitfields = 3;
-
 struct BmpShape {
     uint32_t headerSize = 40;
     int32_t width = 0, height = 0; // negative height: rows stored top row first
     uint16_t bpp = 24;
-    uint32_t compression = 0;
+    uint32_t compression = BI_RGB;
     std::vector<uint32_t> masks = {}; // after a 40-byte header, or inside V4/V5
     std::vector<PaletteEntry> palette = {};
     uint32_t clrUsed = 0;
@@ -152,20 +152,20 @@ std::vector<ValidCase> ValidCases() {
              {{0x7C00, kRed}, {0x03E0, kGreen}, {0x001F, kBlue}, {0x7FFF, 0xFFFFFF}, {0x8000, 0}},
              {0x7C00, 0x03E0, 0x001F}},
             {"16 bpp 5-6-5 after the info header",
-             {.bpp = 16, .compression = kBitfields, .masks = {0xF800, 0x07E0, 0x001F}},
+             {.bpp = 16, .compression = BI_BITFIELDS, .masks = {0xF800, 0x07E0, 0x001F}},
              {{0xF800, kRed}, {0x07E0, kGreen}, {0x001F, kBlue}, {0xCCB9, 0xCE96CE}},
              {0xF800, 0x07E0, 0x001F}},
             {"16 bpp 5-6-5 in a V4 header",
              {.headerSize = 108,
               .bpp = 16,
-              .compression = kBitfields,
+              .compression = BI_BITFIELDS,
               .masks = {0xF800, 0x07E0, 0x001F}},
              {{0xF800, kRed}, {0xCCB9, 0xCE96CE}},
              {0xF800, 0x07E0, 0x001F}},
             {"16 bpp 5-5-5 bitfields in a V5 header",
              {.headerSize = 124,
               .bpp = 16,
-              .compression = kBitfields,
+              .compression = BI_BITFIELDS,
               .masks = {0x7C00, 0x03E0, 0x001F}},
              {{0x7C00, kRed}, {0x001F, kBlue}},
              {0x7C00, 0x03E0, 0x001F}},
@@ -179,13 +179,13 @@ std::vector<ValidCase> ValidCases() {
              {{0xFF123456, 0x563412}, {0x00FF0000, kRed}},
              {0xFF0000, 0xFF00, 0xFF}},
             {"32 bpp bitfields in blue-green-red order",
-             {.bpp = 32, .compression = kBitfields, .masks = {0xFF, 0xFF00, 0xFF0000}},
+             {.bpp = 32, .compression = BI_BITFIELDS, .masks = {0xFF, 0xFF00, 0xFF0000}},
              {{0x000000FF, kRed}, {0x00563412, 0x563412}},
              {0xFF, 0xFF00, 0xFF0000}},
             {"32 bpp bitfields in a V5 header",
              {.headerSize = 124,
               .bpp = 32,
-              .compression = kBitfields,
+              .compression = BI_BITFIELDS,
               .masks = {0xFF0000, 0xFF00, 0xFF, 0xFF000000}},
              {{0x80FF0000, kRed}},
              {0xFF0000, 0xFF00, 0xFF}}};
@@ -264,7 +264,7 @@ BmpShape Bitfields16() {
     return {.width = 3,
             .height = 2,
             .bpp = 16,
-            .compression = kBitfields,
+            .compression = BI_BITFIELDS,
             .masks = {0xF800, 0x07E0, 0x001F},
             .pixels = {1, 2, 3, 4, 5, 6}};
 }
@@ -297,7 +297,7 @@ TEST(BmpDecoder, MalformedFilesAreRefused) {
     BmpShape core16 = {.headerSize = 12, .width = 1, .height = 1, .bpp = 16, .pixels = {0}};
     BmpShape v4 = Bitfields16();
     v4.headerSize = 108;
-    BmpShape noMasks = {.height = 0, .bpp = 16, .compression = kBitfields};
+    BmpShape noMasks = {.height = 0, .bpp = 16, .compression = BI_BITFIELDS};
 
     const Case cases[] = {
         {"empty file", Indexed8(), {}, "short", 0},
@@ -319,10 +319,10 @@ TEST(BmpDecoder, MalformedFilesAreRefused) {
         {"bit count 15", Indexed8(), {{28, 15, 2}}, "bit count"},
         {"bit count 64", Indexed8(), {{28, 64, 2}}, "bit count"},
         {"core header at 16 bpp", core16, {}, "core"},
-        {"RLE8", Indexed8(), {{30, 1}}, "RLE"},
-        {"RLE4", Indexed8(), {{28, 4, 2}, {30, 2}}, "RLE"},
+        {"RLE8", Indexed8(), {{30, BI_RLE8}}, "RLE"},
+        {"RLE4", Indexed8(), {{28, 4, 2}, {30, BI_RLE4}}, "RLE"},
         {"JPEG", Indexed8(), {{30, 4}}, "compression"},
-        {"bitfields at 8 bpp", Indexed8(), {{30, 3}}, "BI_BITFIELDS"},
+        {"bitfields at 8 bpp", Indexed8(), {{30, BI_BITFIELDS}}, "BI_BITFIELDS"},
         {"masks cut", noMasks, {{18, 3}, {22, 2}}, "masks"},
         {"empty mask", Bitfields16(), {{54, 0}}, "mask"},
         {"split mask", Bitfields16(), {{54, 0xF001}}, "mask"},

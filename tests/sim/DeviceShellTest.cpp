@@ -1,6 +1,7 @@
 // The device shell: its windows where programs look for them, its menus under
 // keys and taps, the focus it hands back, and its layout after a rotation.
 #include "support/Devices.h"
+#include "support/Win32.h"
 
 #include <windows.h>
 
@@ -35,11 +36,7 @@ struct Step {
 
 void Do(sim::Device &d, const Step &s) {
     switch (s.kind) {
-    case Step::Key:
-        d.Key(s.a, false);
-        d.Wait(50);
-        d.Key(s.a, true);
-        break;
+    case Step::Key: HoldKey(d, s.a, 50); break;
     case Step::Tap:
         d.StylusDown(s.a, s.b);
         d.Wait(100);
@@ -324,7 +321,7 @@ TEST(DeviceShell, OneMenuAtATime) {
     Do(d, {Step::Tap, 10, 10});
     // A tap that reaches the soft-key bar all the same (another program
     // posts it there) opens the bar's menu, which closes the Start menu.
-    d.Post(u"MS_SOFTKEY_CE_1.0", WM_LBUTTONDOWN, 1, MAKELPARAM(200, 6));
+    d.Post(u"MS_SOFTKEY_CE_1.0", WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(200, 6));
     d.Post(u"MS_SOFTKEY_CE_1.0", WM_LBUTTONUP, 0, MAKELPARAM(200, 6));
     d.Wait(100);
     EXPECT_EQ(MenuEvents(d), std::vector<std::string>{"menu \"Start\" closed"});
@@ -410,8 +407,8 @@ TEST(DeviceShell, AMenuRepaintsWhatComesBackIntoView) {
     // A window of another program passes over the menu without taking the
     // focus (which would close the menu), then goes.
     d.StartFunction(u"\\Temp\\cover.exe", [] {
-        WNDCLASSW wc{};
-        wc.lpfnWndProc = [](HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) -> LRESULT {
+        // Paints itself black and ends the loop when it goes.
+        WNDPROC cover = [](HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) -> LRESULT {
             if (msg == WM_PAINT) {
                 PAINTSTRUCT ps;
                 HDC dc = BeginPaint(hwnd, &ps);
@@ -424,13 +421,10 @@ TEST(DeviceShell, AMenuRepaintsWhatComesBackIntoView) {
                 PostQuitMessage(0);
             return DefWindowProcW(hwnd, msg, wParam, lParam);
         };
-        wc.lpszClassName = u"Cover";
-        RegisterClassW(&wc);
+        RegisterWindowClass(u"Cover", cover);
         CreateWindowExW(WS_EX_TOPMOST | WS_EX_NOACTIVATE, u"Cover", u"", WS_POPUP | WS_VISIBLE, 0,
                         40, 240, 80, nullptr, nullptr, nullptr, nullptr);
-        MSG msg;
-        while (GetMessageW(&msg, nullptr, 0, 0))
-            DispatchMessageW(&msg);
+        PumpUntilQuit();
         return 0u;
     });
     d.Wait(10);

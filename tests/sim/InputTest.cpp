@@ -2,6 +2,7 @@
 // the focus window, auto-repeat, and stylus routing with capture, regions
 // and disabled windows.
 #include "support/Devices.h"
+#include "support/Win32.h"
 
 #include <windows.h>
 
@@ -39,36 +40,21 @@ LRESULT CALLBACK Recorder(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
 uint32_t Listen(sim::Device &d, Received &r, sim::Rect rect, int ms,
                 std::function<void(HWND)> setUp = nullptr) {
     return d.StartFunction(u"\\Temp\\listener.exe", [&r, rect, ms, setUp] {
-        WNDCLASSW wc{};
-        wc.lpfnWndProc = Recorder;
-        wc.lpszClassName = u"Listener";
-        RegisterClassW(&wc);
+        RegisterWindowClass(u"Listener", Recorder);
         HWND w = CreateWindowExW(0, u"Listener", u"", WS_POPUP | WS_VISIBLE, rect.left, rect.top,
                                  rect.Width(), rect.Height(), nullptr, nullptr, nullptr, nullptr);
         SetPropW(w, u"received", &r);
         if (setUp)
             setUp(w);
-        DWORD end = GetTickCount() + static_cast<DWORD>(ms);
-        MSG msg;
-        while (GetTickCount() < end) {
-            SetTimer(nullptr, 1, end - GetTickCount(), nullptr);
-            GetMessageW(&msg, nullptr, 0, 0);
-            DispatchMessageW(&msg);
-        }
+        PumpFor(static_cast<DWORD>(ms));
         return 0u;
     });
-}
-
-sim::DeviceConfig Plain() {
-    sim::DeviceConfig c;
-    c.shell = false;
-    return c;
 }
 
 } // namespace
 
 TEST(Input, HotKeysMatchTheExactModifiersAndReportReleases) {
-    sim::Device d(Plain());
+    sim::Device d(NoShell());
     Received r;
     Listen(d, r, sim::Rect{0, 0, 100, 100}, 5000, [](HWND w) {
         RegisterHotKey(w, 1, MOD_KEYUP, VK_UP);
@@ -77,9 +63,7 @@ TEST(Input, HotKeysMatchTheExactModifiersAndReportReleases) {
     });
     d.Wait(10);
     auto tap = [&](int vk) {
-        d.Key(vk, false);
-        d.Wait(10);
-        d.Key(vk, true);
+        HoldKey(d, vk, 10);
         d.Wait(10);
     };
     tap(VK_UP);
@@ -104,10 +88,10 @@ TEST(Input, HeldKeysRepeatAndUnreadableDirectionKeys) {
     };
     const Case cases[] = {{"direction key", VK_RIGHT, false, 6, SHORT(0x8000)},
                           {"unreadable direction key", VK_RIGHT, true, 6, 0},
-                          {"volume key on such a device", 0x75, true, 6, SHORT(0x8000)}};
+                          {"volume key on such a device", VK_F6, true, 6, SHORT(0x8000)}};
     for (const Case &c : cases) {
         SCOPED_TRACE(c.what);
-        sim::DeviceConfig config = Plain();
+        sim::DeviceConfig config = NoShell();
         config.keysUnreadable = c.unreadable;
         sim::Device d(config);
         Received r;
@@ -126,7 +110,7 @@ TEST(Input, HeldKeysRepeatAndUnreadableDirectionKeys) {
 }
 
 TEST(Input, StylusGoesToTheWindowUnderIt) {
-    sim::Device d(Plain());
+    sim::Device d(NoShell());
     Received below, above;
     Listen(d, below, sim::Rect{0, 0, 200, 200}, 5000);
     d.Wait(1);
@@ -153,7 +137,7 @@ TEST(Input, StylusGoesToTheWindowUnderIt) {
 }
 
 TEST(Input, TheCaptureBelongsToItsThread) {
-    sim::Device d(Plain());
+    sim::Device d(NoShell());
     Received holder;
     Listen(d, holder, sim::Rect{0, 0, 50, 50}, 5000, [](HWND w) { SetCapture(w); });
     d.Wait(1);
@@ -217,7 +201,7 @@ TEST(Input, MessageBoxesAnswerEnterEscapeAndTaps) {
         }
         }
         d.Wait(10);
-        EXPECT_EQ(d.ExitCode(pid), c.result ? static_cast<uint32_t>(c.result) : 0x103u);
+        EXPECT_EQ(d.ExitCode(pid), c.result ? static_cast<uint32_t>(c.result) : STILL_ACTIVE);
     }
 }
 

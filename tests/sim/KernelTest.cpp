@@ -1,6 +1,7 @@
 // DeviceSim's kernel and window manager as programs see them: virtual time,
 // timers, threads, processes, mutexes, messages and resources.
 #include "support/Devices.h"
+#include "support/Win32.h"
 
 #include <windows.h>
 
@@ -29,31 +30,15 @@ LRESULT CALLBACK CountTimers(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) 
 }
 
 HWND MakeWindow(const char16_t *cls) {
-    WNDCLASSW wc{};
-    wc.lpfnWndProc = CountTimers;
-    wc.lpszClassName = cls;
-    RegisterClassW(&wc);
+    RegisterWindowClass(cls, CountTimers);
     return CreateWindowExW(0, cls, u"", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
 }
 
 // A visible 10 x 10 pop-up window of a class of its own.
 HWND MakePopup(const char16_t *cls, DWORD exStyle, HWND owner = nullptr) {
-    WNDCLASSW wc{};
-    wc.lpfnWndProc = DefWindowProcW;
-    wc.lpszClassName = cls;
-    RegisterClassW(&wc);
+    RegisterWindowClass(cls);
     return CreateWindowExW(exStyle, cls, u"", WS_POPUP | WS_VISIBLE, 0, 0, 10, 10, owner, nullptr,
                            nullptr, nullptr);
-}
-
-void PumpFor(DWORD ms) {
-    DWORD end = GetTickCount() + ms;
-    MSG msg;
-    while (GetTickCount() < end) {
-        SetTimer(nullptr, 99, end - GetTickCount(), nullptr);
-        GetMessageW(&msg, nullptr, 0, 0);
-        DispatchMessageW(&msg);
-    }
 }
 
 void CALLBACK RecordCallback(HWND hwnd, UINT, UINT_PTR, DWORD) {
@@ -162,9 +147,9 @@ TEST(Kernel, NamedMutexesAreSharedUntilTheLastHandleCloses) {
         CreateMutexW(nullptr, FALSE, u"Unique");
         afterExit = GetLastError();
     });
-    EXPECT_EQ(first, 0u);
+    EXPECT_EQ(first, DWORD(ERROR_SUCCESS));
     EXPECT_EQ(second, static_cast<DWORD>(ERROR_ALREADY_EXISTS));
-    EXPECT_EQ(afterExit, 0u) << "the first process's handles closed with it";
+    EXPECT_EQ(afterExit, DWORD(ERROR_SUCCESS)) << "the first process's handles closed with it";
 }
 
 TEST(Kernel, ExitProcessFromAnotherThreadEndsTheProcess) {
@@ -179,13 +164,11 @@ TEST(Kernel, ExitProcessFromAnotherThreadEndsTheProcess) {
             },
             nullptr, 0, nullptr);
         MakeWindow(u"W");
-        MSG msg;
-        while (GetMessageW(&msg, nullptr, 0, 0))
-            DispatchMessageW(&msg);
+        PumpUntilQuit();
         return 1u;
     });
     d.Wait(249);
-    EXPECT_EQ(d.ExitCode(pid), 0x103u);
+    EXPECT_EQ(d.ExitCode(pid), STILL_ACTIVE);
     EXPECT_TRUE(d.FindTopmost(u"W"));
     d.Wait(1);
     EXPECT_EQ(d.ExitCode(pid), 7u);
@@ -200,7 +183,7 @@ TEST(Kernel, ModuleFileNameIsTruncatedAndTerminated) {
         std::u16string text;
     };
     // The probe's path is "\Temp\probe.exe", 15 characters.
-    const Case cases[] = {{16, 15, 0, u"\\Temp\\probe.exe"},
+    const Case cases[] = {{16, 15, ERROR_SUCCESS, u"\\Temp\\probe.exe"},
                           {15, 15, ERROR_INSUFFICIENT_BUFFER, u"\\Temp\\probe.ex"},
                           {4, 4, ERROR_INSUFFICIENT_BUFFER, u"\\Te"}};
     for (const Case &c : cases) {
@@ -222,9 +205,7 @@ TEST(Kernel, SendMessageCrossesProcesses) {
     sim::Device d;
     d.StartFunction(u"\\Temp\\server.exe", [] {
         MakeWindow(u"Server");
-        MSG msg;
-        while (GetMessageW(&msg, nullptr, 0, 0))
-            DispatchMessageW(&msg);
+        PumpUntilQuit();
         return 0u;
     });
     d.Wait(10);

@@ -75,7 +75,7 @@ TEST(PngWriter, WritesWhatTheSurfaceShows) {
         ASSERT_TRUE(ReadPng(path, &d));
         fs::remove(path);
         EXPECT_EQ(d.bitDepth, 8);
-        EXPECT_EQ(d.colourType, 2); // truecolour, no alpha
+        EXPECT_EQ(d.colourType, PNG_COLOR_TYPE_RGB); // truecolour, no alpha
         ASSERT_EQ(d.width, uint32_t(c.w));
         ASSERT_EQ(d.height, uint32_t(c.h));
         for (int y = 0; y < c.h; ++y)

@@ -2,6 +2,7 @@
 // end dies of a stack overflow, alone, while the device goes on.
 #include "kernel/Stack.h"
 #include "support/Devices.h"
+#include "support/Win32.h"
 
 #include <windows.h>
 
@@ -18,10 +19,7 @@ LRESULT CALLBACK SendsToItself(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam
 }
 
 uint32_t RecurseThroughMessages() {
-    WNDCLASSW wc{};
-    wc.lpfnWndProc = SendsToItself;
-    wc.lpszClassName = u"Recursive";
-    RegisterClassW(&wc);
+    RegisterWindowClass(u"Recursive", SendsToItself);
     HWND w = CreateWindowExW(0, u"Recursive", u"", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr,
                              nullptr, nullptr);
     return static_cast<uint32_t>(SendMessageW(w, WM_USER, 0, 0));
@@ -84,8 +82,7 @@ TEST(Stack, ARecursionWithoutEndEndsOnlyItsProcessWithAStackOverflow) {
         SCOPED_TRACE(c.what);
         sim::Device d;
         sim::InstallPackage(d);
-        d.Start(kPointrel);
-        d.Wait(500);
+        StartCursor(d, 500);
         uint32_t pid = d.StartFunction(u"\\Temp\\recurse.exe", c.body);
         d.Wait(100);
         EXPECT_EQ(d.ExitCode(pid), sim::kStatusStackOverflow);
@@ -96,9 +93,7 @@ TEST(Stack, ARecursionWithoutEndEndsOnlyItsProcessWithAStackOverflow) {
         // The rest of the device lives on: the cursor still moves.
         EXPECT_TRUE(d.IsRunning(kPointrel));
         int x = CursorRect(d).left;
-        d.Key(VK_RIGHT, false);
-        d.Wait(200);
-        d.Key(VK_RIGHT, true);
+        HoldKey(d, VK_RIGHT, 200);
         d.Wait(100);
         EXPECT_GT(CursorRect(d).left, x);
     }

@@ -528,6 +528,7 @@ TEST(Layout, LongTextIsLinear) {
 // alone, without the tests/ include path, leaves them out.
 #if __has_include("support/Devices.h")
 #include "support/Devices.h"
+#include "support/Win32.h"
 
 #include <climits>
 #include <functional>
@@ -535,13 +536,9 @@ TEST(Layout, LongTextIsLinear) {
 
 namespace {
 
-// The face's windows.h does not name these yet; the values are the platform's.
-constexpr UINT kEtoOpaque = 0x0002;
-constexpr UINT kEtoClipped = 0x0004;
-
-constexpr COLORREF kPaper = 0xFFFFFF;
-constexpr COLORREF kInk = 0x000000;
-constexpr COLORREF kBack = 0x0000FF;
+constexpr COLORREF kPaper = RGB(255, 255, 255);
+constexpr COLORREF kInk = RGB(0, 0, 0);
+constexpr COLORREF kBack = RGB(255, 0, 0);
 constexpr int kSheetWidth = 16, kSheetHeight = 12;
 
 using Art = std::vector<std::string>;
@@ -748,12 +745,12 @@ TEST(ExtTextOutOnDevice, Pixels) {
         {"plain", 2, 1, 0, std::nullopt, u"T", Dx{}, TRANSPARENT, kShiftedT},
         {"rectangle unused without options", 2, 1, 0, RECT{0, 0, 3, 3}, u"T", Dx{}, TRANSPARENT,
          kShiftedT},
-        {"opaque rectangle under the text", 2, 1, kEtoOpaque, RECT{0, 0, 3, 3}, u"T", Dx{},
+        {"opaque rectangle under the text", 2, 1, ETO_OPAQUE, RECT{0, 0, 3, 3}, u"T", Dx{},
          TRANSPARENT,
          Art{"ooo.............", "ooo.............", "oo#####.........", "....#...........",
              "....#...........", "....#...........", "....#...........", "....#...........",
              "....#...........", "................", "................", "................"}},
-        {"clipped", 2, 1, kEtoClipped, RECT{0, 0, 5, 6}, u"T", Dx{}, TRANSPARENT,
+        {"clipped", 2, 1, ETO_CLIPPED, RECT{0, 0, 5, 6}, u"T", Dx{}, TRANSPARENT,
          Art{"................", "................", "..###...........", "....#...........",
              "....#...........", "....#...........", "................", "................",
              "................", "................", "................", "................"}},
@@ -765,7 +762,7 @@ TEST(ExtTextOutOnDevice, Pixels) {
          Art{"................", "..oooooo........", "..#####o........", "..oo#ooo........",
              "..oo#ooo........", "..oo#ooo........", "..oo#ooo........", "..oo#ooo........",
              "..oo#ooo........", "..oooooo........", "..oooooo........", "................"}},
-        {"nothing but the rectangle", 2, 1, kEtoOpaque, RECT{14, 10, 99, 99}, u"", Dx{}, OPAQUE,
+        {"nothing but the rectangle", 2, 1, ETO_OPAQUE, RECT{14, 10, 99, 99}, u"", Dx{}, OPAQUE,
          Art{"................", "................", "................", "................",
              "................", "................", "................", "................",
              "................", "................", "..............oo", "..............oo"}},
@@ -815,10 +812,7 @@ TEST(DrawTextOnDevice, WindowOriginAndClip) {
     sim::Device d;
     Art got;
     test::RunInside(d, [&] {
-        WNDCLASSW wc{};
-        wc.lpfnWndProc = DefWindowProcW;
-        wc.lpszClassName = u"TextProbe";
-        RegisterClassW(&wc);
+        test::RegisterWindowClass(u"TextProbe");
         HWND hwnd = CreateWindowExW(0, u"TextProbe", u"", WS_POPUP | WS_VISIBLE, 50, 60,
                                     kSheetWidth, kSheetHeight, nullptr, nullptr, nullptr, nullptr);
         HDC dc = GetDC(hwnd);

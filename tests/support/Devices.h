@@ -6,9 +6,13 @@
 #include "kernel/FileSystem.h"
 #include "kernel/Registry.h"
 #include "package/Package.h"
+#include "support/Bytes.h"
+
+#include <windows.h>
 
 #include <cstdint>
 #include <functional>
+#include <map>
 #include <optional>
 #include <string>
 #include <vector>
@@ -18,22 +22,6 @@ namespace test {
 inline const std::u16string kPointrel = u"\\Program Files\\Pointrel\\Pointrel.exe";
 inline const std::u16string kSettingsKey = u"HKLM\\SOFTWARE\\Quorvane\\Pointrel";
 inline const std::u16string kCursorClass = u"QuorvaneCursorDisplayClass";
-
-inline std::vector<uint8_t> Le32(int64_t value) {
-    uint32_t v = static_cast<uint32_t>(value);
-    return {uint8_t(v), uint8_t(v >> 8), uint8_t(v >> 16), uint8_t(v >> 24)};
-}
-
-inline std::vector<uint8_t> Utf16z(const std::u16string &text) {
-    std::vector<uint8_t> bytes;
-    for (char16_t c : text) {
-        bytes.push_back(uint8_t(c & 0xFF));
-        bytes.push_back(uint8_t(c >> 8));
-    }
-    bytes.push_back(0);
-    bytes.push_back(0);
-    return bytes;
-}
 
 inline void SetValue(sim::Device &d, const std::u16string &key, const std::u16string &name,
                      uint32_t type, const std::vector<uint8_t> &data) {
@@ -56,6 +44,57 @@ inline void WriteFile(sim::Device &d, const std::u16string &path,
     d.files().CopyIn(path, data, d.Now());
 }
 
+// The default device without the shell: no windows but the test's own.
+inline sim::DeviceConfig NoShell() {
+    sim::DeviceConfig config;
+    config.shell = false;
+    return config;
+}
+
+// Starts the cursor program, lets `settle` ms of device time pass and gives
+// its process id.
+inline uint32_t StartCursor(sim::Device &d, uint64_t settle = 200) {
+    uint32_t pid = d.Start(kPointrel);
+    d.Wait(settle);
+    return pid;
+}
+
+// Holds key `vk` down for `ms` of device time, then releases it.
+inline void HoldKey(sim::Device &d, int vk, uint64_t ms) {
+    d.Key(vk, false);
+    d.Wait(ms);
+    d.Key(vk, true);
+}
+
+// The platform calls process `pid` has made since `before` (an earlier
+// d.Calls(pid)), by name; names not called since are left out.
+inline std::map<std::string, uint64_t> CallsSince(const sim::Device &d, uint32_t pid,
+                                                  const std::map<std::string, uint64_t> &before) {
+    std::map<std::string, uint64_t> since;
+    for (const auto &[name, n] : d.Calls(pid)) {
+        auto it = before.find(name);
+        uint64_t added = n - (it == before.end() ? 0 : it->second);
+        if (added != 0)
+            since[name] = added;
+    }
+    return since;
+}
+
+// The platform calls process `pid` makes while `ms` of device time pass.
+inline std::map<std::string, uint64_t> CallsDuring(sim::Device &d, uint32_t pid, uint64_t ms) {
+    std::map<std::string, uint64_t> before = d.Calls(pid);
+    d.Wait(ms);
+    return CallsSince(d, pid, before);
+}
+
+// The number of calls in a map of calls by name.
+inline uint64_t Total(const std::map<std::string, uint64_t> &calls) {
+    uint64_t n = 0;
+    for (const auto &entry : calls)
+        n += entry.second;
+    return n;
+}
+
 // Runs `body` on a thread of a process inside the device and lets device
 // time pass until that process has ended.
 inline void RunInside(sim::Device &d, const std::function<void()> &body,
@@ -69,7 +108,7 @@ inline void RunInside(sim::Device &d, const std::function<void()> &body,
             return 0u;
         },
         imageName);
-    for (int i = 0; i < 1000 && d.ExitCode(pid) == 0x103u; ++i)
+    for (int i = 0; i < 1000 && d.ExitCode(pid) == STILL_ACTIVE; ++i)
         d.Wait(i == 0 ? 0 : 100);
 }
 
@@ -96,11 +135,6 @@ inline std::vector<uint8_t> MakeBmp24(int width, int height,
             f.push_back(0);
     }
     return f;
-}
-
-// The 16-bit value of a colour in the converted cursor images.
-inline uint16_t To565(uint32_t c) {
-    return uint16_t(((c & 0xFF) >> 3) << 11 | ((c >> 8 & 0xFF) >> 2) << 5 | (c >> 16 & 0xFF) >> 3);
 }
 
 // The cursor window's rectangle on the screen.

@@ -218,6 +218,9 @@ BOOL WINAPI EqualRect(const RECT *lprc1, const RECT *lprc2);
 #define WM_USER 0x0400
 #define WM_APP 0x8000
 
+// Key state in a mouse message's wParam
+#define MK_LBUTTON 0x0001
+
 #define SPI_GETWORKAREA 48
 #define SPI_SETWORKAREA 47
 
@@ -296,6 +299,12 @@ BOOL WINAPI EqualRect(const RECT *lprc1, const RECT *lprc2);
 #define VK_F1 0x70
 #define VK_F6 0x75
 #define VK_F7 0x76
+#define VK_APP1 0xC1
+#define VK_APP2 0xC2
+#define VK_APP3 0xC3
+#define VK_APP4 0xC4
+#define VK_APP5 0xC5
+#define VK_APP6 0xC6
 #define KEYEVENTF_KEYUP 0x0002
 #define MOUSEEVENTF_MOVE 0x0001
 #define MOUSEEVENTF_LEFTDOWN 0x0002

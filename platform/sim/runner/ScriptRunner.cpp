@@ -5,6 +5,8 @@
 #include "kernel/Registry.h"
 #include "package/Package.h"
 
+#include <windows.h>
+
 #include <cctype>
 #include <cerrno>
 #include <cstdint>
@@ -105,6 +107,7 @@ std::vector<uint8_t> HexBytes(const std::string &text) {
     return bytes;
 }
 
+// Text as REG_SZ data holds it: UTF-16 with its terminator.
 std::vector<uint8_t> Utf16Bytes(const std::string &text) {
     std::vector<uint8_t> bytes;
     for (char16_t c : Widen(text)) {
@@ -117,7 +120,8 @@ std::vector<uint8_t> Utf16Bytes(const std::string &text) {
 }
 
 int ButtonId(const std::string &name) {
-    static const std::map<std::string, int> ids = {{"OK", 1}, {"CANCEL", 2}, {"YES", 6}, {"NO", 7}};
+    static const std::map<std::string, int> ids = {
+        {"OK", IDOK}, {"CANCEL", IDCANCEL}, {"YES", IDYES}, {"NO", IDNO}};
     auto it = ids.find(name);
     if (it == ids.end())
         throw Stop{kScriptError, "unknown button: " + name};
@@ -148,7 +152,7 @@ public:
             return SetUp(w, 2, [&] {
                 device_.registry().CreateKeyPath(u"HKLM\\System\\Versions", nullptr);
                 RegKeyRef key = device_.registry().FindKey(u"HKLM\\System\\Versions");
-                device_.registry().SetValue(key, u"AKU", kRegSz, Utf16Bytes(w[1]));
+                device_.registry().SetValue(key, u"AKU", REG_SZ, Utf16Bytes(w[1]));
             });
         if (c == "install") {
             Arity(w, 1, 2);
@@ -240,10 +244,12 @@ private:
 
     static int KeyCode(const std::string &name) {
         static const std::map<std::string, int> keys = {
-            {"UP", 0x26},     {"DOWN", 0x28},  {"LEFT", 0x25},    {"RIGHT", 0x27},
-            {"RETURN", 0x0D}, {"F6", 0x75},    {"F7", 0x76},      {"APP1", 0xC1},
-            {"APP2", 0xC2},   {"APP3", 0xC3},  {"APP4", 0xC4},    {"APP5", 0xC5},
-            {"APP6", 0xC6},   {"SHIFT", 0x10}, {"CONTROL", 0x11}, {"ALT", 0x12}};
+            {"UP", VK_UP},       {"DOWN", VK_DOWN},     {"LEFT", VK_LEFT},
+            {"RIGHT", VK_RIGHT}, {"RETURN", VK_RETURN}, {"F6", VK_F6},
+            {"F7", VK_F7},       {"APP1", VK_APP1},     {"APP2", VK_APP2},
+            {"APP3", VK_APP3},   {"APP4", VK_APP4},     {"APP5", VK_APP5},
+            {"APP6", VK_APP6},   {"SHIFT", VK_SHIFT},   {"CONTROL", VK_CONTROL},
+            {"ALT", VK_MENU}};
         auto it = keys.find(name);
         if (it != keys.end())
             return it->second;
@@ -363,14 +369,14 @@ private:
             uint32_t kind;
             std::vector<uint8_t> bytes;
             if (type == "sz" || type == "expand_sz") {
-                kind = type == "sz" ? kRegSz : kRegExpandSz;
+                kind = type == "sz" ? REG_SZ : REG_EXPAND_SZ;
                 bytes = Utf16Bytes(data);
             } else if (type == "dword") {
-                kind = kRegDword;
+                kind = REG_DWORD;
                 uint32_t v = static_cast<uint32_t>(Number(data));
                 bytes = {uint8_t(v), uint8_t(v >> 8), uint8_t(v >> 16), uint8_t(v >> 24)};
             } else if (type == "binary") {
-                kind = kRegBinary;
+                kind = REG_BINARY;
                 bytes = HexBytes(data);
             } else {
                 throw Stop{kScriptError, "unknown registry type: " + type};

@@ -113,7 +113,7 @@ void RouteStylus(WindowManager &wm, StylusAction action, int x, int y) {
     UINT msg = action == StylusAction::Down ? WM_LBUTTONDOWN
                : action == StylusAction::Up ? WM_LBUTTONUP
                                             : WM_MOUSEMOVE;
-    WPARAM keys = input.down[VK_LBUTTON] ? 1 /* MK_LBUTTON */ : 0;
+    WPARAM keys = input.down[VK_LBUTTON] ? MK_LBUTTON : 0;
     wm.Post(target, msg, keys, MAKELPARAM(x - r.left, y - r.top));
 }
 
