@@ -73,6 +73,15 @@ TEST(ScriptRunner, StatusesAndMessages) {
         {"registry delete HKLM\\Nothing\\Here\nregistry delete HKLM\\Software None\n", 0, ""},
         {"registry delete NOROOT\\x\n", 2, "ERROR line 1: bad registry key: NOROOT\\x\n"},
         {"registry delete NOROOT\\x name\n", 2, "ERROR line 1: bad registry key: NOROOT\\x\n"},
+        // Scripts are UTF-8, a leading byte-order mark is ignored, and a
+        // quoted word ends with a backslash as \\.
+        {"\xEF\xBB\xBFprint time\n", 0, "time 0\n"},
+        {"print time\nwait \xff\n", 2, "time 0\nERROR line 2: the line is not UTF-8 text\n"},
+        {"shell off\nwindow create \"A B\" \"caf\xC3\xA9\" 0 0 50 50\nprint windows\n", 0,
+         "T=0 process start 1 \"\\Windows\\scriptwindows.exe\"\nT=0 window A B activated\n"
+         "window \"A B\" \"caf\xC3\xA9\" 0 0 50 50 visible\n"},
+        {"shell off\ninstall \"\\My Folder\\\\\"\nexpect running \"\\My Folder\\Pointrel.exe\"\n",
+         1, "FAIL line 3: expected \\My Folder\\Pointrel.exe running\n"},
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.script);

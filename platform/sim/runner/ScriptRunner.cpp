@@ -3,6 +3,7 @@
 #include "device/Device.h"
 #include "kernel/FileSystem.h"
 #include "kernel/Registry.h"
+#include "kernel/Utf8.h"
 #include "package/Package.h"
 
 #include <windows.h>
@@ -34,8 +35,10 @@ std::vector<std::string> SplitWords(const std::string &line) {
     for (size_t i = 0; i < line.size(); ++i) {
         char c = line[i];
         if (quoted) {
-            if (c == '\\' && i + 1 < line.size() && line[i + 1] == '"') {
-                word += '"';
+            // \" is a quote and \\ one backslash; any other backslash
+            // stands for itself, so paths need no doubling.
+            if (c == '\\' && i + 1 < line.size() && (line[i + 1] == '"' || line[i + 1] == '\\')) {
+                word += line[i + 1];
                 ++i;
             } else if (c == '"') {
                 quoted = false;
@@ -107,10 +110,24 @@ std::vector<uint8_t> HexBytes(const std::string &text) {
     return bytes;
 }
 
+// A word of the script as the device's UTF-16; lines are checked to be
+// UTF-8 before their words are read.
+std::u16string Wide(const std::string &word) {
+    std::u16string text;
+    FromUtf8(word, &text);
+    return text;
+}
+
+// A name as printed: bare, or quoted when it holds a space or a quote.
+std::string PrintedName(const std::u16string &name) {
+    bool plain = !name.empty() && name.find_first_of(u" \t\"") == std::u16string::npos;
+    return plain ? ToUtf8(name) : QuoteText(name);
+}
+
 // Text as REG_SZ data holds it: UTF-16 with its terminator.
 std::vector<uint8_t> Utf16Bytes(const std::string &text) {
     std::vector<uint8_t> bytes;
-    for (char16_t c : Widen(text)) {
+    for (char16_t c : Wide(text)) {
         bytes.push_back(static_cast<uint8_t>(c & 0xFF));
         bytes.push_back(static_cast<uint8_t>(c >> 8));
     }
@@ -157,9 +174,9 @@ public:
         if (c == "install") {
             Arity(w, 1, 2);
             started_ = true;
-            std::u16string folder = w.size() > 1 ? Widen(w[1]) : kPackageFolder;
+            std::u16string folder = w.size() > 1 ? Wide(w[1]) : kPackageFolder;
             if (!InstallPackage(device_, folder))
-                throw Stop{kScriptError, "install failed for " + Narrow(folder)};
+                throw Stop{kScriptError, "install failed for " + ToUtf8(folder)};
             return;
         }
         if (c == "file")
@@ -169,7 +186,7 @@ public:
         if (c == "start") {
             Arity(w, 2, 2);
             started_ = true;
-            device_.Start(Widen(w[1]));
+            device_.Start(Wide(w[1]));
             return;
         }
         if (c == "wait") {
@@ -183,7 +200,7 @@ public:
         }
         if (c == "answer") {
             Arity(w, 3, 3);
-            if (!device_.Answer(Widen(w[1]), ButtonId(w[2])))
+            if (!device_.Answer(Wide(w[1]), ButtonId(w[2])))
                 throw Stop{kScriptError, "no message box \"" + w[1] + "\" with button " + w[2]};
             return;
         }
@@ -192,7 +209,7 @@ public:
             if (!Device::IsPostable(static_cast<uint32_t>(Number(w[2]))))
                 throw Stop{kScriptError,
                            "message " + w[2] + " carries pointers and cannot be posted"};
-            if (!device_.Post(Widen(w[1]), static_cast<uint32_t>(Number(w[2])),
+            if (!device_.Post(Wide(w[1]), static_cast<uint32_t>(Number(w[2])),
                               static_cast<uintptr_t>(Number(w[3])),
                               static_cast<intptr_t>(static_cast<int32_t>(Number(w[4])))))
                 throw Stop{kScriptError, "no window of class " + w[1]};
@@ -300,13 +317,13 @@ private:
             int width = Coordinate(w[6]), height = Coordinate(w[7]);
             if (width <= 0 || height <= 0)
                 throw Stop{kScriptError, "window create needs a positive size"};
-            if (!device_.CreateScriptWindow(Widen(w[2]), Widen(w[3]),
+            if (!device_.CreateScriptWindow(Wide(w[2]), Wide(w[3]),
                                             Rect{x, y, x + width, y + height}, w.size() == 9))
                 throw Stop{kScriptError, "cannot create a window of class " + w[2]};
             return;
         }
         if (w.size() == 3 && w[1] == "destroy") {
-            if (!device_.DestroyScriptWindow(Widen(w[2])))
+            if (!device_.DestroyScriptWindow(Wide(w[2])))
                 throw Stop{kScriptError, "no window of class " + w[2] + " made by window create"};
             return;
         }
@@ -346,7 +363,7 @@ private:
         if (w.size() < 3)
             throw Stop{kScriptError, "file needs an action and a path"};
         FileSystem &files = device_.files();
-        std::u16string path = Widen(w[2]);
+        std::u16string path = Wide(w[2]);
         FsStatus status;
         if (w[1] == "write" && w.size() == 4) {
             status =
@@ -382,9 +399,9 @@ private:
                 throw Stop{kScriptError, "unknown registry type: " + type};
             }
             RegKeyRef key;
-            if (reg.CreateKeyPath(Widen(w[2]), &key) != RegStatus::Ok)
+            if (reg.CreateKeyPath(Wide(w[2]), &key) != RegStatus::Ok)
                 throw Stop{kScriptError, "bad registry key: " + w[2]};
-            std::u16string name = w[3] == "@" ? u"" : Widen(w[3]);
+            std::u16string name = w[3] == "@" ? u"" : Wide(w[3]);
             if (reg.SetValue(key, name, kind, bytes) != RegStatus::Ok)
                 throw Stop{kScriptError, "bad registry value name: " + w[3]};
             return;
@@ -392,8 +409,8 @@ private:
         if ((w.size() == 3 || w.size() == 4) && w[1] == "delete") {
             // Deleting what is not there is no error; a malformed key is.
             RegStatus status =
-                w.size() == 3 ? reg.DeleteKeyPath(Widen(w[2]))
-                              : reg.DeleteValuePath(Widen(w[2]), w[3] == "@" ? u"" : Widen(w[3]));
+                w.size() == 3 ? reg.DeleteKeyPath(Wide(w[2]))
+                              : reg.DeleteValuePath(Wide(w[2]), w[3] == "@" ? u"" : Wide(w[3]));
             if (status != RegStatus::Ok && status != RegStatus::NotFound)
                 throw Stop{kScriptError, "bad registry key: " + w[2]};
             return;
@@ -418,14 +435,14 @@ private:
             out_ << "time " << device_.Now() << "\n";
         } else if (w.size() == 2 && w[1] == "windows") {
             for (const WindowInfo &i : device_.TopLevelWindows())
-                out_ << "window " << Narrow(i.className) << " " << QuoteText(i.title) << " "
+                out_ << "window " << PrintedName(i.className) << " " << QuoteText(i.title) << " "
                      << i.rect.left << " " << i.rect.top << " " << i.rect.Width() << " "
                      << i.rect.Height() << (i.visible ? " visible" : " hidden") << "\n";
         } else if (w.size() == 2 && w[1] == "processes") {
             for (const ProcessInfo &p : device_.Processes())
                 out_ << "process " << p.pid << " " << QuoteText(p.path) << "\n";
         } else if (w.size() == 3 && w[1] == "registry") {
-            std::optional<std::string> text = device_.registry().Export(Widen(w[2]));
+            std::optional<std::string> text = device_.registry().Export(Wide(w[2]));
             out_ << (text ? *text : std::string("REGEDIT4\n\n"));
         } else {
             throw Stop{kScriptError, "print: unknown form"};
@@ -442,7 +459,7 @@ private:
             return;
         }
         if (w.size() == 3 && (w[1] == "visible" || w[1] == "hidden" || w[1] == "absent")) {
-            std::optional<WindowInfo> win = device_.FindTopmost(Widen(w[2]));
+            std::optional<WindowInfo> win = device_.FindTopmost(Wide(w[2]));
             std::string found = !win ? "absent" : win->visible ? "visible" : "hidden";
             if (found != w[1])
                 throw Stop{kScriptExpectFailed,
@@ -450,7 +467,7 @@ private:
             return;
         }
         if (w.size() == 3 && (w[1] == "running" || w[1] == "stopped")) {
-            bool running = device_.IsRunning(Widen(w[2]));
+            bool running = device_.IsRunning(Wide(w[2]));
             if (running != (w[1] == "running"))
                 throw Stop{kScriptExpectFailed, "expected " + w[2] + " " + w[1]};
             return;
@@ -469,9 +486,15 @@ ScriptResult RunScript(std::istream &script, std::ostream &out) {
     Runner runner(out);
     std::string line;
     int number = 0;
+    const std::string byteOrderMark = "\xEF\xBB\xBF";
     while (std::getline(script, line)) {
         ++number;
+        if (number == 1 && line.rfind(byteOrderMark, 0) == 0)
+            line.erase(0, byteOrderMark.size());
         try {
+            std::u16string text;
+            if (!FromUtf8(line, &text))
+                throw Stop{kScriptError, "the line is not UTF-8 text"};
             std::vector<std::string> words = SplitWords(line);
             if (!words.empty())
                 runner.Execute(words);
