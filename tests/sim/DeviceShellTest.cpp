@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <climits>
 #include <string>
 #include <vector>
 
@@ -463,4 +464,60 @@ TEST(DeviceShell, AMenuRepaintsWhatComesBackIntoView) {
     d.Wait(10);
     EXPECT_FALSE(d.FindTopmost(u"Cover"));
     EXPECT_EQ(Row(d, 0, 66, 57), programs);
+}
+
+// The task bar's title and the soft keys' labels are bold, as on a Windows
+// Mobile 6 device: their ink reaches as far as the bold text's extent, past
+// where the regular text would end.
+TEST(DeviceShell, TitleAndSoftKeysAreBold) {
+    struct Case {
+        const char *what;
+        std::u16string text;
+        int left, top, right, bottom; // where to look, at 96 DPI
+        int boxLeft, boxRight;        // where it is centred; 0, 0: left-aligned
+    } cases[] = {
+        {"the task bar's title", u"Start", 32, 0, 120, 26, 0, 0},
+        {"the left soft key", u"Calendar", 0, 295, 108, 320, 0, 120},
+        {"the right soft key", u"Menu", 132, 295, 240, 320, 120, 240},
+    };
+    sim::Device d;
+    d.Wait(10);
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.what);
+        int regular = 0, bold = 0;
+        RunInside(d, [&] {
+            HDC dc = GetDC(nullptr);
+            SIZE size{};
+            GetTextExtentPoint32W(dc, c.text.c_str(), int(c.text.size()), &size);
+            regular = size.cx;
+            LOGFONTW lf{};
+            GetObjectW(GetStockObject(SYSTEM_FONT), sizeof lf, &lf);
+            lf.lfWeight = FW_BOLD;
+            HFONT font = CreateFontIndirectW(&lf);
+            HGDIOBJ old = SelectObject(dc, font);
+            GetTextExtentPoint32W(dc, c.text.c_str(), int(c.text.size()), &size);
+            bold = size.cx;
+            SelectObject(dc, old);
+            DeleteObject(font);
+            ReleaseDC(nullptr, dc);
+        });
+        ASSERT_GT(bold, regular);
+        // The columns where the label's white ink shows.
+        const uint32_t bar = d.PixelAt(c.left, c.bottom - 2);
+        int first = INT_MAX, last = INT_MIN;
+        for (int y = c.top + 3; y < c.bottom - 3; ++y)
+            for (int x = c.left; x < c.right; ++x)
+                if (d.PixelAt(x, y) != bar && GetGValue(d.PixelAt(x, y)) > 0xC0) {
+                    first = std::min(first, x);
+                    last = std::max(last, x);
+                }
+        ASSERT_NE(first, INT_MAX);
+        int inked = last - first + 1;
+        EXPECT_GT(inked, regular) << "wider than regular text";
+        EXPECT_LE(inked, bold + 1);
+        // The pen starts there; a glyph's ink may start a pixel or two in.
+        int pen = c.boxRight ? c.boxLeft + (c.boxRight - c.boxLeft - bold) / 2 : c.left;
+        EXPECT_GE(first, pen);
+        EXPECT_LE(first, pen + 2);
+    }
 }
