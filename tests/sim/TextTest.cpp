@@ -823,6 +823,11 @@ TEST(DrawTextOnDevice, Pixels) {
              EXPECT_EQ(got, Masked(whole, Rect{1, 1, 5, kSheetHeight}));
              EXPECT_FALSE(Bounds(got, "#+").Empty());
          }},
+        {"no clip draws past the rectangle", u"TT", -1, RECT{1, 1, 5, kSheetHeight},
+         DT_LEFT | DT_NOCLIP, OPAQUE,
+         [&](const Art &got, const Measured &) {
+             EXPECT_EQ(got, DrawOnSheet(u"TT", -1, kWide, DT_LEFT, OPAQUE));
+         }},
         {"right and bottom", u"T", -1, RECT{0, 0, kSheetWidth, kSheetHeight},
          DT_RIGHT | DT_BOTTOM | DT_SINGLELINE, TRANSPARENT,
          [](const Art &got, const Measured &m) {
