@@ -7,6 +7,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <climits>
 #include <string>
 #include <vector>
 
@@ -131,34 +133,56 @@ TEST(DeviceShell, TheShellRunsForTheDevicesWholeLife) {
               std::vector<std::string>{"process start 1 \"\\Windows\\shell32.exe\""});
 }
 
+// A menu is as wide as its longest item in the system font, with s(8)
+// pixels either side and a border of s(1).
+int MenuWidth(sim::Device &d, const std::vector<std::u16string> &items) {
+    int widest = 0, dpi = 0;
+    RunInside(d, [&] {
+        HDC dc = GetDC(nullptr);
+        dpi = GetDeviceCaps(dc, LOGPIXELSY);
+        for (const std::u16string &item : items) {
+            SIZE size{};
+            GetTextExtentPoint32W(dc, item.c_str(), int(item.size()), &size);
+            widest = std::max<int>(widest, size.cx);
+        }
+        ReleaseDC(nullptr, dc);
+    });
+    auto s = [dpi](int v) { return (v * dpi + 48) / 96; };
+    return widest + 2 * s(8) + 2 * s(1);
+}
+
 TEST(DeviceShell, MenusOpenBesideTheirBars) {
+    // Left, top and bottom; the width comes from the items' text.
     struct Case {
         Screen screen;
         sim::Rect start, menu;
     };
     const Case cases[] = {
-        {{240, 320, 96}, {0, 26, 66, 108}, {174, 232, 240, 294}},
-        {{480, 640, 192}, {0, 52, 132, 216}, {348, 464, 480, 588}},
-        {{320, 240, 96}, {0, 26, 66, 108}, {254, 152, 320, 214}},
+        {{240, 320, 96}, {0, 26, 0, 108}, {0, 232, 240, 294}},
+        {{480, 640, 192}, {0, 52, 0, 216}, {0, 464, 480, 588}},
+        {{320, 240, 96}, {0, 26, 0, 108}, {0, 152, 320, 214}},
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.screen.width);
         sim::Device d(ConfigFor(c.screen));
+        sim::Rect start = c.start, menu = c.menu;
+        start.right = start.left + MenuWidth(d, {u"Today", u"Programs", u"Settings", u"Help"});
+        menu.left = menu.right - MenuWidth(d, {u"Settings", u"Help", u"About"});
         int bar = c.screen.height - c.start.top; // a point inside each bar
         Do(d, {Step::Tap, c.start.top / 2, c.start.top / 2});
-        auto start = d.FindTopmost(u"MNU");
-        ASSERT_TRUE(start);
-        EXPECT_EQ(start->title, u"Start");
-        EXPECT_EQ(start->rect, c.start);
-        EXPECT_EQ(start->pid, 1u);
+        auto opened = d.FindTopmost(u"MNU");
+        ASSERT_TRUE(opened);
+        EXPECT_EQ(opened->title, u"Start");
+        EXPECT_EQ(opened->rect, start);
+        EXPECT_EQ(opened->pid, 1u);
         Do(d, {Step::Key, VK_LEFT});
         ASSERT_FALSE(d.FindTopmost(u"MNU"));
 
         Do(d, {Step::Tap, c.screen.width - 10, bar + c.start.top / 2});
-        auto menu = d.FindTopmost(u"MNU");
-        ASSERT_TRUE(menu);
-        EXPECT_EQ(menu->title, u"Menu");
-        EXPECT_EQ(menu->rect, c.menu);
+        opened = d.FindTopmost(u"MNU");
+        ASSERT_TRUE(opened);
+        EXPECT_EQ(opened->title, u"Menu");
+        EXPECT_EQ(opened->rect, menu);
         EXPECT_EQ(d.TopLevelWindows().front().className, u"MNU") << "above the bars";
     }
 }
@@ -434,4 +458,60 @@ TEST(DeviceShell, AMenuRepaintsWhatComesBackIntoView) {
     d.Wait(10);
     EXPECT_FALSE(d.FindTopmost(u"Cover"));
     EXPECT_EQ(Row(d, 0, 66, 57), programs);
+}
+
+// The task bar's title and the soft keys' labels are bold, as on a Windows
+// Mobile 6 device: their ink reaches as far as the bold text's extent, past
+// where the regular text would end.
+TEST(DeviceShell, TitleAndSoftKeysAreBold) {
+    struct Case {
+        const char *what;
+        std::u16string text;
+        int left, top, right, bottom; // where to look, at 96 DPI
+        int boxLeft, boxRight;        // where it is centred; 0, 0: left-aligned
+    } cases[] = {
+        {"the task bar's title", u"Start", 32, 0, 120, 26, 0, 0},
+        {"the left soft key", u"Calendar", 0, 295, 108, 320, 0, 120},
+        {"the right soft key", u"Menu", 132, 295, 240, 320, 120, 240},
+    };
+    sim::Device d;
+    d.Wait(10);
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.what);
+        int regular = 0, bold = 0;
+        RunInside(d, [&] {
+            HDC dc = GetDC(nullptr);
+            SIZE size{};
+            GetTextExtentPoint32W(dc, c.text.c_str(), int(c.text.size()), &size);
+            regular = size.cx;
+            LOGFONTW lf{};
+            GetObjectW(GetStockObject(SYSTEM_FONT), sizeof lf, &lf);
+            lf.lfWeight = FW_BOLD;
+            HFONT font = CreateFontIndirectW(&lf);
+            HGDIOBJ old = SelectObject(dc, font);
+            GetTextExtentPoint32W(dc, c.text.c_str(), int(c.text.size()), &size);
+            bold = size.cx;
+            SelectObject(dc, old);
+            DeleteObject(font);
+            ReleaseDC(nullptr, dc);
+        });
+        ASSERT_GT(bold, regular);
+        // The columns where the label's white ink shows.
+        const uint32_t bar = d.PixelAt(c.left, c.bottom - 2);
+        int first = INT_MAX, last = INT_MIN;
+        for (int y = c.top + 3; y < c.bottom - 3; ++y)
+            for (int x = c.left; x < c.right; ++x)
+                if (d.PixelAt(x, y) != bar && GetGValue(d.PixelAt(x, y)) > 0xC0) {
+                    first = std::min(first, x);
+                    last = std::max(last, x);
+                }
+        ASSERT_NE(first, INT_MAX);
+        int inked = last - first + 1;
+        EXPECT_GT(inked, regular) << "wider than regular text";
+        EXPECT_LE(inked, bold + 1);
+        // The pen starts there; a glyph's ink may start a pixel or two in.
+        int pen = c.boxRight ? c.boxLeft + (c.boxRight - c.boxLeft - bold) / 2 : c.left;
+        EXPECT_GE(first, pen);
+        EXPECT_LE(first, pen + 2);
+    }
 }

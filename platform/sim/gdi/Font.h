@@ -1,102 +1,118 @@
-// DeviceSim: the one built-in font and the text layout DrawText uses.
+// DeviceSim: the device's font — Tahoma, the Windows Mobile system font —
+// drawn through FreeType: the sizes a logical font comes to, their metrics,
+// and their glyphs as 8-bit coverage.
 //
-// The simulated device has a single fixed-pitch bitmap font, so what a user
-// would read on a screen capture depends on nothing outside DeviceSim. Each
-// character has a 6 x 10 cell; its glyph fills the 5 x 9 pixels left after a
-// blank top row and a blank right column, which keep lines and characters
-// apart. Capitals stand on cell row 7 and descenders reach row 9. On a
-// high-DPI screen every pixel becomes a scale x scale square.
-//
-// Everything here is pure: no device, no DC, so it can be checked on its own.
+// The stand-in for Tahoma is Wine's Tahoma-compatible font from Debian's
+// fonts-wine package (LGPL-2.1+), read from a fixed path with no host font
+// configuration. FreeType runs with fixed settings (its own library
+// instance, environment overrides unread, light auto-hinting, grey
+// anti-aliasing, no embedded bitmaps), so the same text gives the same pixels
+// on every run and machine with the same package versions. The faces are
+// loaded once per process and only read afterwards; every device shares
+// them, and each size keeps the glyphs it has rendered.
 #pragma once
 
 #include <windows.h>
 
-#include "gdi/Rect.h"
+#include "gdi/TextLayout.h"
 
-#include <array>
-#include <cstddef>
 #include <cstdint>
 #include <string>
-#include <string_view>
 #include <vector>
 
 namespace sim {
 
-inline constexpr int kGlyphWidth = 5;
-inline constexpr int kGlyphRows = 9;
-inline constexpr int kCellWidth = 6;
-inline constexpr int kCellHeight = 10;
-// Cell row of the first glyph row, and of the mnemonic underline.
-inline constexpr int kGlyphTop = 1;
-inline constexpr int kUnderlineRow = 8;
+// ---------------------------------------------------------------- host set-up
 
-inline constexpr char16_t kFirstGlyph = u' ';
-inline constexpr char16_t kLastGlyph = u'~';
+// Where the font files lie, and the package that installs them.
+inline constexpr const char *kFontPackage = "fonts-wine";
+std::string FontFilePath(bool bold);
+// Loads the font files, once per process. False, with a message naming the
+// missing file and the package to install, when they cannot be loaded.
+bool LoadFonts(std::string *why);
+// What the pixels of text depend on outside DeviceSim: the rasteriser's
+// version ("FreeType 2.12.1") and a digest (FNV-1a, 64 bits) of a font file.
+std::string FontEngineVersion();
+uint64_t FontFileDigest(bool bold);
 
-// No real Pocket PC goes past 2; the cap only keeps absurd DPI settings from
-// turning one character into millions of pixels.
-inline constexpr int kMaxTextScale = 16;
+// ---------------------------------------------------------------- sizes
 
-// One glyph, row by row from the top; bit 4 is the leftmost pixel.
-using Glyph = std::array<uint8_t, kGlyphRows>;
+// The system font (the stock SYSTEM_FONT and DEFAULT_GUI_FONT, and what a
+// dialog's "MS Shell Dlg" comes to) is Tahoma 8 pt at the screen's DPI.
+inline constexpr int kSystemFontPoints = 8;
+// The largest em a logical font comes to, in pixels. No Pocket PC screen is
+// taller; the cap keeps an absurd height from rendering glyphs of millions
+// of pixels.
+inline constexpr int kMaxFontPixels = 640;
 
-// The glyph of a printable ASCII character; every other character gets a
-// small box, so a stray control or non-ASCII character shows on screen.
-const Glyph &GlyphOf(char16_t ch);
-
-// Pixel scale of text on a screen of this DPI: max(1, dpi / 96), capped.
-int TextScale(int dpi);
-
-struct TextSize {
-    int64_t width = 0;
-    int64_t height = 0;
-    bool operator==(const TextSize &) const = default;
+// What a logical font comes to on the device: one face at one pixel size.
+struct FontSize {
+    int ppem = 0; // pixels per em
+    bool bold = false;
+    bool operator==(const FontSize &) const = default;
 };
 
-// Size of `text` drawn as one line, every character one cell (no prefix or
-// line-break handling). Wide enough that no text length can wrap it.
-TextSize TextExtent(std::u16string_view text, int scale);
+// The logical font of the stock system font on a screen of `dpi`.
+LOGFONTW SystemLogFont(int dpi);
+// Maps a logical font as the platform's font mapper does: every face name
+// comes to Tahoma, the only face on the device; a negative height is the em
+// size, a positive one the cell height (ascent + descent) the font must fit,
+// 0 the system font's size; a weight above 550 takes the bold face.
+FontSize ResolveFont(const LOGFONTW &font, int dpi);
 
-// `rect` (64-bit edges, right and bottom exclusive) cut down to `within`;
-// empty when they do not meet. Lets callers do arithmetic on coordinates near
-// the ends of the int32 range without wrapping.
-Rect ClampRect(int64_t left, int64_t top, int64_t right, int64_t bottom, const Rect &within);
-
-// Appends the pixel rectangles of `ch` drawn in the cell whose top-left is
-// (x, y), plus its underline when asked, cut to `visible`.
-void AppendGlyphRects(char16_t ch, bool underline, int64_t x, int64_t y, int scale,
-                      const Rect &visible, std::vector<Rect> &out);
-
-struct TextLine {
-    std::u16string text;            // as drawn: mnemonic prefixes resolved
-    std::vector<size_t> underlined; // positions in `text` drawn underlined
-    int64_t x = 0, y = 0;           // top-left of the line's cells in the box
-    int64_t width = 0;
-    bool operator==(const TextLine &) const = default;
+struct FontMetrics {
+    int ppem = 0;
+    bool bold = false;
+    int height = 0, ascent = 0, descent = 0; // the cell: ascent + descent
+    int internalLeading = 0, externalLeading = 0;
+    int aveCharWidth = 0, maxCharWidth = 0;
+    int weight = 0;
+    char16_t firstChar = 0, lastChar = 0, defaultChar = 0, breakChar = 0;
+    // Rows below the cell's top: the underline's first row and the strike-out's.
+    int underlineTop = 0, underlineHeight = 1;
+    int strikeOutTop = 0, strikeOutHeight = 1;
 };
 
-struct TextLayout {
-    std::vector<TextLine> lines;
-    int64_t width = 0;  // of the widest line
-    int64_t height = 0; // of all lines together
+// One glyph as drawn: coverage from 0 (paper) to 255 (ink), row by row from
+// the top, placed with its top-left at (pen + left, cell top + top).
+struct GlyphImage {
+    int left = 0, top = 0;
+    int width = 0, height = 0;
+    std::vector<uint8_t> coverage;
+    uint8_t At(int x, int y) const { return coverage[size_t(y) * size_t(width) + size_t(x)]; }
 };
 
-// Lays `text` out in a box of the given size the way DrawText does for the
-// DT_ alignment, line-breaking and prefix flags of `format`:
-//  - lines end at "\r\n", "\r" or "\n" unless DT_SINGLELINE; a break at the
-//    very end starts no further line, so "" has no lines (one empty line with
-//    DT_SINGLELINE);
-//  - DT_WORDBREAK also ends a line before a word that would cross the box's
-//    right edge; the spaces at such a break are dropped, a word wider than
-//    the box gets a line of its own and sticks out;
-//  - DT_CENTER wins over DT_RIGHT, and text wider than the box sticks out on
-//    both sides (negative x);
-//  - DT_VCENTER and DT_BOTTOM (VCENTER wins) only act with DT_SINGLELINE;
-//  - without DT_NOPREFIX, "&x" draws x underlined, "&&" draws "&", and a
-//    final lone "&" draws nothing.
-// A negative box size counts as 0, and scale is held to 1..kMaxTextScale.
-TextLayout LayoutText(std::u16string_view text, int64_t boxWidth, int64_t boxHeight, UINT format,
-                      int scale);
+// A face at one pixel size. Made once per process for each size asked for
+// and never destroyed, so references stay good; safe to use from any thread.
+class Font : public TextMeasure {
+public:
+    const FontMetrics &Metrics() const { return metrics_; }
+    int Advance(char16_t ch) const override;
+    int LineHeight() const override { return metrics_.height; }
+    const GlyphImage &Glyph(char16_t ch) const;
+    // Whether the face has a glyph of its own for `ch`; the others draw the
+    // face's missing-glyph box.
+    bool HasGlyph(char16_t ch) const;
+
+    struct Impl;
+    explicit Font(Impl *impl, const FontMetrics &metrics) : impl_(impl), metrics_(metrics) {}
+
+private:
+    Impl *impl_;
+    FontMetrics metrics_;
+};
+
+// The font of one size; loads the font files first if need be, and stops
+// with the message of LoadFonts when they are missing.
+const Font &FontAt(FontSize size);
+
+// The dialog base units of a font as the dialog manager works them out: the
+// width of the 52 letters A-Z and a-z divided by 52 and rounded, and the
+// cell height.
+struct DialogUnits {
+    int x = 0, y = 0;
+    bool operator==(const DialogUnits &) const = default;
+};
+DialogUnits DialogBaseUnits(const Font &font);
 
 } // namespace sim

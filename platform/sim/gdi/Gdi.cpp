@@ -4,6 +4,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <string>
 
 namespace sim {
 
@@ -27,6 +28,12 @@ Gdi &CurrentGdi() {
 }
 
 Gdi::Gdi(int width, int height, int dpi) : dpi_(dpi) {
+    // The device cannot draw a word without its font: say so at its start.
+    std::string why;
+    if (!LoadFonts(&why)) {
+        std::fprintf(stderr, "DeviceSim: %s\n", why.c_str());
+        std::abort();
+    }
     MakeScreen(screen_, width, height);
 }
 
@@ -86,7 +93,11 @@ HGDIOBJ Gdi::Stock(int index) {
         o.colour = index == WHITE_PEN ? 0xFFFFFF : 0;
         o.hollow = index == NULL_PEN;
         break;
-    case SYSTEM_FONT: o.kind = GdiObject::Kind::Font; break;
+    case SYSTEM_FONT:
+    case DEFAULT_GUI_FONT:
+        o.kind = GdiObject::Kind::Font;
+        o.stockFont = true;
+        break;
     case -1: // the 1 x 1 monochrome bitmap a new memory DC holds
         o.kind = GdiObject::Kind::Bitmap;
         o.bitmap = std::make_shared<Bitmap>();
@@ -161,6 +172,19 @@ void Gdi::Fill(GdiObject &dc, const Rect &logical, uint32_t colour) {
         for (int y = c.top; y < c.bottom; ++y)
             for (int x = c.left; x < c.right; ++x)
                 surface->SetPixel(x, y, colour);
+}
+
+LOGFONTW Gdi::LogFontOf(const GdiObject &font) const {
+    return font.stockFont ? SystemLogFont(dpi_) : font.logFont;
+}
+
+LOGFONTW Gdi::SelectedLogFont(GdiObject &dc) {
+    const GdiObject *font = Get(dc.fontSel, GdiObject::Kind::Font);
+    return font ? LogFontOf(*font) : SystemLogFont(dpi_);
+}
+
+const Font &Gdi::SelectedFont(GdiObject &dc) {
+    return FontAt(ResolveFont(SelectedLogFont(dc), dpi_));
 }
 
 void Gdi::ProcessEnded(Process *process) {

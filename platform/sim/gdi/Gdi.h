@@ -8,6 +8,7 @@
 #include <windows.h>
 
 #include "gdi/Bitmap.h"
+#include "gdi/Font.h"
 #include "gdi/Region.h"
 
 #include <map>
@@ -31,6 +32,10 @@ struct GdiObject {
     // Brush and pen
     uint32_t colour = 0;
     bool hollow = false;
+    // Font: what CreateFontIndirect was given; a stock font is the system
+    // font of the screen's DPI at the time it is used.
+    LOGFONTW logFont{};
+    bool stockFont = false;
     // Device context
     bool screen = false;
     HWND window = nullptr;
@@ -65,6 +70,11 @@ public:
     // Fills the DC's logical rectangle on its surface, honouring the clip.
     void Fill(GdiObject &dc, const Rect &logical, uint32_t colour);
     std::vector<Rect> ClipRects(GdiObject &dc, const Rect &surfaceRect);
+    // The logical font of a font object, and the font a DC draws with: the
+    // one selected, or the system font.
+    LOGFONTW LogFontOf(const GdiObject &font) const;
+    LOGFONTW SelectedLogFont(GdiObject &dc);
+    const Font &SelectedFont(GdiObject &dc);
 
     void ProcessEnded(Process *process);
     size_t CountOf(const Process *process) const;

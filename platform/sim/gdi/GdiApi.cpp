@@ -165,6 +165,17 @@ int WINAPI GetObjectW(HGDIOBJ h, int c, LPVOID pv) {
         std::memcpy(pv, &lb, sizeof lb);
         return sizeof(LOGBRUSH);
     }
+    if (o->kind == Kind::Font) {
+        if (!pv)
+            return sizeof(LOGFONTW);
+        if (c <= 0)
+            return 0;
+        // A shorter buffer gets the start of the structure.
+        LOGFONTW lf = CurrentGdi().LogFontOf(*o);
+        size_t n = std::min(static_cast<size_t>(c), sizeof lf);
+        std::memcpy(pv, &lf, n);
+        return static_cast<int>(n);
+    }
     return 0;
 }
 

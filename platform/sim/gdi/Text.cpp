@@ -1,15 +1,22 @@
-// DeviceSim: text output with the built-in font.
+// DeviceSim: the text calls — fonts, their metrics and extents, and text
+// output with the device's font.
 //
-// Layout and glyph shapes live in Font.cpp as pure functions; this file only
-// puts their rectangles on a DC's surface, through its origin and clip.
+// Layout lives in TextLayout.cpp and glyphs in Font.cpp; this file puts their
+// pixels on a DC's surface, through its origin and clip. Glyphs are
+// anti-aliased as the device's standard font smoothing does: each pixel is
+// blended between what lies under it and the text colour by the glyph's
+// coverage, in the surface's own colours (565 on the screen), with integer
+// arithmetic so every run gives the same pixels.
 #include <windows.h>
 
 #include "gdi/Font.h"
 #include "gdi/Gdi.h"
+#include "gdi/TextLayout.h"
 #include "kernel/Context.h"
 
 #include <algorithm>
 #include <cstdint>
+#include <cstring>
 #include <limits>
 #include <string_view>
 #include <vector>
@@ -26,6 +33,44 @@ int32_t Saturate(int64_t v) {
     return static_cast<int32_t>(std::clamp<int64_t>(v, std::numeric_limits<int32_t>::min(),
                                                     std::numeric_limits<int32_t>::max()));
 }
+
+// `over` laid on `under` with a coverage of `alpha` out of 255.
+uint32_t Mix(uint32_t under, uint32_t over, unsigned alpha) {
+    auto channel = [&](uint8_t u, uint8_t o) {
+        return static_cast<uint8_t>((u * (255 - alpha) + o * alpha + 127) / 255);
+    };
+    return MakeColorRef(channel(RedOf(under), RedOf(over)), channel(GreenOf(under), GreenOf(over)),
+                        channel(BlueOf(under), BlueOf(over)));
+}
+
+// How a DC's font draws: its face and size, and the lines it adds.
+struct Style {
+    const Font *font;
+    bool underline, strikeOut;
+    bool aliased; // NONANTIALIASED_QUALITY: every pixel ink or paper
+};
+
+Style StyleOf(GdiObject &dc) {
+    Gdi &gdi = CurrentGdi();
+    LOGFONTW lf = gdi.SelectedLogFont(dc);
+    return Style{&FontAt(ResolveFont(lf, gdi.Dpi())), lf.lfUnderline != 0, lf.lfStrikeOut != 0,
+                 lf.lfQuality == NONANTIALIASED_QUALITY};
+}
+
+// DrawText's lines stand the font's height apart, and its external leading
+// more with DT_EXTERNALLEADING.
+class LineSpacing : public TextMeasure {
+public:
+    LineSpacing(const Font &font, bool externalLeading)
+        : font_(font),
+          height_(font.Metrics().height + (externalLeading ? font.Metrics().externalLeading : 0)) {}
+    int Advance(char16_t ch) const override { return font_.Advance(ch); }
+    int LineHeight() const override { return height_; }
+
+private:
+    const Font &font_;
+    int height_;
+};
 
 // Draws on a DC's surface through its clip and an optional logical limit.
 // The clip is worked out once per call: text makes many small fills, and
@@ -61,9 +106,6 @@ public:
                                  kEverywhere);
     }
 
-    // What may change, in logical coordinates; empty when nothing can.
-    const Rect &Visible() const { return visible_; }
-
     void Fill(int64_t left, int64_t top, int64_t right, int64_t bottom, uint32_t colour) {
         Rect logical = ClampRect(left, top, right, bottom, visible_);
         if (logical.Empty())
@@ -78,6 +120,51 @@ public:
         }
     }
 
+    // Blends a glyph whose top-left lies at the logical point (x, y).
+    void Glyph(const GlyphImage &glyph, int64_t x, int64_t y, uint32_t colour, bool aliased) {
+        Rect logical = ClampRect(x, y, x + glyph.width, y + glyph.height, visible_);
+        if (logical.Empty())
+            return;
+        Rect onSurface = logical.Offset(originX_, originY_);
+        // The glyph's own pixel under surface pixel (sx, sy); in range, as
+        // the glyph box holds the clamped one.
+        const int64_t dx = x + originX_, dy = y + originY_;
+        for (const Rect &c : clips_) {
+            Rect r = onSurface.Intersect(c);
+            for (int sy = r.top; sy < r.bottom; ++sy)
+                for (int sx = r.left; sx < r.right; ++sx) {
+                    unsigned alpha = glyph.At(static_cast<int>(sx - dx), static_cast<int>(sy - dy));
+                    if (aliased)
+                        alpha = alpha >= 128 ? 255 : 0;
+                    if (alpha == 255)
+                        surface_->SetPixel(sx, sy, colour);
+                    else if (alpha)
+                        surface_->SetPixel(sx, sy, Mix(surface_->GetPixel(sx, sy), colour, alpha));
+                }
+        }
+    }
+
+    // Draws `text` from the pen at (x, cell top y); `step(i)` is how far the
+    // pen moves after character i.
+    template <typename Step>
+    void Run(std::u16string_view text, int64_t x, int64_t y, const Style &style, uint32_t colour,
+             Step step) {
+        // A run that starts this far out cannot reach the visible area's
+        // int32 coordinates without a step a glyph does not have.
+        constexpr int64_t kFar = int64_t{1} << 40;
+        if (visible_.Empty() || y < -kFar || y > kFar)
+            return;
+        int64_t pen = x;
+        for (size_t i = 0; i < text.size(); ++i) {
+            if (pen > -kFar && pen < kFar) {
+                const GlyphImage &glyph = style.font->Glyph(text[i]);
+                if (glyph.width)
+                    Glyph(glyph, pen + glyph.left, y + glyph.top, colour, style.aliased);
+            }
+            pen += step(i);
+        }
+    }
+
 private:
     Bitmap *surface_ = nullptr;
     int originX_, originY_;
@@ -85,27 +172,144 @@ private:
     Rect visible_;
 };
 
+// The underline and strike-out of a stretch of text on a cell at `top`.
+void Lines(Painter &painter, const FontMetrics &m, int64_t left, int64_t right, int64_t top,
+           bool underline, bool strikeOut, uint32_t colour) {
+    if (underline)
+        painter.Fill(left, top + m.underlineTop, right, top + m.underlineTop + m.underlineHeight,
+                     colour);
+    if (strikeOut)
+        painter.Fill(left, top + m.strikeOutTop, right, top + m.strikeOutTop + m.strikeOutHeight,
+                     colour);
+}
+
+GdiObject *DcOrError(HDC hdc) {
+    GdiObject *dc = CurrentGdi().Get(hdc, GdiObject::Kind::DC);
+    if (!dc)
+        SetError(ERROR_INVALID_HANDLE);
+    return dc;
+}
+
 } // namespace
+
+// ------------------------------------------------------------ fonts
+
+HFONT WINAPI CreateFontIndirectW(const LOGFONTW *lplf) {
+    sim::CountCall("CreateFontIndirectW");
+    if (!lplf) {
+        SetError(ERROR_INVALID_PARAMETER);
+        return nullptr;
+    }
+    GdiObject o;
+    o.kind = GdiObject::Kind::Font;
+    o.owner = &CurrentProcess();
+    o.logFont = *lplf;
+    return static_cast<HFONT>(CurrentGdi().Add(std::move(o)));
+}
+
+BOOL WINAPI GetTextMetricsW(HDC hdc, LPTEXTMETRICW tm) {
+    sim::CountCall("GetTextMetricsW");
+    GdiObject *dc = DcOrError(hdc);
+    if (!dc)
+        return FALSE;
+    if (!tm) {
+        SetError(ERROR_INVALID_PARAMETER);
+        return FALSE;
+    }
+    Gdi &gdi = CurrentGdi();
+    LOGFONTW lf = gdi.SelectedLogFont(*dc);
+    const FontMetrics &m = FontAt(ResolveFont(lf, gdi.Dpi())).Metrics();
+    TEXTMETRICW out{};
+    out.tmHeight = m.height;
+    out.tmAscent = m.ascent;
+    out.tmDescent = m.descent;
+    out.tmInternalLeading = m.internalLeading;
+    out.tmExternalLeading = m.externalLeading;
+    out.tmAveCharWidth = m.aveCharWidth;
+    out.tmMaxCharWidth = m.maxCharWidth;
+    out.tmWeight = m.weight;
+    out.tmOverhang = 0;
+    out.tmDigitizedAspectX = gdi.Dpi();
+    out.tmDigitizedAspectY = gdi.Dpi();
+    out.tmFirstChar = m.firstChar;
+    out.tmLastChar = m.lastChar;
+    out.tmDefaultChar = m.defaultChar;
+    out.tmBreakChar = m.breakChar;
+    out.tmItalic = lf.lfItalic ? 1 : 0;
+    out.tmUnderlined = lf.lfUnderline ? 1 : 0;
+    out.tmStruckOut = lf.lfStrikeOut ? 1 : 0;
+    // TMPF_FIXED_PITCH set means a variable-pitch font, as the platform has it.
+    out.tmPitchAndFamily = TMPF_FIXED_PITCH | TMPF_VECTOR | TMPF_TRUETYPE | FF_SWISS;
+    out.tmCharSet = ANSI_CHARSET;
+    *tm = out;
+    return TRUE;
+}
+
+BOOL WINAPI GetTextExtentPoint32W(HDC hdc, LPCWSTR text, int count, LPSIZE size) {
+    sim::CountCall("GetTextExtentPoint32W");
+    GdiObject *dc = DcOrError(hdc);
+    if (!dc)
+        return FALSE;
+    if (count < 0 || (count && !text) || !size) {
+        SetError(ERROR_INVALID_PARAMETER);
+        return FALSE;
+    }
+    const Font &font = CurrentGdi().SelectedFont(*dc);
+    std::u16string_view view = count ? std::u16string_view(text, size_t(count)) : u"";
+    size->cx = Saturate(font.Width(view));
+    size->cy = font.Metrics().height;
+    return TRUE;
+}
+
+BOOL WINAPI GetTextExtentExPointW(HDC hdc, LPCWSTR text, int count, int maxExtent, LPINT fit,
+                                  LPINT dx, LPSIZE size) {
+    sim::CountCall("GetTextExtentExPointW");
+    GdiObject *dc = DcOrError(hdc);
+    if (!dc)
+        return FALSE;
+    if (count < 0 || (count && !text) || !size) {
+        SetError(ERROR_INVALID_PARAMETER);
+        return FALSE;
+    }
+    const Font &font = CurrentGdi().SelectedFont(*dc);
+    // Every partial extent is filled; the platform promises those of the
+    // characters that fit, in an array as long as the string.
+    int64_t extent = 0;
+    int fits = 0;
+    for (int i = 0; i < count; ++i) {
+        extent += font.Advance(text[i]);
+        if (dx)
+            dx[i] = Saturate(extent);
+        if (extent <= maxExtent && fits == i)
+            ++fits;
+    }
+    // Without somewhere to say how many fit, the limit is not used.
+    if (fit)
+        *fit = fits;
+    size->cx = Saturate(extent);
+    size->cy = font.Metrics().height;
+    return TRUE;
+}
+
+// ------------------------------------------------------------ drawing
 
 int WINAPI DrawTextW(HDC hdc, LPCWSTR text, int count, LPRECT rect, UINT format) {
     sim::CountCall("DrawTextW");
-    Gdi &gdi = CurrentGdi();
-    GdiObject *dc = gdi.Get(hdc, GdiObject::Kind::DC);
-    if (!dc) {
-        SetError(ERROR_INVALID_HANDLE);
+    GdiObject *dc = DcOrError(hdc);
+    if (!dc)
         return 0;
-    }
     if (!text || !rect || count < -1) {
         SetError(ERROR_INVALID_PARAMETER);
         return 0;
     }
     std::u16string_view view =
         count == -1 ? std::u16string_view(text) : std::u16string_view(text, size_t(count));
-    const int scale = TextScale(gdi.Dpi());
-    const int64_t advance = TextExtent(u" ", scale).width;
-    const int64_t lineHeight = TextExtent(u"", scale).height;
+    const Style style = StyleOf(*dc);
+    const FontMetrics &m = style.font->Metrics();
+    LineSpacing spacing(*style.font, format & DT_EXTERNALLEADING);
+    const int64_t lineHeight = spacing.LineHeight();
     TextLayout layout = LayoutText(view, int64_t{rect->right} - rect->left,
-                                   int64_t{rect->bottom} - rect->top, format, scale);
+                                   int64_t{rect->bottom} - rect->top, format, spacing);
 
     if (format & DT_CALCRECT) {
         // Left and top stay: callers grow the rectangle from its corner.
@@ -114,28 +318,32 @@ int WINAPI DrawTextW(HDC hdc, LPCWSTR text, int count, LPRECT rect, UINT format)
         return Saturate(layout.height);
     }
 
-    // Without DT_NOCLIP, which this face does not offer, text stays inside
-    // the rectangle.
-    Painter painter(*dc, rect);
+    Painter painter(*dc, format & DT_NOCLIP ? nullptr : rect);
     if (dc->backMode == OPAQUE)
         for (const TextLine &line : layout.lines) {
             int64_t x = rect->left + line.x, y = rect->top + line.y;
             painter.Fill(x, y, x + line.width, y + lineHeight, dc->backColour);
         }
-    std::vector<Rect> ink;
     for (const TextLine &line : layout.lines) {
-        auto mark = line.underlined.begin();
-        for (size_t i = 0; i < line.text.size(); ++i) {
-            bool underline = mark != line.underlined.end() && *mark == i;
-            if (underline)
-                ++mark;
-            AppendGlyphRects(line.text[i], underline,
-                             rect->left + line.x + static_cast<int64_t>(i) * advance,
-                             rect->top + line.y, scale, painter.Visible(), ink);
+        const int64_t x = rect->left + line.x, y = rect->top + line.y;
+        std::u16string_view shown = line.text;
+        painter.Run(shown, x, y, style, dc->textColour,
+                    [&](size_t i) { return int64_t{style.font->Advance(shown[i])}; });
+        Lines(painter, m, x, x + line.width, y, style.underline, style.strikeOut, dc->textColour);
+        // A mnemonic underlines its own character's advance.
+        if (!style.underline && !line.underlined.empty()) {
+            int64_t pen = x;
+            size_t next = 0;
+            for (size_t i = 0; i < shown.size(); ++i) {
+                int advance = style.font->Advance(shown[i]);
+                if (next < line.underlined.size() && line.underlined[next] == i) {
+                    Lines(painter, m, pen, pen + advance, y, true, false, dc->textColour);
+                    ++next;
+                }
+                pen += advance;
+            }
         }
     }
-    for (const Rect &r : ink)
-        painter.Fill(r.left, r.top, r.right, r.bottom, dc->textColour);
 
     // The platform reports where the text ends when it was placed from the
     // bottom or the middle, so callers can stack more below it.
@@ -147,12 +355,9 @@ int WINAPI DrawTextW(HDC hdc, LPCWSTR text, int count, LPRECT rect, UINT format)
 BOOL WINAPI ExtTextOutW(HDC hdc, int x, int y, UINT options, const RECT *rect, LPCWSTR text,
                         UINT count, const INT *dx) {
     sim::CountCall("ExtTextOutW");
-    Gdi &gdi = CurrentGdi();
-    GdiObject *dc = gdi.Get(hdc, GdiObject::Kind::DC);
-    if (!dc) {
-        SetError(ERROR_INVALID_HANDLE);
+    GdiObject *dc = DcOrError(hdc);
+    if (!dc)
         return FALSE;
-    }
     // A count past INT_MAX is a negative int passed through the UINT; no
     // string is that long.
     if ((count && !text) || count > static_cast<UINT>(std::numeric_limits<int>::max())) {
@@ -164,29 +369,30 @@ BOOL WINAPI ExtTextOutW(HDC hdc, int x, int y, UINT options, const RECT *rect, L
         painter.Fill(rect->left, rect->top, rect->right, rect->bottom, dc->backColour);
 
     std::u16string_view view = count ? std::u16string_view(text, count) : std::u16string_view();
-    const int scale = TextScale(gdi.Dpi());
-    const int64_t cell = TextExtent(u" ", scale).width;
-    const int64_t lineHeight = TextExtent(u"", scale).height;
+    const Style style = StyleOf(*dc);
+    const FontMetrics &m = style.font->Metrics();
     // lpDx gives the distance from each character cell to the next; it may
     // squeeze, stretch or even reverse the text.
-    auto advance = [&](size_t i) { return dx ? int64_t{dx[i]} : cell; };
+    auto advance = [&](size_t i) {
+        return dx ? int64_t{dx[i]} : int64_t{style.font->Advance(view[i])};
+    };
 
+    int64_t pen = x;
     if (dc->backMode == OPAQUE) {
-        int64_t pen = x;
         for (size_t i = 0; i < view.size(); ++i) {
             int64_t step = advance(i);
-            painter.Fill(std::min(pen, pen + step), y, std::max(pen, pen + step), y + lineHeight,
-                         dc->backColour);
+            painter.Fill(std::min(pen, pen + step), y, std::max(pen, pen + step),
+                         int64_t{y} + m.height, dc->backColour);
             pen += step;
         }
     }
-    std::vector<Rect> ink;
-    int64_t pen = x;
-    for (size_t i = 0; i < view.size(); ++i) {
-        AppendGlyphRects(view[i], false, pen, y, scale, painter.Visible(), ink);
-        pen += advance(i);
+    painter.Run(view, x, y, style, dc->textColour, advance);
+    if (style.underline || style.strikeOut) {
+        int64_t end = x;
+        for (size_t i = 0; i < view.size(); ++i)
+            end += advance(i);
+        Lines(painter, m, std::min<int64_t>(x, end), std::max<int64_t>(x, end), y, style.underline,
+              style.strikeOut, dc->textColour);
     }
-    for (const Rect &r : ink)
-        painter.Fill(r.left, r.top, r.right, r.bottom, dc->textColour);
     return TRUE;
 }

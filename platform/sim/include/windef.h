@@ -35,6 +35,7 @@ typedef int32_t LONG;
 typedef LONG *LPLONG, *PLONG;
 typedef uint32_t ULONG;
 typedef int INT;
+typedef INT *LPINT, *PINT;
 typedef unsigned int UINT;
 typedef int16_t SHORT;
 typedef uint16_t USHORT;

@@ -69,6 +69,50 @@ typedef struct tagXFORM {
     float eM11, eM12, eM21, eM22, eDx, eDy;
 } XFORM;
 
+#define LF_FACESIZE 32
+
+typedef struct tagLOGFONTW {
+    LONG lfHeight;
+    LONG lfWidth;
+    LONG lfEscapement;
+    LONG lfOrientation;
+    LONG lfWeight;
+    BYTE lfItalic;
+    BYTE lfUnderline;
+    BYTE lfStrikeOut;
+    BYTE lfCharSet;
+    BYTE lfOutPrecision;
+    BYTE lfClipPrecision;
+    BYTE lfQuality;
+    BYTE lfPitchAndFamily;
+    WCHAR lfFaceName[LF_FACESIZE];
+} LOGFONTW, *PLOGFONTW, *LPLOGFONTW;
+typedef LOGFONTW LOGFONT;
+
+typedef struct tagTEXTMETRICW {
+    LONG tmHeight;
+    LONG tmAscent;
+    LONG tmDescent;
+    LONG tmInternalLeading;
+    LONG tmExternalLeading;
+    LONG tmAveCharWidth;
+    LONG tmMaxCharWidth;
+    LONG tmWeight;
+    LONG tmOverhang;
+    LONG tmDigitizedAspectX;
+    LONG tmDigitizedAspectY;
+    WCHAR tmFirstChar;
+    WCHAR tmLastChar;
+    WCHAR tmDefaultChar;
+    WCHAR tmBreakChar;
+    BYTE tmItalic;
+    BYTE tmUnderlined;
+    BYTE tmStruckOut;
+    BYTE tmPitchAndFamily;
+    BYTE tmCharSet;
+} TEXTMETRICW, *PTEXTMETRICW, *LPTEXTMETRICW;
+typedef TEXTMETRICW TEXTMETRIC;
+
 typedef struct tagLOGBRUSH {
     UINT lbStyle;
     COLORREF lbColor;
@@ -83,6 +127,7 @@ typedef struct tagLOGBRUSH {
 #define DIB_RGB_COLORS 0
 #define DIB_PAL_COLORS 1
 #define RDH_RECTANGLES 1
+#define OBJ_FONT 6
 #define OBJ_BITMAP 7
 
 #define SRCCOPY 0x00CC0020
@@ -122,6 +167,37 @@ typedef struct tagLOGBRUSH {
 #define BLACK_PEN 7
 #define NULL_PEN 8
 #define SYSTEM_FONT 13
+#define DEFAULT_GUI_FONT 17
+
+// Font weights, qualities, character sets, pitch and family
+#define FW_DONTCARE 0
+#define FW_THIN 100
+#define FW_EXTRALIGHT 200
+#define FW_LIGHT 300
+#define FW_NORMAL 400
+#define FW_MEDIUM 500
+#define FW_SEMIBOLD 600
+#define FW_BOLD 700
+#define FW_EXTRABOLD 800
+#define FW_HEAVY 900
+#define DEFAULT_QUALITY 0
+#define DRAFT_QUALITY 1
+#define NONANTIALIASED_QUALITY 3
+#define ANTIALIASED_QUALITY 4
+#define CLEARTYPE_QUALITY 5
+#define ANSI_CHARSET 0
+#define DEFAULT_CHARSET 1
+#define DEFAULT_PITCH 0
+#define FIXED_PITCH 1
+#define VARIABLE_PITCH 2
+#define FF_DONTCARE 0x00
+#define FF_ROMAN 0x10
+#define FF_SWISS 0x20
+#define FF_MODERN 0x30
+#define TMPF_FIXED_PITCH 0x01
+#define TMPF_VECTOR 0x02
+#define TMPF_DEVICE 0x08
+#define TMPF_TRUETYPE 0x04
 
 #define ETO_OPAQUE 0x0002
 #define ETO_CLIPPED 0x0004
@@ -137,8 +213,10 @@ typedef struct tagLOGBRUSH {
 #define DT_BOTTOM 0x00000008
 #define DT_WORDBREAK 0x00000010
 #define DT_SINGLELINE 0x00000020
-#define DT_NOPREFIX 0x00000800
+#define DT_NOCLIP 0x00000100
+#define DT_EXTERNALLEADING 0x00000200
 #define DT_CALCRECT 0x00000400
+#define DT_NOPREFIX 0x00000800
 
 HDC WINAPI GetDC(HWND hWnd);
 HDC WINAPI GetWindowDC(HWND hWnd);
@@ -171,6 +249,15 @@ int WINAPI DrawTextW(HDC hdc, LPCWSTR lpchText, int cchText, LPRECT lprc, UINT f
 BOOL WINAPI ExtTextOutW(HDC hdc, int x, int y, UINT options, const RECT *lprect, LPCWSTR lpString,
                         UINT c, const INT *lpDx);
 #define ExtTextOut ExtTextOutW
+HFONT WINAPI CreateFontIndirectW(const LOGFONTW *lplf);
+#define CreateFontIndirect CreateFontIndirectW
+BOOL WINAPI GetTextMetricsW(HDC hdc, LPTEXTMETRICW lptm);
+#define GetTextMetrics GetTextMetricsW
+BOOL WINAPI GetTextExtentPoint32W(HDC hdc, LPCWSTR lpString, int c, LPSIZE psizl);
+#define GetTextExtentPoint32 GetTextExtentPoint32W
+BOOL WINAPI GetTextExtentExPointW(HDC hdc, LPCWSTR lpszString, int cchString, int nMaxExtent,
+                                  LPINT lpnFit, LPINT lpnDx, LPSIZE lpSize);
+#define GetTextExtentExPoint GetTextExtentExPointW
 
 HRGN WINAPI CreateRectRgn(int x1, int y1, int x2, int y2);
 HRGN WINAPI CreateRectRgnIndirect(const RECT *lprect);

@@ -184,6 +184,8 @@ BOOL WINAPI EqualRect(const RECT *lprc1, const RECT *lprc2);
 #define WM_DRAWITEM 0x002B
 #define WM_MEASUREITEM 0x002C
 #define WM_DELETEITEM 0x002D
+#define WM_SETFONT 0x0030
+#define WM_GETFONT 0x0031
 #define WM_COMPAREITEM 0x0039
 #define WM_WINDOWPOSCHANGING 0x0046
 #define WM_WINDOWPOSCHANGED 0x0047
@@ -409,6 +411,8 @@ int WINAPI GetSystemMetrics(int nIndex);
 BOOL WINAPI SystemParametersInfoW(UINT uiAction, UINT uiParam, PVOID pvParam, UINT fWinIni);
 #define SystemParametersInfo SystemParametersInfoW
 DWORD WINAPI GetSysColor(int nIndex);
+LONG WINAPI GetDialogBaseUnits(void);
+BOOL WINAPI MapDialogRect(HWND hDlg, LPRECT lpRect);
 HBRUSH WINAPI GetSysColorBrush(int nIndex);
 
 int WINAPI MessageBoxW(HWND hWnd, LPCWSTR lpText, LPCWSTR lpCaption, UINT uType);

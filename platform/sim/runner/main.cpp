@@ -1,5 +1,6 @@
 // devicesim: runs device scripts.  Usage: devicesim run FILE
 #include "ScriptRunner.h"
+#include "gdi/Font.h"
 
 #include <fstream>
 #include <iostream>
@@ -13,6 +14,13 @@ int main(int argc, char **argv) {
     std::ifstream script(argv[2]);
     if (!script) {
         std::cerr << "devicesim: cannot read " << argv[2] << "\n";
+        return sim::kScriptError;
+    }
+    // A device cannot draw without its font; say which package brings it
+    // before any script line runs.
+    std::string why;
+    if (!sim::LoadFonts(&why)) {
+        std::cerr << "devicesim: " << why << "\n";
         return sim::kScriptError;
     }
     return sim::RunScript(script, std::cout);

@@ -70,10 +70,26 @@ void Fill(HDC dc, int left, int top, int right, int bottom, COLORREF colour) {
     DeleteObject(brush);
 }
 
-void Text(HDC dc, const std::u16string &text, RECT r, UINT format, COLORREF colour) {
+// Text in the system font; `bold` as a Windows Mobile 6 device shows the
+// task bar's title and the soft keys' labels.
+void Text(HDC dc, const std::u16string &text, RECT r, UINT format, COLORREF colour,
+          bool bold = false) {
+    HFONT font = nullptr;
+    HGDIOBJ old = nullptr;
+    if (bold) {
+        LOGFONTW lf{};
+        GetObjectW(GetStockObject(SYSTEM_FONT), sizeof lf, &lf);
+        lf.lfWeight = FW_BOLD;
+        font = CreateFontIndirectW(&lf);
+        old = SelectObject(dc, font);
+    }
     SetBkMode(dc, TRANSPARENT);
     SetTextColor(dc, colour);
     DrawTextW(dc, text.c_str(), -1, &r, format | DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX);
+    if (font) {
+        SelectObject(dc, old);
+        DeleteObject(font);
+    }
 }
 
 class Shell {
@@ -293,7 +309,7 @@ void Shell::PaintTaskBar(HWND hwnd) {
         Fill(dc, x, y, x + pane, y + pane, panes[i]);
     }
     Fill(dc, h, S(4), h + S(1), h - S(4), kBarLine);
-    Text(dc, u"Start", RECT{h + S(6), 0, width_ / 2, h}, DT_LEFT, kWhite);
+    Text(dc, u"Start", RECT{h + S(6), 0, width_ / 2, h}, DT_LEFT, kWhite, true);
     // Device time as a clock that starts at 0:00 when the device does.
     DWORD minutes = GetTickCount() / kMinute;
     std::string clock = std::to_string(minutes / 60 % 24) + ":" + (minutes % 60 < 10 ? "0" : "") +
@@ -351,8 +367,8 @@ void Shell::PaintSoftKeys(HWND hwnd) {
         Fill(dc, 0, 0, half, h, kBarPressed);
     Fill(dc, 0, 0, width_, S(1), kBarLine);
     Fill(dc, half, S(4), half + S(1), h - S(4), kBarLine);
-    Text(dc, kLeftSoftKey, RECT{0, 0, half, h}, DT_CENTER, kWhite);
-    Text(dc, kRightSoftKey, RECT{half, 0, width_, h}, DT_CENTER, kWhite);
+    Text(dc, kLeftSoftKey, RECT{0, 0, half, h}, DT_CENTER, kWhite, true);
+    Text(dc, kRightSoftKey, RECT{half, 0, width_, h}, DT_CENTER, kWhite, true);
     EndPaint(hwnd, &ps);
 }
 

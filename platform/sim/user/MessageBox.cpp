@@ -97,8 +97,16 @@ void Paint(HWND hwnd, BoxState &box) {
     GetWindowTextW(hwnd, caption, 128);
     SetBkMode(dc, TRANSPARENT);
     SetTextColor(dc, 0xFFFFFF);
+    // The title in bold, as Windows Mobile 6 shows a box's title.
+    LOGFONTW lf{};
+    GetObjectW(GetStockObject(SYSTEM_FONT), sizeof lf, &lf);
+    lf.lfWeight = FW_BOLD;
+    HFONT bold = CreateFontIndirectW(&lf);
+    HGDIOBJ oldFont = SelectObject(dc, bold);
     RECT captionRect{Scaled(6), 1, r.right - Scaled(6), Scaled(22)};
     DrawTextW(dc, caption, -1, &captionRect, DT_LEFT | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
+    SelectObject(dc, oldFont);
+    DeleteObject(bold);
     SetTextColor(dc, 0x000000);
     RECT body{Scaled(8), Scaled(28), r.right - Scaled(8), r.bottom - Scaled(32)};
     DrawTextW(dc, box.text.c_str(), -1, &body, DT_LEFT | DT_WORDBREAK | DT_NOPREFIX);
@@ -200,10 +208,16 @@ int WINAPI MessageBoxW(HWND owner, LPCWSTR text, LPCWSTR caption, UINT type) {
                          return std::string(hex);
                      }());
 
+    // As tall as its text needs in the system font, between the title bar
+    // and the row of buttons, and no taller than the screen.
     int width = wm.ScreenArea().Width() - 2 * Scaled(8);
-    int lines = 1 + static_cast<int>(std::count(box.text.begin(), box.text.end(), u'\n')) +
-                static_cast<int>(box.text.size()) / 34;
-    int height = std::min(wm.ScreenArea().Height() - Scaled(16), Scaled(70) + lines * Scaled(14));
+    RECT body{0, 0, width - 2 * Scaled(8), 0};
+    if (HDC dc = GetDC(nullptr)) {
+        DrawTextW(dc, box.text.c_str(), -1, &body, DT_CALCRECT | DT_WORDBREAK | DT_NOPREFIX);
+        ReleaseDC(nullptr, dc);
+    }
+    int height = std::min(wm.ScreenArea().Height() - Scaled(16),
+                          Scaled(28) + (body.bottom - body.top) + Scaled(8) + Scaled(32));
     int x = Scaled(8), y = (wm.ScreenArea().Height() - height) / 2;
     // Top-most only when asked for, like the platform's boxes.
     DWORD exStyle = (type & MB_TOPMOST) ? WS_EX_TOPMOST : 0;
