@@ -132,6 +132,11 @@ Window *DescendantWithId(Window *w, LONG_PTR id) {
 
 // The caption a top-level dialog with WS_CAPTION shows, as message boxes
 // show theirs: the title in bold white on the title bar's blue.
+// Differs from the platform: DeviceSim windows have no non-client area, so
+// the caption is painted over the top of the client area, which
+// GetClientRect still counts, and controls are placed from the window's
+// top-left corner. A full-screen dialog (SHInitDialog) shows its title in
+// the task bar instead, where the two agree.
 void PaintCaption(HWND hwnd, HDC dc) {
     RECT client;
     GetClientRect(hwnd, &client);
@@ -190,6 +195,8 @@ LRESULT DialogDefault(HWND hwnd, Window *w, DialogInfo &info, UINT msg, WPARAM w
             SaveFocus(w, info);
         return DefWindowProcW(hwnd, msg, wParam, lParam);
     case DM_SETDEFID:
+        // Differs from the platform: the push buttons are not restyled
+        // (BM_SETSTYLE) as the default id moves, nor as the focus moves.
         if (!info.ended)
             info.defaultId = static_cast<UINT>(wParam);
         return TRUE;
@@ -298,6 +305,8 @@ Window *NextTabItem(Window *dialog, Window *from, bool previous) {
     return from;
 }
 
+// A group lies among the control's siblings, as Windows CE documents it
+// (desktop Windows also searches inside WS_EX_CONTROLPARENT windows).
 Window *NextGroupItem(Window *dialog, Window *from, bool previous) {
     if (from == dialog)
         from = nullptr;
@@ -342,6 +351,9 @@ HWND CreateDialogFromTemplate(HINSTANCE instance, const uint8_t *data, size_t si
     Window *owner = wm.Get(ownerHwnd);
 
     // Windows CE makes a dialog a pop-up unless its template says WS_CHILD.
+    // Differs from the platform: DS_MODALFRAME draws no frame (there is no
+    // non-client area), and DS_CENTERMOUSE, DS_SYSMODAL and DS_CONTEXTHELP
+    // do nothing.
     DWORD style = t.style;
     if (!(style & WS_CHILD))
         style |= WS_POPUP;
@@ -519,8 +531,8 @@ INT_PTR RunModalDialog(HWND hwnd) {
         }
     }
     // The owner comes back before the dialog goes, so that it can be
-    // activated again; a dialog destroyed without EndDialog leaves it
-    // enabled too.
+    // activated again. The platform does not document the owner of a modal
+    // dialog destroyed without EndDialog; it is enabled again too.
     if (info->disabledOwner && IsWindow(info->disabledOwner))
         EnableWindow(info->disabledOwner, TRUE);
     info->disabledOwner = nullptr;
@@ -597,6 +609,8 @@ bool HandleDialogMessage(HWND hDlg, MSG *msg) {
     Window *target = wm.Get(msg->hwnd);
     if (msg->hwnd != hDlg && !(target && IsDescendant(dialog, target)))
         return false;
+    // Differs from the platform: mnemonics (a letter after '&' in a
+    // control's text) do not choose controls.
     if (msg->message == WM_KEYDOWN && target) {
         LRESULT code =
             SendMessageW(msg->hwnd, WM_GETDLGCODE, msg->wParam, reinterpret_cast<LPARAM>(msg));

@@ -12,7 +12,10 @@
 //   standard: style, exStyle, x, y, cx, cy, id (WORD);
 //   extended: helpId, exStyle, style, x, y, cx, cy, id (DWORD);
 //   then its class and title (0xFFFF and an ordinal, or a string) and a
-//   WORD counting the bytes of creation data that follow it.
+//   WORD counting the bytes of creation data that follow it. (DLGITEMTEMPLATE's
+//   page says the count includes the word itself; resource compilers write
+//   and the platform reads it without, as CREATESTRUCT's page describes the
+//   data a control receives: the count, then that many bytes.)
 #include "user/DialogTemplate.h"
 
 #include <algorithm>
