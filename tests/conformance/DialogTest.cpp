@@ -266,6 +266,20 @@ CONFORMANCE_TEST(DialogConformance, TheOwnerIsDisabledWhileAModalDialogRunsAndEn
     DestroyWindow(top);
 }
 
+CONFORMANCE_TEST(DialogConformance, WhenAModalDialogEndsItsOwnerIsActiveAgain) {
+    HWND top = CreateWindowExW(0, RecordingClass(), TEXT("Top"), WS_POPUP | WS_VISIBLE, 0, 0, 100,
+                               100, NULL, NULL, NULL, NULL);
+    PumpMessages();
+    EXPECT_EQ(top, GetForegroundWindow());
+    ResetScript();
+    Template t(WS_POPUP, 50, 50, TEXT("Owned"));
+    EXPECT_EQ(100, DialogBoxIndirectParamW(NULL, t.Get(), top, PostingProc, 100));
+    EXPECT_EQ(top, GetForegroundWindow());
+    EXPECT_EQ(top, GetActiveWindow());
+    EXPECT_TRUE(IsWindowEnabled(top));
+    DestroyWindow(top);
+}
+
 CONFORMANCE_TEST(DialogConformance, AnOwnerThatIsNoWindowFailsWithZeroAndABadTemplateWithMinusOne) {
     Template t(WS_POPUP, 50, 50, TEXT("x"));
     HWND gone = CreateWindowExW(0, RecordingClass(), TEXT(""), WS_POPUP, 0, 0, 10, 10, NULL, NULL,

@@ -377,15 +377,22 @@ int DummyEntry(void *, void *, char16_t *, int) {
     return 0;
 }
 
-TEST(Dialog, ADialogResourceCutShortFailsCleanly) {
+INT_PTR CALLBACK EndAtOnceProc(HWND hwnd, UINT msg, WPARAM, LPARAM) {
+    if (msg == WM_INITDIALOG)
+        EndDialog(hwnd, 5);
+    return FALSE;
+}
+
+TEST(Dialog, ADialogResourceOpensWholeAndFailsCleanlyCutShort) {
     Template whole(WS_POPUP, 80, 40, u"Resource", 8);
-    whole.Add(u"STATIC", 1, WS_CHILD | WS_VISIBLE, 0, 0, 20, 8);
-    whole.Add(u"BUTTON", 2, WS_CHILD | WS_VISIBLE | WS_TABSTOP, 0, 10, 20, 8);
+    whole.Add(kControl, 1, WS_CHILD | WS_VISIBLE, 0, 0, 20, 8);
+    whole.Add(kControl, 2, WS_CHILD | WS_VISIBLE | WS_TABSTOP, 0, 10, 20, 8);
     const std::vector<uint8_t> full = whole.Bytes();
     struct Case {
         const char *what;
         size_t keep; // bytes of the template kept
     } cases[] = {
+        {"the whole template", full.size()},
         {"a header cut short", 10},
         {"the title cut", 24},
         {"the last item's class cut", full.size() - 12},
@@ -403,8 +410,19 @@ TEST(Dialog, ADialogResourceCutShortFailsCleanly) {
         d.AddProgram(sim::ProgramImage{"CutDialog", DummyEntry, exact.get(), file.size()});
         RunInside(
             d,
-            [] {
+            [&] {
+                RegisterWindowClass(kControl);
                 HINSTANCE self = GetModuleHandleW(nullptr);
+                if (c.keep == full.size()) {
+                    EXPECT_EQ(
+                        DialogBoxParamW(self, MAKEINTRESOURCEW(102), nullptr, EndAtOnceProc, 0), 5);
+                    HWND dialog =
+                        CreateDialogParamW(self, MAKEINTRESOURCEW(102), nullptr, PlainProc, 0);
+                    ASSERT_TRUE(dialog);
+                    EXPECT_TRUE(GetDlgItem(dialog, 2));
+                    DestroyWindow(dialog);
+                    return;
+                }
                 SetLastError(0xdeadbeef);
                 EXPECT_EQ(DialogBoxParamW(self, MAKEINTRESOURCEW(102), nullptr, PlainProc, 0), -1);
                 EXPECT_EQ(GetLastError(), DWORD(ERROR_INVALID_DATA));
