@@ -944,3 +944,42 @@ CONFORMANCE_TEST_IN(DialogConformance, ADialogTheResourcesLackFailsWithMinusOne,
                                              ScriptedProc, 0));
     EXPECT_LAST_ERROR(ERROR_RESOURCE_TYPE_NOT_FOUND);
 }
+
+namespace {
+int dialogAppMessages;
+INT_PTR CALLBACK CountingProc(HWND, UINT msg, WPARAM, LPARAM) {
+    if (msg == WM_APP + 30)
+        ++dialogAppMessages;
+    return FALSE;
+}
+} // namespace
+
+CONFORMANCE_TEST(DialogConformance,
+                 IsDialogMessageTakesOnlyTheDialogsOwnMessagesAndDispatchesThem) {
+    Template t(WS_POPUP, 50, 50, TEXT("Own"));
+    t.Add(RecordingClass(), TEXT(""), 1, WS_CHILD | WS_VISIBLE, 0, 0, 9, 9);
+    HWND dialog = CreateDialogIndirectParamW(NULL, t.Get(), NULL, CountingProc, 0);
+    HWND stranger = CreateWindowExW(0, RecordingClass(), TEXT(""), WS_POPUP, 0, 0, 10, 10, NULL,
+                                    NULL, NULL, NULL);
+    ASSERT_NE((HWND)NULL, dialog);
+    struct Case {
+        const char *what;
+        HWND hwnd;
+        BOOL taken;
+    } cases[] = {
+        {"the dialog's own", dialog, TRUE},
+        {"one of its controls'", GetDlgItem(dialog, 1), TRUE},
+        {"another window's", stranger, FALSE},
+        {"the thread's", NULL, FALSE},
+    };
+    for (size_t i = 0; i < sizeof cases / sizeof cases[0]; ++i) {
+        const Case &c = cases[i];
+        SCOPED_TRACE(c.what);
+        dialogAppMessages = 0;
+        MSG msg = {c.hwnd, WM_APP + 30, 0, 0, 0, {0, 0}};
+        EXPECT_EQ(c.taken, IsDialogMessageW(dialog, &msg));
+        EXPECT_EQ(c.hwnd == dialog ? 1 : 0, dialogAppMessages) << "dispatched when taken";
+    }
+    DestroyWindow(stranger);
+    DestroyWindow(dialog);
+}
