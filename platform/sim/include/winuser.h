@@ -152,11 +152,14 @@ BOOL WINAPI EqualRect(const RECT *lprc1, const RECT *lprc2);
 
 #define GWL_STYLE (-16)
 #define GWL_EXSTYLE (-20)
-#define GWL_USERDATA (-21)
 #define GWL_ID (-12)
-#define GWL_WNDPROC (-4)
-#define DWL_MSGRESULT 0
-#define DWL_USER 8
+// As in a 64-bit SDK, the indexes of pointer-sized values have only their
+// GWLP_ names, for GetWindowLongPtrW and SetWindowLongPtrW.
+#define GWLP_WNDPROC (-4)
+#define GWLP_HINSTANCE (-6)
+#define GWLP_HWNDPARENT (-8)
+#define GWLP_USERDATA (-21)
+#define GWLP_ID (-12)
 
 // Messages
 #define WM_NULL 0x0000
@@ -366,6 +369,10 @@ LONG WINAPI GetWindowLongW(HWND hWnd, int nIndex);
 LONG WINAPI SetWindowLongW(HWND hWnd, int nIndex, LONG dwNewLong);
 #define GetWindowLong GetWindowLongW
 #define SetWindowLong SetWindowLongW
+LONG_PTR WINAPI GetWindowLongPtrW(HWND hWnd, int nIndex);
+LONG_PTR WINAPI SetWindowLongPtrW(HWND hWnd, int nIndex, LONG_PTR dwNewLong);
+#define GetWindowLongPtr GetWindowLongPtrW
+#define SetWindowLongPtr SetWindowLongPtrW
 BOOL WINAPI SetPropW(HWND hWnd, LPCWSTR lpString, HANDLE hData);
 HANDLE WINAPI GetPropW(HWND hWnd, LPCWSTR lpString);
 HANDLE WINAPI RemovePropW(HWND hWnd, LPCWSTR lpString);
@@ -427,5 +434,152 @@ BOOL WINAPI UnregisterHotKey(HWND hWnd, int id);
 SHORT WINAPI GetAsyncKeyState(int vKey);
 void WINAPI keybd_event(BYTE bVk, BYTE bScan, DWORD dwFlags, DWORD dwExtraInfo);
 void WINAPI mouse_event(DWORD dwFlags, DWORD dx, DWORD dy, DWORD dwData, DWORD dwExtraInfo);
+
+// ------------------------------------------------------------------ Dialogs
+// Templates: every structure and array on 16-bit boundaries, each item on a
+// 32-bit boundary.
+#pragma pack(push, 2)
+typedef struct {
+    DWORD style;
+    DWORD dwExtendedStyle;
+    WORD cdit;
+    short x;
+    short y;
+    short cx;
+    short cy;
+} DLGTEMPLATE, DLGTEMPLATEW, *LPDLGTEMPLATEW, *LPDLGTEMPLATE;
+typedef const DLGTEMPLATE *LPCDLGTEMPLATEW, *LPCDLGTEMPLATE;
+typedef struct {
+    DWORD style;
+    DWORD dwExtendedStyle;
+    short x;
+    short y;
+    short cx;
+    short cy;
+    WORD id;
+} DLGITEMTEMPLATE, *LPDLGITEMTEMPLATEW, *LPDLGITEMTEMPLATE;
+#pragma pack(pop)
+
+// Dialog styles
+#define DS_ABSALIGN 0x0001L
+#define DS_SYSMODAL 0x0002L
+#define DS_3DLOOK 0x0004L
+#define DS_FIXEDSYS 0x0008L
+#define DS_NOFAILCREATE 0x0010L
+#define DS_LOCALEDIT 0x0020L
+#define DS_SETFONT 0x0040L
+#define DS_MODALFRAME 0x0080L
+#define DS_NOIDLEMSG 0x0100L
+#define DS_SETFOREGROUND 0x0200L
+#define DS_CONTROL 0x0400L
+#define DS_CENTER 0x0800L
+#define DS_CENTERMOUSE 0x1000L
+#define DS_CONTEXTHELP 0x2000L
+#define DS_SHELLFONT (DS_SETFONT | DS_FIXEDSYS)
+
+// A dialog's window bytes, as a 64-bit system lays them out.
+#define DWLP_MSGRESULT 0
+#define DWLP_DLGPROC (DWLP_MSGRESULT + sizeof(LRESULT))
+#define DWLP_USER (DWLP_DLGPROC + sizeof(DLGPROC))
+#define DLGWINDOWEXTRA 48
+
+#define WM_NEXTDLGCTL 0x0028
+#define WM_VKEYTOITEM 0x002E
+#define WM_CHARTOITEM 0x002F
+#define WM_QUERYDRAGICON 0x0037
+#define WM_GETDLGCODE 0x0087
+#ifndef WM_CTLCOLORBTN
+#define WM_CTLCOLORMSGBOX 0x0132
+#define WM_CTLCOLOREDIT 0x0133
+#define WM_CTLCOLORLISTBOX 0x0134
+#define WM_CTLCOLORBTN 0x0135
+#define WM_CTLCOLORSCROLLBAR 0x0137
+#endif
+#define WM_CTLCOLORDLG 0x0136
+#define DM_GETDEFID (WM_USER + 0)
+#define DM_SETDEFID (WM_USER + 1)
+#define DC_HASDEFID 0x534B
+
+// WM_GETDLGCODE answers
+#define DLGC_WANTARROWS 0x0001
+#define DLGC_WANTTAB 0x0002
+#define DLGC_WANTALLKEYS 0x0004
+#define DLGC_WANTMESSAGE 0x0004
+#define DLGC_HASSETSEL 0x0008
+#define DLGC_DEFPUSHBUTTON 0x0010
+#define DLGC_UNDEFPUSHBUTTON 0x0020
+#define DLGC_RADIOBUTTON 0x0040
+#define DLGC_WANTCHARS 0x0080
+#define DLGC_STATIC 0x0100
+#define DLGC_BUTTON 0x2000
+
+// The dialog background's text colour (COLOR_STATIC is its fill).
+#define COLOR_STATICTEXT 26
+
+// What the dialog manager asks of buttons and edit controls; the controls
+// themselves may define the same names.
+#ifndef BM_GETCHECK
+#define BM_GETCHECK 0x00F0
+#define BM_SETCHECK 0x00F1
+#define BM_SETSTYLE 0x00F4
+#define BM_CLICK 0x00F5
+#endif
+#ifndef BST_CHECKED
+#define BST_UNCHECKED 0x0000
+#define BST_CHECKED 0x0001
+#define BST_INDETERMINATE 0x0002
+#endif
+#ifndef BS_TYPEMASK
+#define BS_PUSHBUTTON 0x00000000L
+#define BS_DEFPUSHBUTTON 0x00000001L
+#define BS_AUTORADIOBUTTON 0x00000009L
+#define BS_TYPEMASK 0x0000000FL
+#endif
+#ifndef BN_CLICKED
+#define BN_CLICKED 0
+#endif
+#ifndef EM_SETSEL
+#define EM_SETSEL 0x00B1
+#endif
+
+INT_PTR WINAPI DialogBoxParamW(HINSTANCE hInstance, LPCWSTR lpTemplateName, HWND hWndParent,
+                               DLGPROC lpDialogFunc, LPARAM dwInitParam);
+#define DialogBoxParam DialogBoxParamW
+#define DialogBoxW(i, t, p, f) DialogBoxParamW(i, t, p, f, 0L)
+#define DialogBox DialogBoxW
+INT_PTR WINAPI DialogBoxIndirectParamW(HINSTANCE hInstance, LPCDLGTEMPLATEW hDialogTemplate,
+                                       HWND hWndParent, DLGPROC lpDialogFunc, LPARAM dwInitParam);
+#define DialogBoxIndirectParam DialogBoxIndirectParamW
+#define DialogBoxIndirectW(i, t, p, f) DialogBoxIndirectParamW(i, t, p, f, 0L)
+#define DialogBoxIndirect DialogBoxIndirectW
+HWND WINAPI CreateDialogParamW(HINSTANCE hInstance, LPCWSTR lpTemplateName, HWND hWndParent,
+                               DLGPROC lpDialogFunc, LPARAM dwInitParam);
+#define CreateDialogParam CreateDialogParamW
+#define CreateDialogW(i, t, p, f) CreateDialogParamW(i, t, p, f, 0L)
+#define CreateDialog CreateDialogW
+HWND WINAPI CreateDialogIndirectParamW(HINSTANCE hInstance, LPCDLGTEMPLATEW lpTemplate,
+                                       HWND hWndParent, DLGPROC lpDialogFunc, LPARAM dwInitParam);
+#define CreateDialogIndirectParam CreateDialogIndirectParamW
+#define CreateDialogIndirectW(i, t, p, f) CreateDialogIndirectParamW(i, t, p, f, 0L)
+#define CreateDialogIndirect CreateDialogIndirectW
+BOOL WINAPI EndDialog(HWND hDlg, INT_PTR nResult);
+LRESULT WINAPI DefDlgProcW(HWND hDlg, UINT Msg, WPARAM wParam, LPARAM lParam);
+#define DefDlgProc DefDlgProcW
+BOOL WINAPI IsDialogMessageW(HWND hDlg, LPMSG lpMsg);
+#define IsDialogMessage IsDialogMessageW
+HWND WINAPI GetDlgItem(HWND hDlg, int nIDDlgItem);
+int WINAPI GetDlgCtrlID(HWND hWnd);
+BOOL WINAPI SetDlgItemTextW(HWND hDlg, int nIDDlgItem, LPCWSTR lpString);
+#define SetDlgItemText SetDlgItemTextW
+UINT WINAPI GetDlgItemTextW(HWND hDlg, int nIDDlgItem, LPWSTR lpString, int cchMax);
+#define GetDlgItemText GetDlgItemTextW
+LRESULT WINAPI SendDlgItemMessageW(HWND hDlg, int nIDDlgItem, UINT Msg, WPARAM wParam,
+                                   LPARAM lParam);
+#define SendDlgItemMessage SendDlgItemMessageW
+BOOL WINAPI CheckDlgButton(HWND hDlg, int nIDButton, UINT uCheck);
+UINT WINAPI IsDlgButtonChecked(HWND hDlg, int nIDButton);
+BOOL WINAPI CheckRadioButton(HWND hDlg, int nIDFirstButton, int nIDLastButton, int nIDCheckButton);
+HWND WINAPI GetNextDlgTabItem(HWND hDlg, HWND hCtl, BOOL bPrevious);
+HWND WINAPI GetNextDlgGroupItem(HWND hDlg, HWND hCtl, BOOL bPrevious);
 
 #endif

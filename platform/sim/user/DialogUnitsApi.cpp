@@ -8,6 +8,7 @@
 
 #include "gdi/Font.h"
 #include "gdi/Gdi.h"
+#include "user/Dialog.h"
 #include "user/WindowManager.h"
 
 using namespace sim;
@@ -36,12 +37,12 @@ LONG WINAPI GetDialogBaseUnits() {
     return MAKELONG(units.x, units.y);
 }
 
-// Takes only dialog windows. Their font is the one they answer WM_GETFONT
-// with (a template's FONT, set by the dialog manager), else the system font.
+// Takes only dialog windows. Their units are those of the font the dialog
+// manager made from the template's FONT, else the system font's.
 BOOL WINAPI MapDialogRect(HWND hDlg, LPRECT rect) {
     sim::CountCall("MapDialogRect");
     Window *w = WindowOf(hDlg);
-    if (!w || w->cls->name != u"Dialog") {
+    if (!w || !DialogInfoOf(w)) {
         SetError(ERROR_INVALID_WINDOW_HANDLE);
         return FALSE;
     }
@@ -49,10 +50,7 @@ BOOL WINAPI MapDialogRect(HWND hDlg, LPRECT rect) {
         SetError(ERROR_INVALID_PARAMETER);
         return FALSE;
     }
-    Gdi &gdi = CurrentGdi();
-    HGDIOBJ font = reinterpret_cast<HGDIOBJ>(SendMessageW(hDlg, WM_GETFONT, 0, 0));
-    const GdiObject *object = gdi.Get(font, GdiObject::Kind::Font);
-    DialogUnits units = UnitsOf(object ? gdi.LogFontOf(*object) : SystemLogFont(gdi.Dpi()));
+    DialogUnits units = DialogUnitsOf(w);
     rect->left = Scale(rect->left, units.x, 4);
     rect->right = Scale(rect->right, units.x, 4);
     rect->top = Scale(rect->top, units.y, 8);

@@ -126,6 +126,8 @@ void Paint(HWND hwnd, BoxState &box) {
 
 LRESULT CALLBACK BoxProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
     BoxState *box = StateOf(hwnd);
+    if (!box)
+        return DefDlgProcW(hwnd, msg, wParam, lParam); // a dialog, not a message box
     switch (msg) {
     case WM_PAINT:
         if (box) {

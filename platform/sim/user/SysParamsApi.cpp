@@ -73,8 +73,10 @@ DWORD WINAPI GetSysColor(int index) {
     switch (index) {
     case COLOR_WINDOW: return 0xFFFFFF;
     case COLOR_WINDOWTEXT: return 0x000000;
-    case COLOR_BTNFACE:
-    case COLOR_STATIC: return 0xC0C0C0;
+    case COLOR_BTNFACE: return 0xC0C0C0;
+    // Windows Mobile's dialogs and static texts: black on white.
+    case COLOR_STATIC: return 0xFFFFFF;
+    case COLOR_STATICTEXT: return 0x000000;
     default: return 0x808080;
     }
 }

@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include "gdi/Gdi.h"
+#include "user/Dialog.h"
 #include "user/WindowManager.h"
 
 #include <algorithm>
@@ -43,8 +44,11 @@ HWND WINAPI CreateWindowExW(DWORD exStyle, LPCWSTR className, LPCWSTR title, DWO
                             LPVOID param) {
     sim::CountCall("CreateWindowExW");
     WindowManager &wm = Windows();
-    std::shared_ptr<WindowClass> cls =
-        className ? wm.FindClass(className, &CurrentProcess()) : nullptr;
+    // Differs from the platform: classes are found by name only; a class
+    // atom (MAKEINTATOM) finds none.
+    std::shared_ptr<WindowClass> cls = className && !IS_INTRESOURCE(className)
+                                           ? wm.FindClass(className, &CurrentProcess())
+                                           : nullptr;
     if (!cls) {
         SetError(ERROR_CANNOT_FIND_WND_CLASS);
         return nullptr;
@@ -90,7 +94,7 @@ BOOL WINAPI DestroyWindow(HWND hwnd) {
     return TRUE;
 }
 
-LRESULT WINAPI DefWindowProcW(HWND hwnd, UINT msg, WPARAM wParam, LPARAM) {
+LRESULT WINAPI DefWindowProcW(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
     sim::CountCall("DefWindowProcW");
     Window *w = Windows().Get(hwnd);
     if (!w)
@@ -110,6 +114,26 @@ LRESULT WINAPI DefWindowProcW(HWND hwnd, UINT msg, WPARAM wParam, LPARAM) {
         return 1;
     }
     case WM_CLOSE: DestroyWindow(hwnd); return 0;
+    // The window's text, which SetDlgItemTextW and GetDlgItemTextW reach.
+    case WM_SETTEXT: w->title = lParam ? reinterpret_cast<LPCWSTR>(lParam) : u""; return TRUE;
+    case WM_GETTEXT: {
+        auto *buffer = reinterpret_cast<LPWSTR>(lParam);
+        if (!buffer || wParam == 0)
+            return 0;
+        size_t n = std::min<size_t>(w->title.size(), wParam - 1);
+        std::copy(w->title.begin(), w->title.begin() + static_cast<ptrdiff_t>(n), buffer);
+        buffer[n] = 0;
+        return static_cast<LRESULT>(n);
+    }
+    case WM_GETTEXTLENGTH: return static_cast<LRESULT>(w->title.size());
+    // Dialogs and static texts in the system's colours.
+    case WM_CTLCOLORDLG:
+    case WM_CTLCOLORSTATIC: {
+        auto dc = reinterpret_cast<HDC>(wParam);
+        SetBkColor(dc, GetSysColor(COLOR_STATIC));
+        SetTextColor(dc, GetSysColor(COLOR_STATICTEXT));
+        return reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_STATIC));
+    }
     default: return 0;
     }
 }
@@ -242,9 +266,12 @@ HWND WINAPI SetActiveWindow(HWND hwnd) {
     return old;
 }
 
+// The active window of the calling thread: the foreground window when it
+// is one of the thread's, else none.
 HWND WINAPI GetActiveWindow(void) {
     sim::CountCall("GetActiveWindow");
-    return GetForegroundWindow();
+    Window *w = Windows().foreground;
+    return w && OwnThread(w) ? w->Hwnd() : nullptr;
 }
 
 BOOL WINAPI IsWindow(HWND hwnd) {
@@ -357,33 +384,125 @@ BOOL WINAPI SetWindowTextW(HWND hwnd, LPCWSTR text) {
     return TRUE;
 }
 
+namespace {
+
+// A window value of `size` bytes: 4 for the LONG forms, 8 for the pointer
+// forms. As on a 64-bit system, the LONG forms refuse the values that only
+// a pointer holds, and non-negative indexes are the dialog's window bytes.
+bool ReadWindowLong(Window *w, int index, size_t size, LONG_PTR *value) {
+    const bool pointer = size == sizeof(LONG_PTR);
+    switch (index) {
+    case GWL_STYLE: *value = static_cast<LONG_PTR>(w->style); return true;
+    case GWL_EXSTYLE: *value = static_cast<LONG_PTR>(w->exStyle); return true;
+    case GWLP_ID: *value = w->id; return true;
+    case GWLP_USERDATA: *value = w->userData; return true;
+    case GWLP_WNDPROC: *value = reinterpret_cast<LONG_PTR>(w->proc); return pointer;
+    case GWLP_HINSTANCE:
+        // Differs from the platform: the instance given to CreateWindowExW
+        // is not kept; the window's program is answered.
+        *value = reinterpret_cast<LONG_PTR>(w->thread->process ? w->thread->process->Instance()
+                                                               : nullptr);
+        return pointer;
+    case GWLP_HWNDPARENT: {
+        Window *p = w->parent ? w->parent : w->owner;
+        *value = reinterpret_cast<LONG_PTR>(p ? p->Hwnd() : nullptr);
+        return pointer;
+    }
+    default: break;
+    }
+    DialogInfo *dialog = DialogInfoOf(w);
+    if (index < 0 || !dialog || size_t(index) + size > sizeof dialog->bytes)
+        return false;
+    LONG_PTR v = 0;
+    if (pointer) {
+        std::memcpy(&v, dialog->bytes + index, sizeof v);
+    } else {
+        LONG l;
+        std::memcpy(&l, dialog->bytes + index, sizeof l);
+        v = l;
+    }
+    *value = v;
+    return true;
+}
+
+// Sets a window value and gives the one before; false, with the error set,
+// for an index the window does not have.
+bool WriteWindowLong(Window *w, int index, size_t size, LONG_PTR value, LONG_PTR *old) {
+    if (!ReadWindowLong(w, index, size, old)) {
+        SetError(ERROR_INVALID_INDEX);
+        return false;
+    }
+    switch (index) {
+    case GWL_STYLE: Windows().Change([&] { w->style = static_cast<DWORD>(value); }); return true;
+    case GWL_EXSTYLE: w->exStyle = static_cast<DWORD>(value); return true;
+    case GWLP_ID: w->id = value; return true;
+    case GWLP_USERDATA: w->userData = value; return true;
+    case GWLP_WNDPROC:
+        // A null procedure is not taken: the window keeps the one it has.
+        if (value)
+            w->proc = reinterpret_cast<WNDPROC>(value);
+        return true;
+    case GWLP_HINSTANCE:
+    case GWLP_HWNDPARENT:
+        // Differs from the platform: a window's instance, owner and parent
+        // cannot be changed this way.
+        SetError(ERROR_INVALID_INDEX);
+        return false;
+    default: break;
+    }
+    DialogInfo *dialog = DialogInfoOf(w);
+    if (size == sizeof(LONG_PTR)) {
+        std::memcpy(dialog->bytes + index, &value, sizeof value);
+    } else {
+        LONG l = static_cast<LONG>(value);
+        std::memcpy(dialog->bytes + index, &l, sizeof l);
+    }
+    return true;
+}
+
+} // namespace
+
 LONG WINAPI GetWindowLongW(HWND hwnd, int index) {
     sim::CountCall("GetWindowLongW");
     Window *w = WindowOf(hwnd);
     if (!w)
         return 0;
-    switch (index) {
-    case GWL_STYLE: return static_cast<LONG>(w->style);
-    case GWL_EXSTYLE: return static_cast<LONG>(w->exStyle);
-    case GWL_ID: return static_cast<LONG>(w->id);
-    case GWL_USERDATA: return static_cast<LONG>(w->userData);
-    default: SetError(ERROR_INVALID_PARAMETER); return 0;
+    LONG_PTR value;
+    if (!ReadWindowLong(w, index, sizeof(LONG), &value)) {
+        SetError(ERROR_INVALID_INDEX);
+        return 0;
     }
+    return static_cast<LONG>(value);
 }
 
 LONG WINAPI SetWindowLongW(HWND hwnd, int index, LONG value) {
     sim::CountCall("SetWindowLongW");
     Window *w = WindowOf(hwnd);
+    LONG_PTR old = 0;
+    if (!w || !WriteWindowLong(w, index, sizeof(LONG), value, &old))
+        return 0;
+    return static_cast<LONG>(old);
+}
+
+LONG_PTR WINAPI GetWindowLongPtrW(HWND hwnd, int index) {
+    sim::CountCall("GetWindowLongPtrW");
+    Window *w = WindowOf(hwnd);
     if (!w)
         return 0;
-    LONG old = GetWindowLongW(hwnd, index);
-    switch (index) {
-    case GWL_STYLE: Windows().Change([&] { w->style = static_cast<DWORD>(value); }); break;
-    case GWL_EXSTYLE: w->exStyle = static_cast<DWORD>(value); break;
-    case GWL_ID: w->id = value; break;
-    case GWL_USERDATA: w->userData = value; break;
-    default: SetError(ERROR_INVALID_PARAMETER); return 0;
+    LONG_PTR value;
+    if (!ReadWindowLong(w, index, sizeof(LONG_PTR), &value)) {
+        SetError(ERROR_INVALID_INDEX);
+        return 0;
     }
+    return value;
+}
+
+LONG_PTR WINAPI SetWindowLongPtrW(HWND hwnd, int index, LONG_PTR value) {
+    sim::CountCall("SetWindowLongPtrW");
+    Window *w = WindowOf(hwnd);
+    LONG_PTR old = 0;
+    if (!w || !WriteWindowLong(w, index, sizeof(LONG_PTR), value, &old))
+        return 0;
     return old;
 }
 

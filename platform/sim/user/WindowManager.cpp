@@ -131,8 +131,10 @@ Window *WindowManager::Create(const CREATESTRUCTW &cs, std::shared_ptr<WindowCla
     int cy = cs.cy == CW_USEDEFAULT ? gdi.Screen().height : cs.cy;
     w->rect = Rect{x, y, x + std::max(cx, 0), y + std::max(cy, 0)};
     windows_[w->handle] = std::move(owned);
-    // New windows enter at the top of their band.
-    PlaceInZOrder(w, HWND_TOP);
+    // New top-level windows enter at the top of their band, new children
+    // below their siblings: a parent's children stand in creation order,
+    // which is the order dialogs tab through.
+    PlaceInZOrder(w, w->parent ? HWND_BOTTOM : HWND_TOP);
     return w;
 }
 

@@ -25,6 +25,7 @@
 namespace sim {
 
 class Gdi;
+struct DialogInfo;
 
 struct SentMessage {
     HWND hwnd;
@@ -72,6 +73,8 @@ struct Window {
     std::vector<Window *> children; // z-order, top first
     bool dying = false;             // DestroyWindow has begun
     bool destroying = false;        // gone: the handle no longer names it
+    // What the dialog manager keeps for a dialog window.
+    std::shared_ptr<DialogInfo> dialog;
 
     bool Visible() const { return (style & WS_VISIBLE) != 0; }
     bool Enabled() const { return (style & WS_DISABLED) == 0; }
