@@ -13,5 +13,6 @@
 #include <wingdi.h>
 #include <winreg.h>
 #include <winuser.h>
+#include <pending_api.h>
 
 #endif
