@@ -74,6 +74,8 @@ INT_PTR SettingsDialog::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam
 }
 
 void SettingsDialog::OnInitDialog() {
+    // Known first: sizing the dialog full screen fits the tab control to it.
+    program.tabControl = GetDlgItem(hwnd, IDC_TABS);
     ShowWaitCursor();
     ZeroMemory(&program.activation, sizeof(program.activation));
     program.activation.cbSize = sizeof(program.activation);
@@ -90,7 +92,6 @@ void SettingsDialog::OnInitDialog() {
     if (LoadSettings(program.settings) == ERROR_FILE_NOT_FOUND)
         SaveSettings(program.settings);
 
-    program.tabControl = GetDlgItem(hwnd, IDC_TABS);
     InsertTabs();
     CreateMenuBar();
 
