@@ -79,6 +79,10 @@ public:
                            const std::string &imageName = "");
     // Lets `ms` milliseconds of device time pass.
     void Wait(uint64_t ms);
+    // Calls `watch` each time device time passing in Wait reaches a multiple
+    // of `period` ms, with everything due by then done (the tour's frames).
+    // A period of 0 stops it. Watching changes nothing on the device.
+    void Watch(uint64_t period, std::function<void()> watch);
     // A physical key goes down or up (auto-repeat while it is held).
     void Key(int vk, bool up);
     // The stylus touches, moves over or leaves the screen at a point.
@@ -146,6 +150,8 @@ private:
     std::unique_ptr<Gdi> gdi_;
     std::unique_ptr<WindowManager> windows_;
     uint32_t scriptHost_ = 0; // the process that owns the script's windows
+    uint64_t watchPeriod_ = 0;
+    std::function<void()> watch_;
     bool started_ = false;
 };
 

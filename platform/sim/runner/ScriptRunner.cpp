@@ -153,6 +153,8 @@ public:
             [this](const TraceEvent &e) { out_ << "T=" << e.time << " " << e.text << "\n"; });
     }
 
+    Device &device() { return device_; }
+
     void Execute(const std::vector<std::string> &w) {
         const std::string &c = w[0];
         if (c == "screen")
@@ -482,8 +484,10 @@ private:
 
 } // namespace
 
-ScriptResult RunScript(std::istream &script, std::ostream &out) {
+ScriptResult RunScript(std::istream &script, std::ostream &out, const ScriptHooks &hooks) {
     Runner runner(out);
+    if (hooks.begin)
+        hooks.begin(runner.device());
     std::string line;
     int number = 0;
     const std::string byteOrderMark = "\xEF\xBB\xBF";
@@ -491,6 +495,8 @@ ScriptResult RunScript(std::istream &script, std::ostream &out) {
         ++number;
         if (number == 1 && line.rfind(byteOrderMark, 0) == 0)
             line.erase(0, byteOrderMark.size());
+        if (hooks.line)
+            hooks.line(line);
         try {
             std::u16string text;
             if (!FromUtf8(line, &text))
@@ -502,10 +508,14 @@ ScriptResult RunScript(std::istream &script, std::ostream &out) {
             out << (stop.result == kScriptExpectFailed ? "FAIL" : "ERROR") << " line " << number
                 << ": " << stop.message << "\n";
             out.flush();
+            if (hooks.end)
+                hooks.end(runner.device(), stop.result);
             return stop.result;
         }
     }
     out.flush();
+    if (hooks.end)
+        hooks.end(runner.device(), kScriptDone);
     return kScriptDone;
 }
 

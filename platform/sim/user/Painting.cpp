@@ -28,16 +28,54 @@ WindowManager::Snapshot WindowManager::TakeSnapshot() const {
     return s;
 }
 
+void WindowManager::AddPlacements(Window *w, std::vector<Placement> &out) const {
+    out.push_back(Placement{w, w->rect, w->Visible(), w->shape});
+    for (Window *child : w->children)
+        AddPlacements(child, out);
+}
+
+std::vector<WindowManager::Placement> WindowManager::Layout() const {
+    std::vector<Placement> out;
+    for (Window *w : topLevel_)
+        AddPlacements(w, out);
+    return out;
+}
+
+void WindowManager::PutBack(const std::vector<Placement> &layout) {
+    topLevel_.clear();
+    for (const Placement &p : layout)
+        p.window->children.clear();
+    for (const Placement &p : layout) {
+        Window *w = p.window;
+        w->rect = p.rect;
+        w->style = p.visible ? (w->style | WS_VISIBLE) : (w->style & ~WS_VISIBLE);
+        w->shape = p.shape;
+        (w->parent ? w->parent->children : topLevel_).push_back(w);
+    }
+}
+
 void WindowManager::Change(const std::function<void()> &change, Window *moved) {
-    Snapshot before = TakeSnapshot();
+    // Most changes (a window moved to where it already is, a style bit that
+    // does not touch visibility) leave the layout as it was, and nothing
+    // comes into view. Otherwise the old layout is put back for a moment to
+    // learn what was visible before. A layout is cheap to copy and compare;
+    // the visible regions of every window are not, so they are taken only
+    // when something really moved.
+    std::vector<Placement> was = Layout();
     change();
+    std::vector<Placement> now = Layout();
+    if (now == was)
+        return;
+    PutBack(was);
+    Snapshot before = TakeSnapshot();
+    PutBack(now);
     Snapshot after = TakeSnapshot();
-    for (auto &[w, now] : after.visible) {
+    for (auto &[w, visible] : after.visible) {
         if (w->destroying)
             continue;
         auto old = before.visible.find(w);
         bool redrawAll = w == moved || old == before.visible.end();
-        Region exposed = redrawAll ? now : now.Subtract(old->second);
+        Region exposed = redrawAll ? visible : visible.Subtract(old->second);
         if (!exposed.Empty()) {
             Rect r = ScreenRect(w);
             Invalidate(w, exposed.Offset(-r.left, -r.top), true);

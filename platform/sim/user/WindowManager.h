@@ -177,6 +177,19 @@ private:
     };
     Snapshot TakeSnapshot() const;
     void CollectVisible(Window *w, std::map<Window *, Region> &out) const;
+    // What decides every visible region: each window's place, area, shape and
+    // visibility, depth first in z-order. Equal layouts mean nothing came into
+    // view, and a layout put back restores the window tree's z-order exactly.
+    struct Placement {
+        Window *window;
+        Rect rect;
+        bool visible;
+        std::optional<Region> shape;
+        bool operator==(const Placement &o) const = default;
+    };
+    std::vector<Placement> Layout() const;
+    void AddPlacements(Window *w, std::vector<Placement> &out) const;
+    void PutBack(const std::vector<Placement> &layout);
     std::vector<Window *> &SiblingsOf(Window *w);
     void PlaceInZOrder(Window *w, HWND insertAfter);
     void KeepOwnedAbove(Window *owner);
