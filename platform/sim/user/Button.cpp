@@ -89,6 +89,26 @@ void SetPushed(HWND hwnd, ButtonState &b, bool pushed) {
     }
 }
 
+// A filled circle inside `box`, `inset` pixels in from its edge, drawn
+// row by row.
+void Disc(HDC dc, const RECT &box, int inset, COLORREF colour) {
+    const int size = (box.right - box.left) - 2 * inset;
+    if (size <= 0)
+        return;
+    HBRUSH brush = CreateSolidBrush(colour);
+    const int r2 = size * size; // (2r)^2, in doubled units
+    for (int row = 0; row < size; ++row) {
+        const int dy = 2 * row + 1 - size;
+        int half = 0;
+        while ((2 * half + 2) * (2 * half + 2) + dy * dy <= r2)
+            ++half;
+        RECT span{box.left + inset + size / 2 - half, box.top + inset + row,
+                  box.left + inset + (size + 1) / 2 + half, box.top + inset + row + 1};
+        FillRect(dc, &span, brush);
+    }
+    DeleteObject(brush);
+}
+
 void Paint(HWND hwnd, ButtonState &b) {
     PAINTSTRUCT ps;
     HDC dc = BeginPaint(hwnd, &ps);
@@ -135,24 +155,24 @@ void Paint(HWND hwnd, ButtonState &b) {
         const int box = ScaleToDpi(12);
         const int top = (r.top + r.bottom - box) / 2;
         RECT mark{r.left, top, r.left + box, top + box};
-        FillColour(dc, mark, 0xFFFFFF);
-        FrameBlack(dc, mark);
+        const bool marked = b.check != BST_UNCHECKED || b.pushed;
+        const COLORREF dotColour =
+            b.check == BST_INDETERMINATE || (b.pushed && b.check == BST_UNCHECKED) ? 0x808080
+                                                                                   : 0x000000;
         if (IsRadio(b.type)) {
-            RECT corners[4] = {{mark.left, mark.top, mark.left + 2 * t, mark.top + 2 * t},
-                               {mark.right - 2 * t, mark.top, mark.right, mark.top + 2 * t},
-                               {mark.left, mark.bottom - 2 * t, mark.left + 2 * t, mark.bottom},
-                               {mark.right - 2 * t, mark.bottom - 2 * t, mark.right, mark.bottom}};
-            for (const RECT &c : corners)
-                if (brush)
-                    FillRect(dc, &c, brush);
-        }
-        if (b.check != BST_UNCHECKED || b.pushed) {
-            int in = IsRadio(b.type) ? 3 * t : 2 * t;
-            RECT dot{mark.left + in, mark.top + in, mark.right - in, mark.bottom - in};
-            FillColour(dc, dot,
-                       b.check == BST_INDETERMINATE || (b.pushed && b.check == BST_UNCHECKED)
-                           ? 0x808080
-                           : 0x000000);
+            // A ring, and a dot in it when chosen.
+            Disc(dc, mark, 0, 0x000000);
+            Disc(dc, mark, t, 0xFFFFFF);
+            if (marked)
+                Disc(dc, mark, 3 * t, dotColour);
+        } else {
+            FillColour(dc, mark, 0xFFFFFF);
+            FrameBlack(dc, mark);
+            if (marked) {
+                RECT dot{mark.left + 2 * t, mark.top + 2 * t, mark.right - 2 * t,
+                         mark.bottom - 2 * t};
+                FillColour(dc, dot, dotColour);
+            }
         }
         RECT label{mark.right + ScaleToDpi(4), r.top, r.right, r.bottom};
         UINT format = DT_LEFT | DT_VCENTER | DT_SINGLELINE;
