@@ -151,7 +151,7 @@ CONFORMANCE_TEST(Controls, ButtonsClickOnlyWhenReleasedInsideAndKeepRadioGroupsT
     DestroyWindow(parent);
 }
 
-CONFORMANCE_TEST(Controls, StaticNotifiesATapOnlyWithSsNotify) {
+CONFORMANCE_TEST(Controls, StaticNotifiesATapOnlyWithSsNotifyAndFitsItsPicture) {
     HWND parent = MakeParent();
     HWND plain = Make(parent, TEXT("STATIC"), TEXT("Text"), SS_LEFT, 20, 0, 0, 50, 20);
     HWND link = Make(parent, TEXT("STATIC"), TEXT("[?]"), SS_NOTIFY, 21, 0, 30, 50, 20);
@@ -167,8 +167,33 @@ CONFORMANCE_TEST(Controls, StaticNotifiesATapOnlyWithSsNotify) {
     EXPECT_EQ(0, SendMessageW(link, WM_GETFONT, 0, 0));
     SendMessageW(link, WM_SETFONT, (WPARAM)font, FALSE);
     EXPECT_EQ((LRESULT)font, SendMessageW(link, WM_GETFONT, 0, 0));
+
+    // A picture takes the size of the bitmap it is given, and hands the
+    // previous one back.
+    HWND picture = Make(parent, TEXT("STATIC"), TEXT(""), SS_BITMAP, 22, 0, 60, 5, 5);
+    BITMAPINFO bi = {};
+    bi.bmiHeader.biSize = sizeof bi.bmiHeader;
+    bi.bmiHeader.biWidth = 20;
+    bi.bmiHeader.biHeight = 10;
+    bi.bmiHeader.biPlanes = 1;
+    bi.bmiHeader.biBitCount = 24;
+    void *bits = NULL;
+    HBITMAP first = CreateDIBSection(NULL, &bi, DIB_RGB_COLORS, &bits, NULL, 0);
+    bi.bmiHeader.biWidth = 30;
+    HBITMAP second = CreateDIBSection(NULL, &bi, DIB_RGB_COLORS, &bits, NULL, 0);
+    EXPECT_EQ(0, SendMessageW(picture, STM_SETIMAGE, IMAGE_BITMAP, (LPARAM)first));
+    RECT r;
+    GetClientRect(picture, &r);
+    EXPECT_EQ(20, r.right);
+    EXPECT_EQ(10, r.bottom);
+    EXPECT_EQ((LRESULT)first, SendMessageW(picture, STM_SETIMAGE, IMAGE_BITMAP, (LPARAM)second));
+    EXPECT_EQ((LRESULT)second, SendMessageW(picture, STM_GETIMAGE, IMAGE_BITMAP, 0));
+    GetClientRect(picture, &r);
+    EXPECT_EQ(30, r.right);
     DestroyWindow(parent);
     DeleteObject(font);
+    DeleteObject(first);
+    DeleteObject(second);
 }
 
 CONFORMANCE_TEST(Controls, TrackbarReportsKeysAndDragsEndingInEndTrack) {
@@ -312,8 +337,11 @@ CONFORMANCE_TEST(Controls, TabChangeAsksTheParentWhichMayRefuse) {
     }
     EXPECT_EQ(4, SendMessageW(tabs, TCM_GETITEMCOUNT, 0, 0));
     EXPECT_EQ(0, SendMessageW(tabs, TCM_GETCURSEL, 0, 0));
-    EXPECT_EQ(0, SendMessageW(tabs, CCM_SETVERSION, 0x020C, 0));
-    EXPECT_EQ(0x020C, SendMessageW(tabs, CCM_SETVERSION, 0x020C, 0));
+    // A version above the device's is refused; another is kept.
+    EXPECT_EQ(-1, SendMessageW(tabs, CCM_SETVERSION, COMCTL32_VERSION + 1, 0));
+    EXPECT_EQ(0, SendMessageW(tabs, CCM_SETVERSION, COMCTL32_VERSION, 0));
+    EXPECT_EQ(COMCTL32_VERSION, SendMessageW(tabs, CCM_GETVERSION, 0, 0));
+    EXPECT_EQ(COMCTL32_VERSION, SendMessageW(tabs, CCM_SETVERSION, 4, 0));
 
     // Along the bottom edge, left to right.
     RECT first, third, client;

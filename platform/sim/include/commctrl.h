@@ -23,6 +23,9 @@ typedef struct tagINITCOMMONCONTROLSEX {
 BOOL WINAPI InitCommonControlsEx(const INITCOMMONCONTROLSEX *lpInitCtrls);
 void WINAPI InitCommonControls(void);
 
+// The version of the device's common controls.
+#define COMCTL32_VERSION 5
+
 // Messages every common control answers
 #define CCM_FIRST 0x2000
 #define CCM_SETVERSION (CCM_FIRST + 0x7)

@@ -39,7 +39,8 @@ HBITMAP WINAPI LoadBitmapW(HINSTANCE instance, LPCWSTR name) {
         SetLastError(ERROR_INVALID_DATA);
         return nullptr;
     }
-    // The header and colour table as CreateDIBSection reads them.
+    // The header and colour table as CreateDIBSection reads them; the depths
+    // that it does not make fail here as they fail there.
     std::vector<uint8_t> info(sizeof(BITMAPINFOHEADER) + colours * 4 + 4);
     std::memcpy(info.data(), data, sizeof h);
     reinterpret_cast<BITMAPINFOHEADER *>(info.data())->biSize = sizeof(BITMAPINFOHEADER);

@@ -207,8 +207,10 @@ LRESULT CALLBACK ButtonProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
         case BS_GROUPBOX: return DLGC_STATIC;
         case BS_DEFPUSHBUTTON: return DLGC_BUTTON | DLGC_DEFPUSHBUTTON;
         case BS_PUSHBUTTON:
-            // The dialog manager makes a focused push button the default
-            // one, so Enter clicks it.
+            // Differs from the platform: instead of the dialog manager
+            // restyling a push button as the default one when it takes the
+            // focus, a focused push button answers as the default one, so
+            // Enter clicks it all the same.
             return DLGC_BUTTON | (GetFocus() == hwnd ? DLGC_DEFPUSHBUTTON : DLGC_UNDEFPUSHBUTTON);
         default: return DLGC_BUTTON;
         }

@@ -43,6 +43,14 @@ HBRUSH ControlColours(HWND control, HDC dc, UINT message) {
     return brush;
 }
 
+LRESULT SetControlVersion(int &version, WPARAM wanted) {
+    if (wanted > COMCTL32_VERSION)
+        return -1;
+    int previous = version;
+    version = static_cast<int>(wanted);
+    return previous;
+}
+
 LRESULT NotifyParent(HWND control, UINT code, NMHDR *header) {
     NMHDR plain{};
     if (!header)

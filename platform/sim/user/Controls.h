@@ -53,6 +53,9 @@ int ScaleToDpi(int v);
 // Asks the parent for the control's colours (WM_CTLCOLORBTN or
 // WM_CTLCOLORSTATIC): the brush, with the DC's colours set as it left them.
 HBRUSH ControlColours(HWND control, HDC dc, UINT message);
+// CCM_SETVERSION on a control's version: the previous one, or -1 (and no
+// change) for a version above the device's.
+LRESULT SetControlVersion(int &version, WPARAM wanted);
 // Sends WM_NOTIFY with the header filled in; returns the parent's answer.
 LRESULT NotifyParent(HWND control, UINT code, NMHDR *header);
 void CommandParent(HWND control, WORD code);

@@ -34,6 +34,7 @@ struct ListViewState : ControlState {
     std::vector<Column> columns;
     std::vector<Row> rows;
     DWORD exStyle = 0;
+    int version = 0; // set by CCM_SETVERSION
     HFONT font = nullptr;
     int top = 0;       // the first row shown
     int rowHeight = 1; // laid out with the font
@@ -358,8 +359,8 @@ LRESULT CALLBACK ListViewProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
         }
         return 0;
     }
-    case CCM_SETVERSION:
-    case CCM_GETVERSION: return 0;
+    case CCM_SETVERSION: return SetControlVersion(lv->version, wParam);
+    case CCM_GETVERSION: return lv->version;
     case LVM_GETITEMCOUNT: return lv->Count();
     case LVM_INSERTCOLUMNW: {
         auto *col = reinterpret_cast<const LVCOLUMNW *>(lParam);

@@ -74,6 +74,9 @@ LRESULT CALLBACK StaticProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
                 cs->lpszName[0] == 0xFFFF ? MAKEINTRESOURCEW(cs->lpszName[1]) : cs->lpszName;
             state->image = state->loaded = LoadBitmapW(cs->hInstance, name);
             FitToImage(hwnd, state->image);
+            // The resource's number is no text of the control.
+            if (cs->lpszName[0] == 0xFFFF)
+                w->title.clear();
         }
         return 0;
     }
@@ -97,6 +100,8 @@ LRESULT CALLBACK StaticProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
     }
     case WM_ERASEBKGND: return 1;
     case WM_GETDLGCODE: return DLGC_STATIC;
+    // Differs from the platform: a static without SS_NOTIFY still takes the
+    // taps on it (the platform lets them through to the window below).
     case WM_LBUTTONDOWN:
         if (GetWindowLongW(hwnd, GWL_STYLE) & SS_NOTIFY)
             CommandParent(hwnd, STN_CLICKED);

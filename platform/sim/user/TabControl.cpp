@@ -176,11 +176,7 @@ LRESULT CALLBACK TabProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
         else if (wParam == VK_RIGHT)
             UserSelect(hwnd, *t, t->selected + 1);
         return 0;
-    case CCM_SETVERSION: {
-        int old = t->version;
-        t->version = static_cast<int>(wParam);
-        return old;
-    }
+    case CCM_SETVERSION: return SetControlVersion(t->version, wParam);
     case CCM_GETVERSION: return t->version;
     case TCM_GETITEMCOUNT: return count;
     case TCM_INSERTITEMW: {
