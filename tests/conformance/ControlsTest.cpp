@@ -7,6 +7,7 @@
 #include <commctrl.h>
 #include <windows.h>
 
+#include <string.h>
 #include <vector>
 
 using namespace conformance;
@@ -326,6 +327,10 @@ CONFORMANCE_TEST(Controls, ListViewSelectionLeavesTheOldRowBeforeTheNewOneGainsI
 }
 
 CONFORMANCE_TEST(Controls, TabChangeAsksTheParentWhichMayRefuse) {
+    INITCOMMONCONTROLSEX init = {sizeof init, ICC_TAB_CLASSES | ICC_BAR_CLASSES};
+    EXPECT_TRUE(InitCommonControlsEx(&init));
+    init.dwSize = 0;
+    EXPECT_FALSE(InitCommonControlsEx(&init));
     HWND parent = MakeParent();
     HWND tabs = Make(parent, WC_TABCONTROLW, TEXT(""), TCS_BOTTOM, 1001, 0, 0, 240, 240);
     const WCHAR *names[] = {TEXT("General"), TEXT("Movement"), TEXT("Buttons"), TEXT("Display")};

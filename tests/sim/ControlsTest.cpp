@@ -136,3 +136,38 @@ TEST(ControlsOnTheDevice, TheDriverWorksControlsAsAUserWouldAndReadsThemBack) {
         EXPECT_EQ(r.why, why);
     }
 }
+
+TEST(ControlsOnTheDevice, KeysWorkTheFocusedControlThroughTheDialogManager) {
+    sim::Device d(NoShell());
+    StartControlsDialog(d);
+    struct Case {
+        const char *what;
+        std::vector<int> keys;
+        int id;
+        std::string words;
+    };
+    const Case cases[] = {
+        {"Enter clicks the focused push button", {VK_RETURN}, kCheckId, "checked"},
+        {"Tab reaches the check box, space clears it",
+         {VK_TAB, VK_TAB, VK_SPACE},
+         kCheckId,
+         "unchecked"},
+        {"Tab reaches the trackbar, Right moves it a line",
+         {VK_TAB, VK_RIGHT},
+         kSpeedId,
+         "position 20 range 7 70"},
+        {"End moves it to the maximum", {VK_END}, kSpeedId, "position 70 range 7 70"},
+        {"Tab reaches the list, Down chooses the first row",
+         {VK_TAB, VK_DOWN},
+         kListId,
+         "rows 5 selected 0 columns 120 75"},
+        {"and Down again the next", {VK_DOWN}, kListId, "rows 5 selected 1 columns 120 75"},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.what);
+        for (int vk : c.keys)
+            HoldKey(d, vk, 50);
+        d.Wait(10);
+        EXPECT_EQ(c.words, WordsOf(d, c.id));
+    }
+}

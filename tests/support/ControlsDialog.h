@@ -127,6 +127,11 @@ inline INT_PTR CALLBACK ControlsDialogProc(HWND dlg, UINT msg, WPARAM wParam, LP
         return reinterpret_cast<INT_PTR>(id == kRedId ? GetPropW(dlg, u"Red")
                                                       : GetStockObject(WHITE_BRUSH));
     }
+    case WM_COMMAND:
+        // The push button turns the check box over, so that its clicks show.
+        if (LOWORD(wParam) == kPushId && HIWORD(wParam) == BN_CLICKED)
+            CheckDlgButton(dlg, kCheckId, IsDlgButtonChecked(dlg, kCheckId) ? 0 : BST_CHECKED);
+        return TRUE;
     case WM_CLOSE: DestroyWindow(dlg); return TRUE;
     case WM_DESTROY:
         DeleteObject(RemovePropW(dlg, u"Red"));
