@@ -94,8 +94,9 @@ void FrameBlack(HDC dc, const RECT &r) {
 
 } // namespace sim
 
-// The controls are the system's classes from the device's start, so these
-// only say whether the classes asked for exist.
+// Differs from the platform: the common controls are the system's classes
+// from the device's start, so a program that never calls these still
+// finds them; these only check their argument.
 BOOL WINAPI InitCommonControlsEx(const INITCOMMONCONTROLSEX *init) {
     sim::CountCall("InitCommonControlsEx");
     if (!init || init->dwSize != sizeof(INITCOMMONCONTROLSEX)) {
