@@ -1,5 +1,5 @@
 // DeviceSim: declarations the settings program needs before DeviceSim's
-// controls and shell library provide them, as the Windows SDK declares them.
+// shell library provides them, as the Windows SDK declares them.
 // Temporary: each goes when its own header has it.
 #ifndef DEVICESIM_PENDING_API_H
 #define DEVICESIM_PENDING_API_H
@@ -24,91 +24,6 @@ typedef struct _GUID {
     WORD Data3;
     BYTE Data4[8];
 } GUID, CLSID;
-
-// ---- winuser.h
-#define SS_LEFT 0x00000000L
-#define SS_CENTER 0x00000001L
-#define SS_BITMAP 0x0000000EL
-#define SS_NOTIFY 0x00000100L
-#define STN_CLICKED 0
-
-typedef struct tagNMHDR {
-    HWND hwndFrom;
-    UINT_PTR idFrom;
-    UINT code;
-} NMHDR, *LPNMHDR;
-
-// ---- commctrl.h
-typedef struct tagINITCOMMONCONTROLSEX {
-    DWORD dwSize;
-    DWORD dwICC;
-} INITCOMMONCONTROLSEX, *LPINITCOMMONCONTROLSEX;
-#define ICC_LISTVIEW_CLASSES 0x00000001
-#define ICC_BAR_CLASSES 0x00000004
-#define ICC_TAB_CLASSES 0x00000008
-BOOL WINAPI InitCommonControlsEx(const INITCOMMONCONTROLSEX *picce);
-
-#define CCM_FIRST 0x2000
-#define CCM_SETVERSION (CCM_FIRST + 0x7)
-
-#define TCM_FIRST 0x1300
-#define TCM_GETITEMRECT (TCM_FIRST + 10)
-#define TCM_GETCURSEL (TCM_FIRST + 11)
-#define TCM_INSERTITEMW (TCM_FIRST + 62)
-#define TCIF_TEXT 0x0001
-#define TCIF_IMAGE 0x0002
-#define TCN_FIRST (0U - 550U)
-#define TCN_SELCHANGE (TCN_FIRST - 1)
-#define TCN_SELCHANGING (TCN_FIRST - 2)
-typedef struct tagTCITEMW {
-    UINT mask;
-    DWORD dwState;
-    DWORD dwStateMask;
-    LPWSTR pszText;
-    int cchTextMax;
-    int iImage;
-    LPARAM lParam;
-} TCITEMW, *LPTCITEMW;
-
-#define TBM_GETPOS (WM_USER)
-#define TBM_SETPOS (WM_USER + 5)
-#define TBM_SETRANGE (WM_USER + 6)
-#define TB_ENDTRACK 8
-
-#define LVM_FIRST 0x1000
-#define LVM_GETNEXTITEM (LVM_FIRST + 12)
-#define LVM_SETITEMW (LVM_FIRST + 76)
-#define LVM_INSERTITEMW (LVM_FIRST + 77)
-#define LVM_INSERTCOLUMNW (LVM_FIRST + 97)
-#define LVNI_SELECTED 0x0002
-#define LVIF_TEXT 0x0001
-#define LVCF_FMT 0x0001
-#define LVCF_WIDTH 0x0002
-#define LVCF_TEXT 0x0004
-#define LVCF_SUBITEM 0x0008
-#define LVCFMT_LEFT 0x0000
-#define LVN_FIRST (0U - 100U)
-#define LVN_ITEMCHANGED (LVN_FIRST - 1)
-typedef struct tagLVCOLUMNW {
-    UINT mask;
-    int fmt;
-    int cx;
-    LPWSTR pszText;
-    int cchTextMax;
-    int iSubItem;
-} LVCOLUMNW, *LPLVCOLUMNW;
-typedef struct tagLVITEMW {
-    UINT mask;
-    int iItem;
-    int iSubItem;
-    UINT state;
-    UINT stateMask;
-    LPWSTR pszText;
-    int cchTextMax;
-    int iImage;
-    LPARAM lParam;
-    int iIndent;
-} LVITEMW, *LPLVITEMW;
 
 // ---- aygshell.h
 typedef struct tagSHINITDLGINFO {

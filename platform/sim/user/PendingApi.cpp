@@ -1,5 +1,5 @@
 // DeviceSim: failing stand-ins for the calls the settings program makes before
-// DeviceSim's controls and shell library provide them. Temporary: each goes
+// DeviceSim's shell library provides them. Temporary: each goes
 // when its own layer has it.
 #include <windows.h>
 
@@ -17,10 +17,6 @@ template <class T> T NotYet(const char *name, T failure) {
 
 BOOL WINAPI GetVersionExW(LPOSVERSIONINFOW) {
     return NotYet<BOOL>("GetVersionExW", FALSE);
-}
-
-BOOL WINAPI InitCommonControlsEx(const INITCOMMONCONTROLSEX *) {
-    return NotYet<BOOL>("InitCommonControlsEx", FALSE);
 }
 
 BOOL SHInitDialog(PSHINITDLGINFO) {
