@@ -83,6 +83,10 @@ bool BuildCursorProgramPath(LPCWSTR modulePath, LPWSTR path, size_t capacity) {
     return true;
 }
 
+bool CursorProgramRunning() {
+    return FindWindowW(CURSOR_WINDOW_CLASS, NULL) != NULL;
+}
+
 LONG StartCursorProgram() {
     WCHAR path[CURSOR_PROGRAM_PATH_CAPACITY];
     if (!CursorProgramPath(path))

@@ -25,6 +25,9 @@ void PostSettingPreview(int controlId, LPARAM value);
 // empty path, when the result does not fit in `capacity` characters.
 bool BuildCursorProgramPath(LPCWSTR modulePath, LPWSTR path, size_t capacity);
 
+// Whether the cursor program's window exists.
+bool CursorProgramRunning();
+
 // Starts the cursor program from the settings program's folder; a running
 // one then closes itself, so this shows or hides the cursor.
 LONG StartCursorProgram();

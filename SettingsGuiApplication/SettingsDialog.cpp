@@ -12,8 +12,6 @@
 
 namespace {
 
-const WCHAR CURSOR_WINDOW_CLASS[] = TEXT("QuorvaneCursorDisplayClass");
-
 // Full screen, the input panel down, "ok" in the title bar and an empty
 // menu bar until the program's own is made.
 const DWORD FULL_SCREEN_DIALOG = SHIDIF_DONEBUTTON | SHIDIF_SIZEDLG | SHIDIF_SIZEDLGFULLSCREEN |
@@ -238,7 +236,7 @@ void SettingsDialog::Save(bool close) {
 
 void SettingsDialog::Cancel() {
     ShowWaitCursor();
-    if (FindWindowW(CURSOR_WINDOW_CLASS, NULL) != NULL)
+    if (CursorProgramRunning())
         RestartCursorProgram();
     RestoreNormalCursor();
     EndDialog(hwnd, 0);
@@ -251,7 +249,7 @@ void SettingsDialog::RestoreDefaults() {
     general.SetFromRecord();
     movement.SetFromRecord();
     ShowWaitCursor();
-    if (FindWindowW(CURSOR_WINDOW_CLASS, NULL) != NULL)
+    if (CursorProgramRunning())
         RestartCursorProgram();
     RestoreNormalCursor();
 }
