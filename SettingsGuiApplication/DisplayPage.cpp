@@ -111,9 +111,6 @@ void DisplayPage::OnItemChanged() {
 void DisplayPage::OnCommand(WORD controlId, WORD notification) {
     if (notification != 0 || controlId == IDC_HELP_IMAGE || SelectedRow() >= 0)
         return;
-    WCHAR title[STRING_CAPACITY];
-    WCHAR text[STRING_CAPACITY];
-    LoadText(program.instance, IDS_SELECT_IMAGE_TITLE, title);
-    LoadText(program.instance, IDS_SELECT_IMAGE, text);
-    MessageBoxW(hwnd, text, title, MB_ICONINFORMATION);
+    ShowMessage(program.instance, hwnd, IDS_SELECT_IMAGE, IDS_SELECT_IMAGE_TITLE,
+                MB_ICONINFORMATION);
 }

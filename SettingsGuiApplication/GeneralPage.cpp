@@ -52,11 +52,7 @@ void GeneralPage::OnShowHideCursor() {
     RestoreNormalCursor();
     if (status == CURSOR_PROGRAM_STARTED)
         return;
-    WCHAR title[STRING_CAPACITY];
-    WCHAR text[STRING_CAPACITY];
-    LoadText(program.instance, IDS_START_ERROR_TITLE, title);
-    LoadText(program.instance, IDS_START_ERROR, text);
-    MessageBoxW(hwnd, text, title, MB_ICONERROR);
+    ShowMessage(program.instance, hwnd, IDS_START_ERROR, IDS_START_ERROR_TITLE, MB_ICONERROR);
 }
 
 void GeneralPage::OnMenuNavigationClicked() {

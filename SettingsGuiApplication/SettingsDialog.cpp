@@ -220,13 +220,8 @@ void SettingsDialog::CollectPages() {
 void SettingsDialog::Save(bool close) {
     ShowWaitCursor();
     CollectPages();
-    if (SaveSettings(program.settings) != ERROR_SUCCESS) {
-        WCHAR title[STRING_CAPACITY];
-        WCHAR text[STRING_CAPACITY];
-        LoadText(program.instance, IDS_ERROR_TITLE, title);
-        LoadText(program.instance, IDS_SAVE_ERROR, text);
-        MessageBoxW(hwnd, text, title, MB_OK);
-    }
+    if (SaveSettings(program.settings) != ERROR_SUCCESS)
+        ShowMessage(program.instance, hwnd, IDS_SAVE_ERROR, IDS_ERROR_TITLE, MB_OK);
     RestoreNormalCursor();
     if (!close)
         return;

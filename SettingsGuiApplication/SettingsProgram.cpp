@@ -35,3 +35,11 @@ void LoadText(HINSTANCE instance, UINT id, LPWSTR buffer) {
     if (LoadStringW(instance, id, buffer, STRING_CAPACITY) <= 0)
         buffer[0] = 0;
 }
+
+int ShowMessage(HINSTANCE instance, HWND owner, UINT textId, UINT titleId, UINT type) {
+    WCHAR title[STRING_CAPACITY];
+    WCHAR text[STRING_CAPACITY];
+    LoadText(instance, titleId, title);
+    LoadText(instance, textId, text);
+    return MessageBoxW(owner, text, title, type);
+}

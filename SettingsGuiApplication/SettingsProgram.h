@@ -46,4 +46,8 @@ void RestoreNormalCursor();
 // characters; an empty string when it is missing.
 void LoadText(HINSTANCE instance, UINT id, LPWSTR buffer);
 
+// A message box owned by `owner` with string `textId` of the program's table,
+// titled with string `titleId`.
+int ShowMessage(HINSTANCE instance, HWND owner, UINT textId, UINT titleId, UINT type);
+
 #endif
