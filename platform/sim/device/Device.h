@@ -97,6 +97,21 @@ public:
     // Messages whose parameters are pointers can be sent but never posted.
     static bool IsPostable(uint32_t msg);
     void FailNext(Fault fault, uint32_t error) { kernel_.FailNext(fault, error); }
+    // Until lifted, writes of the value `name` ("" the default value) in any
+    // key fail with ERROR_ACCESS_DENIED; FailRegistryWrites(nullopt, true)
+    // fails every write, FailRegistryWrites(nullopt, false) lifts it.
+    void FailRegistryWrites(std::optional<std::u16string> name, bool all = false) {
+        kernel_.registryWriteFault = Kernel::RegistryWriteFault{all, std::move(name)};
+    }
+    // Until lifted (nullopt), starting this program fails as for a missing file.
+    void FailProcessStart(std::optional<std::u16string> path) {
+        kernel_.processStartFault = std::move(path);
+    }
+    // The platform version GetVersionExW reports (default 5.2).
+    void SetOsVersion(uint32_t major, uint32_t minor) {
+        kernel_.osMajor = major;
+        kernel_.osMinor = minor;
+    }
 
     // ---- answers
     uint64_t Now() const { return kernel_.Now(); }

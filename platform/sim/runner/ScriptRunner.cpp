@@ -171,6 +171,15 @@ public:
                 RegKeyRef key = device_.registry().FindKey(u"HKLM\\System\\Versions");
                 device_.registry().SetValue(key, u"AKU", REG_SZ, Utf16Bytes(w[1]));
             });
+        if (c == "os")
+            return SetUp(w, 3, [&] {
+                int64_t major = Number(w[1]), minor = Number(w[2]);
+                if (major < 0 || minor < 0)
+                    throw Stop{kScriptError, "os takes two version numbers"};
+                device_.SetOsVersion(static_cast<uint32_t>(major), static_cast<uint32_t>(minor));
+            });
+        if (c == "fault")
+            return FaultCommand(w);
         if (c == "install") {
             Arity(w, 1, 2);
             started_ = true;
@@ -328,6 +337,25 @@ private:
             return;
         }
         throw Stop{kScriptError, "window: unknown form"};
+    }
+
+    void FaultCommand(const std::vector<std::string> &w) {
+        Arity(w, 3, 3);
+        if (w[1] == "registry-write") {
+            if (w[2] == "off")
+                device_.FailRegistryWrites(std::nullopt, false);
+            else if (w[2] == "all")
+                device_.FailRegistryWrites(std::nullopt, true);
+            else
+                device_.FailRegistryWrites(w[2] == "@" ? u"" : Wide(w[2]));
+            return;
+        }
+        if (w[1] == "process-start") {
+            device_.FailProcessStart(w[2] == "off" ? std::nullopt
+                                                   : std::optional<std::u16string>(Wide(w[2])));
+            return;
+        }
+        throw Stop{kScriptError, "fault takes registry-write or process-start"};
     }
 
     template <class F> void SetUp(const std::vector<std::string> &w, size_t n, F apply) {

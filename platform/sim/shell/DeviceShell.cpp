@@ -8,6 +8,7 @@
 #include "shell/DeviceShell.h"
 
 #include "kernel/Kernel.h"
+#include "user/PopupMenu.h"
 
 #include <algorithm>
 #include <memory>
@@ -25,7 +26,6 @@ const char16_t kDesktopClass[] = u"DesktopExplorerWindow";
 const char16_t kTaskBarClass[] = u"HHTaskBar";
 const char16_t kSoftKeyClass[] = u"MS_SOFTKEY_CE_1.0";
 const char16_t kSipClass[] = u"MS_SIPBUTTON";
-const char16_t kMenuClass[] = u"MNU";
 
 const char16_t kLeftSoftKey[] = u"Calendar";
 const char16_t kRightSoftKey[] = u"Menu";
@@ -44,24 +44,9 @@ const COLORREF kBarColour = RGB(0x10, 0x30, 0x70);
 const COLORREF kBarPressed = RGB(0x40, 0x70, 0xB0);
 const COLORREF kBarLine = RGB(0x60, 0x80, 0xB0);
 const COLORREF kWhite = RGB(0xFF, 0xFF, 0xFF);
-const COLORREF kBlack = RGB(0, 0, 0);
-const COLORREF kHighlight = RGB(0x31, 0x6A, 0xC5);
 
-// No item is pressed; or the stylus that opened the menu is still down, so a
-// release over any item chooses it (press, slide, lift).
+// No soft key is pressed.
 const int kNoItem = -1;
-const int kOpenerPress = -2;
-
-struct Menu {
-    std::u16string title;
-    std::vector<std::u16string> items;
-    HWND hwnd = nullptr;
-    int selected = kNoItem;
-    int pressed = kNoItem;
-    // The window that was active before the menu took the focus; it gets it
-    // back when the menu goes, unless another window took it meanwhile.
-    HWND restore = nullptr;
-};
 
 void Fill(HDC dc, int left, int top, int right, int bottom, COLORREF colour) {
     HBRUSH brush = CreateSolidBrush(colour);
@@ -100,7 +85,6 @@ public:
     LRESULT TaskBarProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
     LRESULT SoftKeyProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
     LRESULT SipProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
-    LRESULT MenuProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
 
 private:
     int S(int v) const { return (v * dpi_ + 48) / 96; }
@@ -124,18 +108,16 @@ private:
     void PaintTaskBar(HWND hwnd);
     void PaintSoftKeys(HWND hwnd);
     void PaintSip(HWND hwnd);
-    void PaintMenu(HWND hwnd);
 
+    // The shell's own menus: one at a time, opened by a stylus press.
     void OpenMenu(const std::u16string &title, const std::vector<std::u16string> &items,
-                  bool belowTaskBar, bool byStylus);
-    int ItemAt(int x, int y) const;
-    void Select(int item);
-    void EndMenu(const std::string &how, bool giveBackFocus = true);
+                  bool belowTaskBar);
+    void EndMenu();
 
     int width_ = 0, height_ = 0, dpi_ = 96;
     HWND desktop_ = nullptr, taskBar_ = nullptr, softKeys_ = nullptr, sip_ = nullptr;
     int softKeyPressed_ = kNoItem;
-    std::unique_ptr<Menu> menu_;
+    HWND menu_ = nullptr;
 };
 
 // Every window reaches the one shell object of its process through a
@@ -160,8 +142,7 @@ uint32_t Shell::Run() {
     } classes[] = {{kDesktopClass, Forward<&Shell::DesktopProc>},
                    {kTaskBarClass, Forward<&Shell::TaskBarProc>},
                    {kSoftKeyClass, Forward<&Shell::SoftKeyProc>},
-                   {kSipClass, Forward<&Shell::SipProc>},
-                   {kMenuClass, Forward<&Shell::MenuProc>}};
+                   {kSipClass, Forward<&Shell::SipProc>}};
     for (const auto &c : classes) {
         WNDCLASSW wc{};
         wc.lpfnWndProc = c.proc;
@@ -238,7 +219,7 @@ void Shell::SettingChanged() {
     if (!ReadScreen())
         return;
     // A menu's place was worked out for the old screen.
-    EndMenu("closed");
+    EndMenu();
     Layout();
 }
 
@@ -288,7 +269,7 @@ LRESULT Shell::TaskBarProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
         // The Start menu drops on the press, so the stylus can slide onto an
         // item and lift there.
         if (GET_X_LPARAM(lParam) < BarHeight())
-            OpenMenu(u"Start", kStartItems, true, true);
+            OpenMenu(u"Start", kStartItems, true);
         return 0;
     default: return DefWindowProcW(hwnd, msg, wParam, lParam);
     }
@@ -335,7 +316,7 @@ LRESULT Shell::SoftKeyProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
     case WM_LBUTTONDOWN: {
         int key = SoftKeyAt(x, y);
         if (key == 1) {
-            OpenMenu(kRightSoftKey, kSoftKeyItems, false, true);
+            OpenMenu(kRightSoftKey, kSoftKeyItems, false);
         } else if (key == 0) {
             // The left key acts as a button: only a release over it counts.
             softKeyPressed_ = 0;
@@ -413,167 +394,26 @@ void Shell::PaintSip(HWND hwnd) {
 // ------------------------------------------------------------ menus
 
 void Shell::OpenMenu(const std::u16string &title, const std::vector<std::u16string> &items,
-                     bool belowTaskBar, bool byStylus) {
-    HWND restore = GetForegroundWindow();
-    if (menu_) {
-        // One menu at a time; the new one hands the focus back where the
-        // old one would have.
-        restore = menu_->restore;
-        EndMenu("closed", false);
-    }
-    int textWidth = 0;
-    if (HDC dc = GetDC(nullptr)) {
-        for (const std::u16string &item : items) {
-            RECT r{0, 0, 0, 0};
-            DrawTextW(dc, item.c_str(), -1, &r, DT_CALCRECT | DT_SINGLELINE | DT_NOPREFIX);
-            textWidth = std::max<int>(textWidth, r.right);
-        }
-        ReleaseDC(nullptr, dc);
-    }
-    int border = S(1);
-    int w = std::min(width_, textWidth + 2 * S(8) + 2 * border);
-    int h = std::min(height_, static_cast<int>(items.size()) * S(20) + 2 * border);
-    int x = belowTaskBar ? 0 : width_ - w;
-    int y = belowTaskBar ? BarHeight() : height_ - BarHeight() - h;
-    y = std::clamp(y, 0, std::max(0, height_ - h));
-
-    auto menu = std::make_unique<Menu>();
-    menu->title = title;
-    menu->items = items;
-    menu->pressed = byStylus ? kOpenerPress : kNoItem;
-    menu->restore = restore;
-    menu_ = std::move(menu);
-    // Visible from its creation, the menu becomes the active window and so
-    // gets the keys; the capture brings it every tap, wherever it lands.
-    HWND hwnd = CreateWindowExW(WS_EX_TOPMOST, kMenuClass, title.c_str(), WS_POPUP | WS_VISIBLE, x,
-                                y, w, h, nullptr, nullptr, nullptr, this);
-    if (!hwnd) {
-        menu_.reset();
-        return;
-    }
-    menu_->hwnd = hwnd;
-    SetCapture(hwnd);
+                     bool belowTaskBar) {
+    EndMenu();
+    PopupRequest request;
+    request.title = title;
+    for (const std::u16string &text : items)
+        request.items.push_back(PopupItem{text});
+    // The Start menu drops from the task bar's left end; a soft key's menu
+    // rises from the soft-key bar's right end.
+    request.x = belowTaskBar ? 0 : width_;
+    request.y = belowTaskBar ? BarHeight() : height_ - BarHeight();
+    request.align = belowTaskBar ? TPM_LEFTALIGN | TPM_TOPALIGN : TPM_RIGHTALIGN | TPM_BOTTOMALIGN;
+    request.byStylus = true;
+    request.onEnd = [this](int) { menu_ = nullptr; };
+    menu_ = OpenPopupMenu(std::move(request));
 }
 
-int Shell::ItemAt(int x, int y) const {
-    if (!menu_)
-        return kNoItem;
-    RECT r;
-    GetClientRect(menu_->hwnd, &r);
-    int border = S(1);
-    if (x < 0 || x >= r.right || y < border || y >= r.bottom - border)
-        return kNoItem;
-    int item = (y - border) / S(20);
-    return item < static_cast<int>(menu_->items.size()) ? item : kNoItem;
-}
-
-void Shell::Select(int item) {
-    if (menu_->selected == item)
-        return;
-    menu_->selected = item;
-    InvalidateRect(menu_->hwnd, nullptr, FALSE);
-}
-
-// Closes the open menu, with the event that says how.
-void Shell::EndMenu(const std::string &how, bool giveBackFocus) {
-    if (!menu_)
-        return;
-    std::unique_ptr<Menu> menu = std::move(menu_);
-    CurrentKernel().Record("menu " + QuoteText(menu->title) + " " + how);
-    if (GetCapture() == menu->hwnd)
-        ReleaseCapture();
-    DestroyWindow(menu->hwnd);
-    if (giveBackFocus && !GetForegroundWindow() && menu->restore && IsWindow(menu->restore))
-        SetActiveWindow(menu->restore);
-}
-
-LRESULT Shell::MenuProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
-    bool mine = menu_ && menu_->hwnd == hwnd;
-    int x = GET_X_LPARAM(lParam), y = GET_Y_LPARAM(lParam);
-    switch (msg) {
-    case WM_PAINT: PaintMenu(hwnd); return 0;
-    case WM_ERASEBKGND: return 1;
-    case WM_SETTINGCHANGE: SettingChanged(); return 0;
-    case WM_KEYDOWN: {
-        if (!mine)
-            return 0;
-        int count = static_cast<int>(menu_->items.size());
-        if (count == 0)
-            return 0;
-        switch (wParam) {
-        case VK_UP: Select(menu_->selected <= 0 ? count - 1 : menu_->selected - 1); break;
-        case VK_DOWN: Select((menu_->selected + 1) % count); break;
-        case VK_RETURN:
-            if (menu_->selected >= 0)
-                EndMenu("chose " + QuoteText(menu_->items[menu_->selected]));
-            break;
-        case VK_LEFT:
-        case VK_ESCAPE: EndMenu("closed"); break;
-        default: break;
-        }
-        return 0;
-    }
-    case WM_LBUTTONDOWN: {
-        if (!mine)
-            return 0;
-        RECT r;
-        GetClientRect(hwnd, &r);
-        POINT p{x, y};
-        if (!PtInRect(&r, p)) {
-            // The tap that closes a menu goes no further, its lift neither.
-            EndMenu("closed");
-            SetCapture(desktop_);
-            return 0;
-        }
-        menu_->pressed = ItemAt(x, y);
-        Select(menu_->pressed);
-        return 0;
-    }
-    case WM_MOUSEMOVE:
-        if (mine && menu_->pressed != kNoItem)
-            Select(ItemAt(x, y));
-        return 0;
-    case WM_LBUTTONUP: {
-        if (!mine || menu_->pressed == kNoItem)
-            return 0;
-        int item = ItemAt(x, y);
-        bool chosen = item != kNoItem && (menu_->pressed == kOpenerPress || item == menu_->pressed);
-        menu_->pressed = kNoItem;
-        if (chosen)
-            EndMenu("chose " + QuoteText(menu_->items[item]));
-        return 0;
-    }
-    case WM_ACTIVATE:
-        // Another window took the focus: the menu is done.
-        if (mine && LOWORD(wParam) == 0)
-            EndMenu("closed");
-        return 0;
-    case WM_CLOSE:
-        if (mine)
-            EndMenu("closed");
-        return 0;
-    default: return DefWindowProcW(hwnd, msg, wParam, lParam);
-    }
-}
-
-void Shell::PaintMenu(HWND hwnd) {
-    PAINTSTRUCT ps;
-    HDC dc = BeginPaint(hwnd, &ps);
-    RECT r;
-    GetClientRect(hwnd, &r);
-    int border = S(1), itemH = S(20);
-    Fill(dc, 0, 0, r.right, r.bottom, kBlack);
-    Fill(dc, border, border, r.right - border, r.bottom - border, kWhite);
-    if (menu_ && menu_->hwnd == hwnd)
-        for (size_t i = 0; i < menu_->items.size(); ++i) {
-            int top = border + static_cast<int>(i) * itemH;
-            bool selected = static_cast<int>(i) == menu_->selected;
-            if (selected)
-                Fill(dc, border, top, r.right - border, top + itemH, kHighlight);
-            Text(dc, menu_->items[i], RECT{border + S(8), top, r.right - border, top + itemH},
-                 DT_LEFT, selected ? kWhite : kBlack);
-        }
-    EndPaint(hwnd, &ps);
+void Shell::EndMenu() {
+    if (menu_ && IsWindow(menu_))
+        ClosePopupMenu(menu_);
+    menu_ = nullptr;
 }
 
 uint32_t ShellMain() {

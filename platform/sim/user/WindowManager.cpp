@@ -3,6 +3,8 @@
 // threads and processes that own windows.
 #include "user/WindowManager.h"
 
+#include "user/PopupMenu.h"
+
 #include "gdi/Gdi.h"
 #include "kernel/Names.h"
 #include "user/MessageBox.h"
@@ -35,6 +37,7 @@ Window *WindowOf(HWND hwnd) {
 
 WindowManager::WindowManager(Kernel &k, Gdi &g) : kernel(k), gdi(g) {
     RegisterSystemClasses(*this);
+    RegisterPopupMenuClass(*this);
     gdi.FillScreen(Region(ScreenArea()), kDesktopColour);
 }
 
@@ -383,6 +386,12 @@ void WindowManager::ProcessEnded(Process *p) {
     classes_.erase(std::remove_if(classes_.begin(), classes_.end(),
                                   [p](const auto &c) { return c->owner == p; }),
                    classes_.end());
+    menus.ProcessEnded(p);
+    // A program that ends under the wait cursor takes it with it.
+    if (waitCursor == p->pid) {
+        waitCursor = 0;
+        kernel.Record("waitcursor " + std::to_string(p->pid) + " off");
+    }
 }
 
 } // namespace sim

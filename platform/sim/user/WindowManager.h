@@ -13,6 +13,7 @@
 #include "gdi/Region.h"
 #include "kernel/Kernel.h"
 #include "user/Input.h"
+#include "user/Menu.h"
 
 #include <deque>
 #include <functional>
@@ -156,6 +157,9 @@ public:
     bool IsTimerCallback(const Window *w, const Thread *t, UINT_PTR id, TIMERPROC callback) const;
 
     InputState input;
+    MenuTable menus;
+    // The process that shows the wait cursor (SetCursor with IDC_WAIT), or 0.
+    uint32_t waitCursor = 0;
     // Set by the shell with SPI_SETWORKAREA; the whole screen until then.
     std::optional<Rect> workArea;
     Rect WorkArea() const;
