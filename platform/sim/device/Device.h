@@ -19,6 +19,7 @@ namespace sim {
 class Gdi;
 class WindowManager;
 struct Window;
+struct ShellState;
 
 struct DeviceConfig {
     int width = 240;
@@ -160,6 +161,7 @@ private:
     Kernel kernel_;
     std::unique_ptr<Gdi> gdi_;
     std::unique_ptr<WindowManager> windows_;
+    std::unique_ptr<ShellState> shell_;
     uint32_t scriptHost_ = 0; // the process that owns the script's windows
     bool started_ = false;
 };

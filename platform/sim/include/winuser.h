@@ -450,6 +450,12 @@ void WINAPI mouse_event(DWORD dwFlags, DWORD dx, DWORD dy, DWORD dwData, DWORD d
 #define MF_BYPOSITION 0x0400
 #define MF_SEPARATOR 0x0800
 
+#ifndef WA_INACTIVE
+#define WA_INACTIVE 0
+#define WA_ACTIVE 1
+#define WA_CLICKACTIVE 2
+#endif
+
 #define TPM_LEFTALIGN 0x0000
 #define TPM_CENTERALIGN 0x0004
 #define TPM_RIGHTALIGN 0x0008
