@@ -6,6 +6,7 @@
 #include "gdi/Rect.h"
 #include "kernel/Kernel.h"
 
+#include <array>
 #include <cstdint>
 #include <functional>
 #include <map>
@@ -88,9 +89,24 @@ public:
     void StylusUp(int x, int y);
     // A window of another program that reports the input it receives (an
     // add-on home screen, a menu, a top-most application).
+    // With `noclose` it ignores WM_CLOSE (a program that hangs); every
+    // WM_CLOSE it receives is an event either way.
     bool CreateScriptWindow(const std::u16string &className, const std::u16string &title,
-                            const Rect &rect, bool topmost);
+                            const Rect &rect, bool topmost, bool noclose = false);
     bool DestroyScriptWindow(const std::u16string &className);
+    // ---- the shell as a user works it (each tap is a press and, 100 ms
+    // later, the release)
+    // The labels of the soft keys, left and right ("" for none, and both ""
+    // without the shell).
+    std::array<std::u16string, 2> SoftKeyLabels();
+    // Taps soft key 0 (left) or 1 (right); false without the shell.
+    bool TapSoftKey(int key);
+    // The items of the open pop-up menu ("-" a separator), or nullopt.
+    std::optional<std::vector<std::u16string>> OpenMenuItems();
+    // Taps the item with this text in the open pop-up menu.
+    bool TapMenuItem(const std::u16string &text);
+    // Taps the "ok" that the task bar shows for the foreground dialog.
+    bool TapOk();
     // Presses a button of the open message box with this title.
     bool Answer(const std::u16string &title, int buttonId);
     // Posts a message to the topmost window of a class, as another program.
