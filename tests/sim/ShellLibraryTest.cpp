@@ -335,3 +335,86 @@ TEST(ShellLibrary, TrackPopupMenuExWorksByKeysAndReturnsOrPostsTheCommand) {
     EXPECT_TRUE(HasEvent(d, "menu \"Owner\" chose \"One\""));
     gCommands = nullptr;
 }
+
+namespace {
+
+// A captioned dialog template with no controls.
+std::vector<WORD> CaptionedDialog(const std::u16string &title) {
+    std::vector<WORD> t;
+    DWORD style = WS_POPUP | WS_CAPTION | DS_MODALFRAME;
+    t.push_back(WORD(style)), t.push_back(WORD(style >> 16));
+    t.push_back(0), t.push_back(0); // extended style
+    t.push_back(0);                 // no controls
+    for (WORD v : {10, 10, 100, 60})
+        t.push_back(v);
+    t.push_back(0), t.push_back(0); // no menu, the default class
+    t.insert(t.end(), title.begin(), title.end());
+    t.push_back(0);
+    return t;
+}
+
+SHACTIVATEINFO gActivation;
+
+INT_PTR CALLBACK FullScreenProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+    switch (msg) {
+    case WM_INITDIALOG: {
+        SHINITDLGINFO info{SHIDIM_FLAGS, hwnd,
+                           SHIDIF_DONEBUTTON | SHIDIF_SIZEDLGFULLSCREEN | SHIDIF_SIPDOWN};
+        EXPECT_TRUE(SHInitDialog(&info));
+        SHMENUBARINFO mb{};
+        mb.cbSize = sizeof mb;
+        mb.hwndParent = hwnd;
+        mb.dwFlags = SHCMBF_HMENU | SHCMBF_HIDESIPBUTTON;
+        mb.nToolBarId = 101;
+        mb.hInstRes = GetModuleHandleW(nullptr);
+        EXPECT_TRUE(SHCreateMenuBar(&mb));
+        return TRUE;
+    }
+    case WM_ACTIVATE: SHHandleWMActivate(hwnd, wParam, lParam, &gActivation, 0); return TRUE;
+    case WM_SETTINGCHANGE: SHHandleWMSettingChange(hwnd, wParam, lParam, &gActivation); return TRUE;
+    case WM_COMMAND:
+        if (LOWORD(wParam) == IDOK)
+            EndDialog(hwnd, 7);
+        return TRUE;
+    default: return FALSE;
+    }
+}
+
+} // namespace
+
+TEST(ShellLibrary, AFullScreenDialogLeavesItsTitleToTheTaskBarAndFollowsARotation) {
+    sim::Device d;
+    std::vector<uint8_t> file = MenuResourceFile();
+    d.AddProgram(sim::ProgramImage{"ShellProbe", NoEntry, file.data(), file.size()});
+    INT_PTR result = 0;
+    gActivation = SHACTIVATEINFO{};
+    gActivation.cbSize = sizeof gActivation;
+    uint32_t pid = d.StartFunction(
+        u"\\Temp\\dialog.exe",
+        [&result] {
+            std::vector<WORD> t = CaptionedDialog(u"Cursor Settings");
+            result = DialogBoxIndirectParamW(GetModuleHandleW(nullptr),
+                                             reinterpret_cast<LPCDLGTEMPLATEW>(t.data()), nullptr,
+                                             FullScreenProc, 0);
+            return 0u;
+        },
+        "ShellProbe");
+    d.Wait(100);
+    auto dialog = d.FindTopmost(u"Dialog");
+    ASSERT_TRUE(dialog);
+    EXPECT_EQ(dialog->rect, (sim::Rect{0, 26, 240, 294}));
+    // No blue caption row at the dialog's top: the task bar carries it.
+    EXPECT_EQ(d.PixelAt(20, 30), 0xFFFFFFu);
+    EXPECT_TRUE(gActivation.fActive);
+    d.Screenshot(::testing::TempDir() + "fullscreen.png", nullptr); // for a look by eye
+
+    d.SetScreen(320, 240, 96);
+    d.Wait(100);
+    EXPECT_EQ(d.FindTopmost(u"Dialog")->rect, (sim::Rect{0, 26, 320, 214}));
+    EXPECT_EQ(d.SoftKeyLabels(), (std::array<std::u16string, 2>{u"Cancel", u"Menu"}));
+
+    ASSERT_TRUE(d.TapOk());
+    d.Wait(100);
+    EXPECT_EQ(d.ExitCode(pid), 0u);
+    EXPECT_EQ(result, 7);
+}

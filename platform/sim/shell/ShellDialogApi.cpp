@@ -45,6 +45,14 @@ BOOL WINAPI SHInitDialog(PSHINITDLGINFO info) {
     // An empty menu bar leaves both soft keys blank until a real one comes.
     if (info->dwFlags & SHIDIF_EMPTYMENU)
         shell.menuBars.push_back(MenuBarRecord{info->hDlg, nullptr, nullptr, false});
+    // A full-screen dialog's title is the task bar's; the dialog shows none.
+    RECT area;
+    if (Placement(info->dwFlags, &area)) {
+        LONG style = GetWindowLongW(info->hDlg, GWL_STYLE);
+        if ((style & WS_CAPTION) == WS_CAPTION)
+            SetWindowLongW(info->hDlg, GWL_STYLE, style & ~WS_CAPTION);
+        InvalidateRect(info->hDlg, nullptr, TRUE);
+    }
     Place(info->hDlg, info->dwFlags);
     // SHIDIF_SIPDOWN: the device has no input panel to put down.
     TellShell();
