@@ -22,9 +22,9 @@ namespace {
 const WCHAR kProbeClass[] = u"ShellProbe";
 const int kCancelKey = 40009, kSave = 40002, kAbout = 40006;
 
-// A compiled resource file with one MENU resource, id 101: a "Cancel"
-// command on the left soft key and a "Menu" pop-up on the right.
-std::vector<uint8_t> MenuResourceFile() {
+// A MENU resource: a "Cancel" command on the left soft key and a "Menu"
+// pop-up on the right.
+std::vector<uint8_t> MenuBytes() {
     std::vector<uint8_t> menu;
     auto put16 = [&](std::vector<uint8_t> &v, uint32_t x) {
         v.push_back(uint8_t(x)), v.push_back(uint8_t(x >> 8));
@@ -43,6 +43,14 @@ std::vector<uint8_t> MenuResourceFile() {
     command(0, kSave, u"Save");
     command(0, 0, u""); // a separator
     command(MF_END, kAbout, u"About");
+    return menu;
+}
+
+// A compiled resource file with one MENU resource, id 101.
+std::vector<uint8_t> MenuResourceFile(const std::vector<uint8_t> &menu = MenuBytes()) {
+    auto put16 = [&](std::vector<uint8_t> &v, uint32_t x) {
+        v.push_back(uint8_t(x)), v.push_back(uint8_t(x >> 8));
+    };
     std::vector<uint8_t> res;
     auto put32 = [&](uint32_t v) { put16(res, v & 0xFFFF), put16(res, v >> 16); };
     put32(0), put32(32), put16(res, 0xFFFF), put16(res, 0), put16(res, 0xFFFF), put16(res, 0);
@@ -417,4 +425,59 @@ TEST(ShellLibrary, AFullScreenDialogLeavesItsTitleToTheTaskBarAndFollowsARotatio
     d.Wait(100);
     EXPECT_EQ(d.ExitCode(pid), 0u);
     EXPECT_EQ(result, 7);
+}
+
+TEST(ShellLibrary, AMenuResourceLoadsWholeOrNotAtAll) {
+    const std::vector<uint8_t> whole = MenuBytes();
+    std::vector<uint8_t> ex = whole;
+    ex[0] = 1; // a MENUEX header
+    std::vector<uint8_t> unended = whole;
+    unended[unended.size() - 2 * 6 - 4] &= ~MF_END; // "About" no longer ends its pop-up
+    struct Case {
+        const char *what;
+        std::vector<uint8_t> bytes;
+        bool loads;
+    } cases[] = {
+        {"the whole menu", whole, true},
+        {"cut inside the header", {0, 0, 0}, false},
+        {"cut inside an item's text", std::vector<uint8_t>(whole.begin(), whole.begin() + 12),
+         false},
+        {"cut before the last terminator", std::vector<uint8_t>(whole.begin(), whole.end() - 1),
+         false},
+        {"a pop-up never ended", unended, false},
+        {"an extended menu", ex, false},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.what);
+        std::vector<uint8_t> file = MenuResourceFile(c.bytes);
+        // Exactly the file's size, so a read past the menu reads past the block.
+        std::unique_ptr<uint8_t[]> exact(new uint8_t[file.size()]);
+        std::memcpy(exact.get(), file.data(), file.size());
+        sim::Device d(NoShell());
+        d.AddProgram(sim::ProgramImage{"MenuProbe", NoEntry, exact.get(), file.size()});
+        RunInside(
+            d,
+            [&] {
+                SetLastError(0xdeadbeef);
+                HMENU menu = LoadMenuW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(101));
+                if (!c.loads) {
+                    EXPECT_FALSE(menu);
+                    EXPECT_EQ(GetLastError(), DWORD(ERROR_INVALID_DATA));
+                    return;
+                }
+                ASSERT_TRUE(menu);
+                EXPECT_EQ(GetMenuItemCount(menu), 2);
+                EXPECT_FALSE(GetSubMenu(menu, 0));
+                HMENU popup = GetSubMenu(menu, 1);
+                ASSERT_TRUE(popup);
+                EXPECT_EQ(GetMenuItemCount(popup), 3);
+                // By command, the items of pop-ups are found too.
+                EXPECT_EQ(CheckMenuItem(menu, kAbout, MF_CHECKED), DWORD(MF_UNCHECKED));
+                EXPECT_EQ(CheckMenuItem(popup, 2, MF_BYPOSITION), DWORD(MF_CHECKED));
+                EXPECT_TRUE(DestroyMenu(menu));
+                // The pop-up went with the menu that held it.
+                EXPECT_EQ(GetMenuItemCount(popup), -1);
+            },
+            "MenuProbe");
+    }
 }
