@@ -429,6 +429,8 @@ void Shell::SoftKeyPressed(int key) {
             InvalidateRect(softKeys_, nullptr, FALSE);
         };
         menu_ = OpenPopupMenu(std::move(request));
+        if (!menu_)
+            ShellOf(CurrentKernel()).menuBarInUse = nullptr;
         return;
     }
     softKeyPressed_ = key;
