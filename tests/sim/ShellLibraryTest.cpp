@@ -481,3 +481,31 @@ TEST(ShellLibrary, AMenuResourceLoadsWholeOrNotAtAll) {
             "MenuProbe");
     }
 }
+
+TEST(ShellLibrary, TheBarsRepaintForANewForegroundWindowOfAnyProgram) {
+    sim::Device d;
+    auto softKeyPixels = [&d] {
+        std::vector<uint32_t> row;
+        for (int x = 0; x < 240; ++x)
+            row.push_back(d.PixelAt(x, 307));
+        return row;
+    };
+    std::vector<uint32_t> shellKeys = softKeyPixels();
+    Probe probe(d, [](HWND w) {
+        SHMENUBARINFO mb{};
+        mb.cbSize = sizeof mb;
+        mb.hwndParent = w;
+        mb.dwFlags = SHCMBF_HMENU;
+        mb.nToolBarId = 101;
+        mb.hInstRes = GetModuleHandleW(nullptr);
+        EXPECT_TRUE(SHCreateMenuBar(&mb));
+    });
+    std::vector<uint32_t> probeKeys = softKeyPixels();
+    EXPECT_NE(probeKeys, shellKeys);
+    // Another program's window comes to the front without telling the shell
+    // library anything: the soft keys are the shell's again, on screen too.
+    ASSERT_TRUE(d.CreateScriptWindow(u"Other", u"Other", sim::Rect{0, 100, 100, 150}, false));
+    d.Wait(50);
+    EXPECT_EQ(d.SoftKeyLabels(), (std::array<std::u16string, 2>{u"Calendar", u"Menu"}));
+    EXPECT_EQ(softKeyPixels(), shellKeys);
+}

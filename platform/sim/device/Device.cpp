@@ -46,6 +46,12 @@ void Device::Boot() {
     kernel_.SetLayer(Layer::User, windows_.get());
     shell_ = std::make_unique<ShellState>();
     kernel_.SetLayer(Layer::Shell, shell_.get());
+    // The task bar's title and "ok", the soft keys and the input-panel
+    // button follow the foreground window, whatever made it change.
+    windows_->onForegroundChanged = [this] {
+        if (Window *bar = windows_->FindTopmost(kTaskBarClass, nullptr))
+            windows_->Post(bar, kShellChanged, 0, 0);
+    };
     ApplyKeyboard();
     // The shell is the device's first process, as on a device; programs look
     // for its windows from their first moment.

@@ -216,8 +216,11 @@ void WindowManager::Forget(Window *w) {
     keys.erase(
         std::remove_if(keys.begin(), keys.end(), [w](const HotKey &k) { return k.window == w; }),
         keys.end());
-    if (foreground == w)
+    if (foreground == w) {
         foreground = nullptr;
+        if (onForegroundChanged)
+            onForegroundChanged();
+    }
     if (focus == w)
         focus = nullptr;
     if (capture == w)
@@ -318,8 +321,11 @@ bool WindowManager::Show(Window *w, int cmd) {
     }
     if (show && cmd != SW_SHOWNA && cmd != SW_SHOWNOACTIVATE && !w->parent)
         Activate(w);
-    if (!show && foreground == w)
+    if (!show && foreground == w) {
         foreground = nullptr;
+        if (onForegroundChanged)
+            onForegroundChanged();
+    }
     return wasVisible;
 }
 
@@ -332,6 +338,8 @@ void WindowManager::Activate(Window *w) {
     if (old && Get(old->Hwnd()))
         Post(old, WM_ACTIVATE, 0 /* WA_INACTIVE */, reinterpret_cast<LPARAM>(w->Hwnd()));
     Post(w, WM_ACTIVATE, 1 /* WA_ACTIVE */, old ? reinterpret_cast<LPARAM>(old->Hwnd()) : 0);
+    if (onForegroundChanged)
+        onForegroundChanged();
 }
 
 Rect WindowManager::WorkArea() const {

@@ -169,6 +169,9 @@ public:
     Window *focus = nullptr;
     Window *capture = nullptr;
     void Activate(Window *w);
+    // Heard whenever the foreground window changes (the shell's bars show
+    // what belongs to it).
+    std::function<void()> onForegroundChanged;
 
     // ---- lifetime
     void ThreadEnded(Thread *t);
