@@ -427,8 +427,37 @@ TEST(ShellLibrary, AFullScreenDialogLeavesItsTitleToTheTaskBarAndFollowsARotatio
     EXPECT_EQ(result, 7);
 }
 
+// The same menu as a MENUEX resource, its "Save" greyed.
+std::vector<uint8_t> MenuExBytes() {
+    std::vector<uint8_t> m;
+    auto put16 = [&](uint32_t x) { m.push_back(uint8_t(x)), m.push_back(uint8_t(x >> 8)); };
+    auto put32 = [&](uint32_t x) { put16(x & 0xFFFF), put16(x >> 16); };
+    auto item = [&](uint32_t type, uint32_t state, uint32_t id, uint16_t info,
+                    const std::u16string &text) {
+        while (m.size() % 4)
+            m.push_back(0);
+        put32(type), put32(state), put32(id), put16(info);
+        for (char16_t c : text)
+            put16(c);
+        put16(0);
+        if (info & 0x01) {
+            while (m.size() % 4)
+                m.push_back(0);
+            put32(0); // help id
+        }
+    };
+    put16(1), put16(4), put32(0);
+    item(MF_STRING, 0, kCancelKey, 0, u"Cancel");
+    item(MF_STRING, 0, 0, 0x81, u"Menu");
+    item(MF_STRING, MF_GRAYED, kSave, 0, u"Save");
+    item(MF_SEPARATOR, 0, 0, 0, u"");
+    item(MF_STRING, 0, kAbout, 0x80, u"About");
+    return m;
+}
+
 TEST(ShellLibrary, AMenuResourceLoadsWholeOrNotAtAll) {
     const std::vector<uint8_t> whole = MenuBytes();
+    const std::vector<uint8_t> wholeEx = MenuExBytes();
     std::vector<uint8_t> ex = whole;
     ex[0] = 1; // a MENUEX header
     std::vector<uint8_t> unended = whole;
@@ -437,15 +466,19 @@ TEST(ShellLibrary, AMenuResourceLoadsWholeOrNotAtAll) {
         const char *what;
         std::vector<uint8_t> bytes;
         bool loads;
+        BOOL saveState = MF_ENABLED;
     } cases[] = {
         {"the whole menu", whole, true},
+        {"the whole extended menu", wholeEx, true, MF_GRAYED},
+        {"an extended menu cut in its last text",
+         std::vector<uint8_t>(wholeEx.begin(), wholeEx.end() - 3), false},
         {"cut inside the header", {0, 0, 0}, false},
         {"cut inside an item's text", std::vector<uint8_t>(whole.begin(), whole.begin() + 12),
          false},
         {"cut before the last terminator", std::vector<uint8_t>(whole.begin(), whole.end() - 1),
          false},
         {"a pop-up never ended", unended, false},
-        {"an extended menu", ex, false},
+        {"a plain menu under an extended header", ex, false},
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.what);
@@ -471,6 +504,7 @@ TEST(ShellLibrary, AMenuResourceLoadsWholeOrNotAtAll) {
                 HMENU popup = GetSubMenu(menu, 1);
                 ASSERT_TRUE(popup);
                 EXPECT_EQ(GetMenuItemCount(popup), 3);
+                EXPECT_EQ(EnableMenuItem(popup, kSave, MF_ENABLED), c.saveState);
                 // By command, the items of pop-ups are found too.
                 EXPECT_EQ(CheckMenuItem(menu, kAbout, MF_CHECKED), DWORD(MF_UNCHECKED));
                 EXPECT_EQ(CheckMenuItem(popup, 2, MF_BYPOSITION), DWORD(MF_CHECKED));

@@ -55,14 +55,16 @@ namespace {
 class MenuReader {
 public:
     MenuReader(MenuTable &table, const uint8_t *data, size_t size, Process *owner)
-        : table_(table), p_(data), end_(data + size), owner_(owner) {}
+        : table_(table), p_(data), end_(data + size), start_(data), owner_(owner) {}
 
+    // Version 0 (MENU) gives the size of the rest of its header; version 1
+    // (MENUEX) the offset of its first item.
     HMENU Read() {
-        uint16_t version, headerSize;
-        if (!Word(&version) || !Word(&headerSize) || version != 0 || size_t(end_ - p_) < headerSize)
+        uint16_t version, offset;
+        if (!Word(&version) || !Word(&offset) || version > 1 || size_t(end_ - p_) < offset)
             return nullptr;
-        p_ += headerSize;
-        return Level(false, 0);
+        p_ += offset;
+        return version == 0 ? Level(false, 0) : LevelEx(false, 0);
     }
 
 private:
@@ -71,6 +73,21 @@ private:
             return false;
         *w = uint16_t(p_[0] | p_[1] << 8);
         p_ += 2;
+        return true;
+    }
+    bool Dword(uint32_t *d) {
+        uint16_t low, high;
+        if (!Word(&low) || !Word(&high))
+            return false;
+        *d = low | uint32_t(high) << 16;
+        return true;
+    }
+    // MENUEX items start on 32-bit boundaries of the resource.
+    bool Align() {
+        size_t pad = size_t(p_ - start_) % 4 ? 4 - size_t(p_ - start_) % 4 : 0;
+        if (size_t(end_ - p_) < pad)
+            return false;
+        p_ += pad;
         return true;
     }
     bool Text(std::u16string *text) {
@@ -115,8 +132,46 @@ private:
         return handle;
     }
 
+    // A MENUEX level: each item is its type, state, id, a word whose 0x80
+    // ends the level and whose 0x01 makes a pop-up, and its text; a pop-up
+    // then has a help id and its own items.
+    HMENU LevelEx(bool popup, int depth) {
+        auto menu = std::make_unique<MenuData>();
+        menu->popup = popup;
+        menu->owner = owner_;
+        HMENU handle = table_.Add(std::move(menu));
+        bool ok = depth < 16;
+        for (bool last = false; ok && !last;) {
+            uint32_t type, state, id, help;
+            uint16_t info;
+            MenuItem item;
+            ok = Align() && Dword(&type) && Dword(&state) && Dword(&id) && Word(&info) &&
+                 Text(&item.text);
+            if (!ok)
+                break;
+            last = (info & 0x80) != 0;
+            item.id = id;
+            item.flags = (type & MF_SEPARATOR) | (state & (MF_GRAYED | MF_DISABLED | MF_CHECKED));
+            if (info & 0x01) {
+                ok = Align() && Dword(&help);
+                item.popup = ok ? LevelEx(true, depth + 1) : nullptr;
+                ok = item.popup != nullptr;
+                item.flags |= MF_POPUP;
+                item.id = reinterpret_cast<UINT_PTR>(item.popup);
+            }
+            if (ok)
+                table_.Get(handle)->items.push_back(std::move(item));
+        }
+        if (!ok) {
+            table_.Destroy(handle);
+            return nullptr;
+        }
+        return handle;
+    }
+
     MenuTable &table_;
     const uint8_t *p_, *end_;
+    const uint8_t *start_;
     Process *owner_;
 };
 

@@ -46,7 +46,8 @@ private:
     uintptr_t next_ = 0x40000010;
 };
 
-// Reads a MENU resource into menus of the table; null when it is malformed.
+// Reads a MENU or MENUEX resource into menus of the table; null when it is
+// malformed.
 HMENU ParseMenuResource(MenuTable &table, const uint8_t *data, size_t size, Process *owner);
 
 } // namespace sim

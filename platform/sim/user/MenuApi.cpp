@@ -99,7 +99,6 @@ HMENU WINAPI LoadMenuW(HINSTANCE instance, LPCWSTR name) {
     HGLOBAL data = LoadResource(instance, info);
     const auto *bytes = static_cast<const uint8_t *>(LockResource(data));
     DWORD size = SizeofResource(instance, info);
-    // Differs from the platform: MENUEX resources (version 1) are not read.
     HMENU menu =
         bytes ? ParseMenuResource(Windows().menus, bytes, size, &CurrentProcess()) : nullptr;
     if (!menu)
