@@ -255,6 +255,13 @@ TEST(ShellLibrary, NotificationsOfBothSizesShowABubbleThatClosesItsOwnWay) {
             // Screenshots of the bubble for a look by eye.
             d.Screenshot(::testing::TempDir() + "bubble.png", nullptr);
         }
+        // A rotation lays the bubble out again above the soft-key bar.
+        d.SetScreen(320, 240, 96);
+        d.Wait(50);
+        bubble = d.FindTopmost(u"NotificationBubble");
+        ASSERT_TRUE(bubble);
+        EXPECT_EQ(bubble->rect.right, 316);
+        EXPECT_EQ(bubble->rect.bottom, 240 - 26 - 2);
         using Labels = std::array<std::u16string, 2>;
         if (c.softKey) {
             EXPECT_EQ(d.SoftKeyLabels(), (Labels{u"Dismiss", u""}));

@@ -225,6 +225,11 @@ void Shell::Layout() {
     Place(softKeys_, SoftKeyRect());
     Place(sip_, SipRect());
     SetWorkArea();
+    // The bubble is laid out again for the new screen.
+    if (bubble_) {
+        ShellOf(CurrentKernel()).shownNotification = 0;
+        SyncBubble();
+    }
 }
 
 // Programs size their windows to what the bars leave free.
