@@ -58,6 +58,8 @@ BOOL WINAPI SHCreateMenuBar(SHMENUBARINFO *info) {
         if (!menu)
             return FALSE; // LoadMenuW has said why
     }
+    // Differs from the platform: SHCMBF_HIDDEN and SHCMBF_COLORBK change
+    // nothing; the soft-key bar shows the bar as it is.
     RegisterMenuBarClass();
     HWND bar = CreateWindowExW(0, kMenuBarClass, u"", WS_POPUP, 0, 0, 0, 0, info->hwndParent,
                                nullptr, nullptr, nullptr);

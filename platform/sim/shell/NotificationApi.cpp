@@ -33,6 +33,8 @@ LRESULT WINAPI SHNotificationAdd(SHNOTIFICATIONDATA *data) {
     sim::CountCall("SHNotificationAdd");
     if (!data || data->cbStruct < kShortRecord)
         return ERROR_INVALID_PARAMETER;
+    // Differs from the platform: the bubble stays until it is closed, whatever
+    // csDuration says, and there is no tray icon (hicon) or sound.
     NotificationRecord n{};
     n.clsid = data->clsid;
     n.id = data->dwID;
