@@ -198,9 +198,7 @@ void SettingsDialog::OnSettingChange(WPARAM wParam, LPARAM lParam) {
 }
 
 void SettingsDialog::OnDestroy() {
-    // The menu bar is a window of its own; it goes with the dialog.
-    if (menuBar != NULL)
-        DestroyWindow(menuBar);
+    // The shell's menu bar goes with the dialog it belongs to.
     menuBar = NULL;
     program.tabControl = NULL;
     UnbindWindowObject(hwnd);

@@ -1,5 +1,6 @@
-// Desktop stand-ins for the Windows Mobile shell library calls: the least
-// that lets the programs run on desktop Windows.
+// Desktop stand-ins for the Windows Mobile shell library calls: desktop
+// Windows has no soft keys, task-bar "ok" or notification bubbles, so each
+// does the nearest plain Win32 thing.
 #include <aygshell.h>
 
 HBITMAP SHLoadDIBitmap(LPCWSTR fileName) {
@@ -7,46 +8,49 @@ HBITMAP SHLoadDIBitmap(LPCWSTR fileName) {
                                LR_LOADFROMFILE | LR_CREATEDIBSECTION);
 }
 
-// Differs from the platform: no "ok" button or input panel; a full-screen
-// dialog fills the work area.
-BOOL SHInitDialog(PSHINITDLGINFO pshidi) {
-    if (pshidi == NULL || !(pshidi->dwMask & SHIDIM_FLAGS))
+BOOL WINAPI SHInitDialog(PSHINITDLGINFO info) {
+    if (!info || !IsWindow(info->hDlg))
         return FALSE;
-    if (pshidi->dwFlags & SHIDIF_SIZEDLGFULLSCREEN) {
-        RECT work;
-        SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
-        MoveWindow(pshidi->hDlg, work.left, work.top, work.right - work.left,
-                   work.bottom - work.top, TRUE);
+    if (info->dwFlags & (SHIDIF_SIZEDLG | SHIDIF_SIZEDLGFULLSCREEN | SHIDIF_FULLSCREENNOMENUBAR)) {
+        RECT area;
+        SystemParametersInfoW(SPI_GETWORKAREA, 0, &area, 0);
+        SetWindowPos(info->hDlg, NULL, area.left, area.top, area.right - area.left,
+                     area.bottom - area.top, SWP_NOZORDER | SWP_NOACTIVATE);
     }
     return TRUE;
 }
 
-// Differs from the platform: the menu becomes the window's own menu, and
-// there is no menu bar window.
-BOOL SHCreateMenuBar(SHMENUBARINFO *pmbi) {
-    if (pmbi == NULL || !(pmbi->dwFlags & SHCMBF_HMENU))
+// The menu becomes the window's ordinary menu bar.
+BOOL WINAPI SHCreateMenuBar(SHMENUBARINFO *info) {
+    if (!info || !IsWindow(info->hwndParent))
         return FALSE;
-    HMENU menu = LoadMenuW(pmbi->hInstRes, MAKEINTRESOURCEW(pmbi->nToolBarId));
-    if (menu == NULL || !SetMenu(pmbi->hwndParent, menu))
+    info->hwndMB = NULL;
+    if (info->dwFlags & SHCMBF_EMPTYBAR)
+        return TRUE;
+    HMENU menu = LoadMenuW(info->hInstRes, MAKEINTRESOURCEW(info->nToolBarId));
+    if (!menu || !SetMenu(info->hwndParent, menu))
         return FALSE;
-    pmbi->hwndMB = NULL;
+    info->hwndMB = info->hwndParent;
     return TRUE;
 }
 
-BOOL SHHandleWMActivate(HWND, WPARAM, LPARAM, SHACTIVATEINFO *, DWORD) {
-    return TRUE;
+BOOL WINAPI SHHandleWMActivate(HWND, WPARAM, LPARAM, SHACTIVATEINFO *info, DWORD) {
+    return info != NULL;
 }
 
-BOOL SHHandleWMSettingChange(HWND, WPARAM, LPARAM, SHACTIVATEINFO *) {
-    return TRUE;
+BOOL WINAPI SHHandleWMSettingChange(HWND, WPARAM, LPARAM, SHACTIVATEINFO *info) {
+    return info != NULL;
 }
 
-// Differs from the platform: the bubble is a message box with the HTML as
-// its text.
-LRESULT SHNotificationAdd(SHNOTIFICATIONDATA *pndAdd) {
-    if (pndAdd == NULL)
+// Differs from the platform: no bubble is shown on the desktop.
+LRESULT WINAPI SHNotificationAdd(SHNOTIFICATIONDATA *data) {
+    if (!data)
         return ERROR_INVALID_PARAMETER;
-    MessageBoxW(NULL, pndAdd->pszHTML != NULL ? pndAdd->pszHTML : L"", pndAdd->pszTitle,
-                MB_OK | MB_ICONINFORMATION);
+    return ERROR_SUCCESS;
+}
+
+LRESULT WINAPI SHNotificationRemove(const CLSID *clsid, DWORD id) {
+    if (!clsid || id == 0)
+        return ERROR_INVALID_PARAMETER;
     return ERROR_SUCCESS;
 }

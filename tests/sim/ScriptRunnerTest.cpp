@@ -122,3 +122,49 @@ TEST(ScriptRunner, TheCursorProgramAnswersAndToggles) {
                       "T=100 process exit 2 code 0\n"
                       "T=100 process exit 1 code 0\n");
 }
+
+TEST(ScriptRunner, ShellCommandsWorkTheSoftKeysMenusAndFaults) {
+    struct Case {
+        const char *script;
+        int status;
+        std::string output;
+    };
+    const Case cases[] = {
+        // As with tap, a release happens when device time next passes.
+        {"print softkeys\nprint menu\nsoftkey right\nprint menu\nmenu Help\nwait 1\nprint menu\n",
+         0,
+         SHELL "softkeys \"Calendar\" \"Menu\"\nmenu none\nmenu \"Settings\" \"Help\" \"About\"\n"
+               "T=200 menu \"Menu\" chose \"Help\"\nmenu none\n"},
+        {"softkey left\nwait 1\n", 0, SHELL "T=100 softkey \"Calendar\"\n"},
+        {"shell off\nprint softkeys\nsoftkey left\n", 2,
+         "softkeys \"\" \"\"\nERROR line 3: there is no soft-key bar: the device runs without its "
+         "shell\n"},
+        {"softkey middle\n", 2, "ERROR line 1: softkey takes left or right\n"},
+        {"menu Help\n", 2, SHELL "ERROR line 1: no menu is open\n"},
+        {"softkey right\nmenu Nothing\n", 2,
+         SHELL "ERROR line 2: the open menu has no item \"Nothing\"\n"},
+        {"ok\n", 2, SHELL "ERROR line 1: the task bar shows no ok button\n"},
+        {"os 4 21\nwait 1\nos 5 2\n", 2,
+         SHELL "ERROR line 3: os belongs before the first start, install or wait\n"},
+        {"fault disk all\n", 2, "ERROR line 1: fault takes registry-write or process-start\n"},
+        {"fault registry-write\n", 2, "ERROR line 1: wrong number of arguments for fault\n"},
+        {"shell off\ninstall\nfault process-start \"\\Program Files\\Pointrel\\Pointrel.exe\"\n"
+         "start \"\\Program Files\\Pointrel\\Pointrel.exe\"\n"
+         "expect stopped \"\\Program Files\\Pointrel\\Pointrel.exe\"\n"
+         "fault process-start off\nstart \"\\Program Files\\Pointrel\\Pointrel.exe\"\n",
+         0, "T=0 process start 1 \"\\Program Files\\Pointrel\\Pointrel.exe\"\n"},
+        // A window that hangs hears WM_CLOSE and stays; another closes.
+        {"shell off\nwindow create T t 0 0 50 50 noclose topmost\npost T 0x10 0 0\nwait 1\n"
+         "expect visible T\nwindow create U u 60 0 50 50 topmost\npost U 0x10 0 0\nwait 1\n"
+         "expect absent U\n",
+         0, WINDOW_T "T=0 window T close\nT=1 window U activated\nT=1 window U close\n"},
+        {"window create T t 0 0 50 50 noclose noclose\n", 2,
+         "ERROR line 1: window create: the last words may only be topmost and noclose\n"},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.script);
+        auto [status, output] = RunText(c.script);
+        EXPECT_EQ(status, c.status);
+        EXPECT_EQ(output, c.output);
+    }
+}

@@ -1,6 +1,6 @@
-// Stand-in for the Windows Mobile shell library on desktop Windows: the
-// declarations as the Windows Mobile SDK gives them, for the calls the
-// deliverables make.
+// Stand-in for the Windows Mobile shell library on desktop Windows: the same
+// declarations as the device's aygshell.h, so the deliverables compile
+// against one interface.
 #ifndef POINTREL_DESKTOP_AYGSHELL_H
 #define POINTREL_DESKTOP_AYGSHELL_H
 
@@ -8,14 +8,9 @@
 
 HBITMAP SHLoadDIBitmap(LPCWSTR fileName);
 
-// ---- dialogs
-typedef struct tagSHINITDLGINFO {
-    DWORD dwMask;
-    HWND hDlg;
-    DWORD dwFlags;
-} SHINITDLGINFO, *PSHINITDLGINFO;
-
+// ------------------------------------------------------------ full-screen dialogs
 #define SHIDIM_FLAGS 0x0001
+
 #define SHIDIF_DONEBUTTON 0x0001
 #define SHIDIF_SIZEDLG 0x0002
 #define SHIDIF_SIZEDLGFULLSCREEN 0x0004
@@ -25,9 +20,21 @@ typedef struct tagSHINITDLGINFO {
 #define SHIDIF_WANTSCROLLBAR 0x0040
 #define SHIDIF_CANCELBUTTON 0x0080
 
-BOOL SHInitDialog(PSHINITDLGINFO pshidi);
+typedef struct tagSHINITDLGINFO {
+    DWORD dwMask;
+    HWND hDlg;
+    DWORD dwFlags;
+} SHINITDLGINFO, *PSHINITDLGINFO;
 
-// ---- menu bar
+BOOL WINAPI SHInitDialog(PSHINITDLGINFO pshidi);
+
+// ------------------------------------------------------------ menu bar
+#define SHCMBF_EMPTYBAR 0x0001
+#define SHCMBF_HIDDEN 0x0002
+#define SHCMBF_HIDESIPBUTTON 0x0004
+#define SHCMBF_COLORBK 0x0008
+#define SHCMBF_HMENU 0x0010
+
 typedef struct tagSHMENUBARINFO {
     DWORD cbSize;
     HWND hwndParent;
@@ -40,15 +47,9 @@ typedef struct tagSHMENUBARINFO {
     COLORREF clrBk;
 } SHMENUBARINFO, *PSHMENUBARINFO;
 
-#define SHCMBF_EMPTYBAR 0x0001
-#define SHCMBF_HIDDEN 0x0002
-#define SHCMBF_HIDESIPBUTTON 0x0004
-#define SHCMBF_COLORBK 0x0008
-#define SHCMBF_HMENU 0x0010
+BOOL WINAPI SHCreateMenuBar(SHMENUBARINFO *pmbi);
 
-BOOL SHCreateMenuBar(SHMENUBARINFO *pmbi);
-
-// ---- activation and setting changes
+// ------------------------------------------------------------ activation
 typedef struct {
     DWORD cbSize;
     HWND hwndLastFocus;
@@ -58,20 +59,25 @@ typedef struct {
     UINT fReserved : 29;
 } SHACTIVATEINFO, *PSHACTIVATEINFO;
 
-BOOL SHHandleWMActivate(HWND hwnd, WPARAM wParam, LPARAM lParam, SHACTIVATEINFO *psai,
-                        DWORD dwFlags);
-BOOL SHHandleWMSettingChange(HWND hwnd, WPARAM wParam, LPARAM lParam, SHACTIVATEINFO *psai);
+#define SHA_INPUTDIALOG 0x00000001
 
-// ---- notifications
-typedef enum _SHNP { SHNP_INFORM = 0x1B1, SHNP_ICONIC } SHNP;
+BOOL WINAPI SHHandleWMActivate(HWND hwnd, WPARAM wParam, LPARAM lParam, SHACTIVATEINFO *psai,
+                               DWORD dwFlags);
+BOOL WINAPI SHHandleWMSettingChange(HWND hwnd, WPARAM wParam, LPARAM lParam, SHACTIVATEINFO *psai);
+
+// ------------------------------------------------------------ notifications
+typedef enum _SHNP { SHNP_INFORM = 0x1B1, SHNP_ICONIC = 0 } SHNP;
 
 #define SHNF_STRAIGHTTOTRAY 0x00000001
 #define SHNF_CRITICAL 0x00000002
 #define SHNF_FORCEMESSAGE 0x00000008
 #define SHNF_DISPLAYON 0x00000010
 #define SHNF_SILENT 0x00000020
-
-#define NOTIF_NUM_SOFTKEYS 2
+#define SHNF_HASMENU 0x00000040
+#define SHNF_TITLETIME 0x00000080
+#define SHNF_SPINNERS 0x00000100
+#define SHNF_ALERTONUPDATE 0x00000200
+#define SHNF_WANTVKTTALK 0x00000400
 
 typedef struct _SOFTKEYCMD {
     WPARAM wpCmd;
@@ -89,6 +95,9 @@ typedef struct _SOFTKEYNOTIFY {
     SOFTKEYCMD skc;
 } SOFTKEYNOTIFY;
 
+// Two sizes exist: the record up to lParam (56 bytes on the device), and the
+// record with the soft keys and the Today-screen texts (88 bytes on the
+// device). cbStruct says which one a caller passes.
 typedef struct _SHNOTIFICATIONDATA {
     DWORD cbStruct;
     DWORD dwID;
@@ -103,12 +112,13 @@ typedef struct _SHNOTIFICATIONDATA {
     LPARAM lParam;
     union {
         SOFTKEYMENU skm;
-        SOFTKEYNOTIFY rgskn[NOTIF_NUM_SOFTKEYS];
+        SOFTKEYNOTIFY rgskn[2];
     };
     LPCWSTR pszTodaySK;
     LPCWSTR pszTodayExec;
 } SHNOTIFICATIONDATA;
 
-LRESULT SHNotificationAdd(SHNOTIFICATIONDATA *pndAdd);
+LRESULT WINAPI SHNotificationAdd(SHNOTIFICATIONDATA *pndAdd);
+LRESULT WINAPI SHNotificationRemove(const CLSID *pclsid, DWORD dwID);
 
 #endif

@@ -2,6 +2,7 @@
 
 #include "gdi/Gdi.h"
 #include "shell/DeviceShell.h"
+#include "shell/ShellState.h"
 #include "user/WindowManager.h"
 
 #include <windows.h>
@@ -26,8 +27,10 @@ Device::Device(DeviceConfig config) : config_(config) {
 Device::~Device() {
     kernel_.onTrace = nullptr; // what the teardown ends is not an event of the session
     kernel_.Shutdown();
+    kernel_.SetLayer(Layer::Shell, nullptr);
     kernel_.SetLayer(Layer::User, nullptr);
     kernel_.SetLayer(Layer::Gdi, nullptr);
+    shell_.reset();
     windows_.reset();
     gdi_.reset();
 }
@@ -41,6 +44,14 @@ void Device::Boot() {
     kernel_.SetLayer(Layer::Gdi, gdi_.get());
     windows_ = std::make_unique<WindowManager>(kernel_, *gdi_);
     kernel_.SetLayer(Layer::User, windows_.get());
+    shell_ = std::make_unique<ShellState>();
+    kernel_.SetLayer(Layer::Shell, shell_.get());
+    // The task bar's title and "ok", the soft keys and the input-panel
+    // button follow the foreground window, whatever made it change.
+    windows_->onForegroundChanged = [this] {
+        if (Window *bar = windows_->FindTopmost(kTaskBarClass, nullptr))
+            windows_->Post(bar, kShellChanged, 0, 0);
+    };
     ApplyKeyboard();
     // The shell is the device's first process, as on a device; programs look
     // for its windows from their first moment.

@@ -6,6 +6,7 @@
 #include "gdi/Rect.h"
 #include "kernel/Kernel.h"
 
+#include <array>
 #include <cstdint>
 #include <functional>
 #include <map>
@@ -19,6 +20,7 @@ namespace sim {
 class Gdi;
 class WindowManager;
 struct Window;
+struct ShellState;
 
 struct DeviceConfig {
     int width = 240;
@@ -109,9 +111,24 @@ public:
     void StylusUp(int x, int y);
     // A window of another program that reports the input it receives (an
     // add-on home screen, a menu, a top-most application).
+    // With `noclose` it ignores WM_CLOSE (a program that hangs); every
+    // WM_CLOSE it receives is an event either way.
     bool CreateScriptWindow(const std::u16string &className, const std::u16string &title,
-                            const Rect &rect, bool topmost);
+                            const Rect &rect, bool topmost, bool noclose = false);
     bool DestroyScriptWindow(const std::u16string &className);
+    // ---- the shell as a user works it (each tap is a press and, 100 ms
+    // later, the release)
+    // The labels of the soft keys, left and right ("" for none, and both ""
+    // without the shell).
+    std::array<std::u16string, 2> SoftKeyLabels();
+    // Taps soft key 0 (left) or 1 (right); false without the shell.
+    bool TapSoftKey(int key);
+    // The items of the open pop-up menu ("-" a separator), or nullopt.
+    std::optional<std::vector<std::u16string>> OpenMenuItems();
+    // Taps the item with this text in the open pop-up menu.
+    bool TapMenuItem(const std::u16string &text);
+    // Taps the "ok" that the task bar shows for the foreground dialog.
+    bool TapOk();
     // Presses a button of the open message box with this title.
     bool Answer(const std::u16string &title, int buttonId);
     // The controls of the top-level window titled `title`, worked as a
@@ -133,6 +150,21 @@ public:
     // Messages whose parameters are pointers can be sent but never posted.
     static bool IsPostable(uint32_t msg);
     void FailNext(Fault fault, uint32_t error) { kernel_.FailNext(fault, error); }
+    // Until lifted, writes of the value `name` ("" the default value) in any
+    // key fail with ERROR_ACCESS_DENIED; FailRegistryWrites(nullopt, true)
+    // fails every write, FailRegistryWrites(nullopt, false) lifts it.
+    void FailRegistryWrites(std::optional<std::u16string> name, bool all = false) {
+        kernel_.registryWriteFault = Kernel::RegistryWriteFault{all, std::move(name)};
+    }
+    // Until lifted (nullopt), starting this program fails as for a missing file.
+    void FailProcessStart(std::optional<std::u16string> path) {
+        kernel_.processStartFault = std::move(path);
+    }
+    // The platform version GetVersionExW reports (default 5.2).
+    void SetOsVersion(uint32_t major, uint32_t minor) {
+        kernel_.osMajor = major;
+        kernel_.osMinor = minor;
+    }
 
     // ---- answers
     uint64_t Now() const { return kernel_.Now(); }
@@ -181,6 +213,7 @@ private:
     Kernel kernel_;
     std::unique_ptr<Gdi> gdi_;
     std::unique_ptr<WindowManager> windows_;
+    std::unique_ptr<ShellState> shell_;
     uint32_t scriptHost_ = 0; // the process that owns the script's windows
     uint64_t watchPeriod_ = 0;
     std::function<void()> watch_;

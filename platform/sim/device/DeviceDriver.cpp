@@ -4,6 +4,7 @@
 #include "gdi/Gdi.h"
 #include "gdi/PngWriter.h"
 #include "user/MessageBox.h"
+#include "user/WaitCursor.h"
 #include "user/WindowManager.h"
 
 namespace sim {
@@ -85,12 +86,14 @@ std::optional<WindowInfo> Device::Foreground() {
 
 uint32_t Device::PixelAt(int x, int y) {
     Boot();
-    return gdi_->Screen().GetPixel(x, y);
+    if (!windows_->waitCursor)
+        return gdi_->Screen().GetPixel(x, y);
+    return VisibleScreen(*windows_).GetPixel(x, y);
 }
 
 bool Device::Screenshot(const std::string &hostPath, std::string *why) {
     Boot();
-    return WritePng(gdi_->Screen(), hostPath, why);
+    return WritePng(VisibleScreen(*windows_), hostPath, why);
 }
 
 } // namespace sim

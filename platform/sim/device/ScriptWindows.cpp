@@ -18,7 +18,10 @@ struct Request {
     std::u16string className, title;
     Rect rect;
     bool topmost;
+    bool noclose;
 };
+
+const char16_t kNoCloseProp[] = u"DeviceSim.NoClose";
 
 std::string ClassOf(HWND hwnd) {
     WCHAR name[64];
@@ -42,6 +45,13 @@ LRESULT CALLBACK ScriptWindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lPa
     case WM_ACTIVATE:
         if (LOWORD(wParam) != 0)
             Report(hwnd, "activated");
+        return 0;
+    case WM_CLOSE:
+        Report(hwnd, "close");
+        // A program that hangs never closes.
+        if (GetPropW(hwnd, kNoCloseProp))
+            return 0;
+        DestroyWindow(hwnd);
         return 0;
     case WM_PAINT: {
         PAINTSTRUCT ps;
@@ -71,9 +81,11 @@ void Create(const Request &r) {
     wc.lpfnWndProc = ScriptWindowProc;
     wc.lpszClassName = r.className.c_str();
     RegisterClassW(&wc); // a second window of a class finds it registered
-    CreateWindowExW(r.topmost ? WS_EX_TOPMOST : 0, r.className.c_str(), r.title.c_str(),
-                    WS_POPUP | WS_VISIBLE, r.rect.left, r.rect.top, r.rect.Width(), r.rect.Height(),
-                    nullptr, nullptr, nullptr, nullptr);
+    HWND hwnd = CreateWindowExW(r.topmost ? WS_EX_TOPMOST : 0, r.className.c_str(), r.title.c_str(),
+                                WS_POPUP | WS_VISIBLE, r.rect.left, r.rect.top, r.rect.Width(),
+                                r.rect.Height(), nullptr, nullptr, nullptr, nullptr);
+    if (hwnd && r.noclose)
+        SetPropW(hwnd, kNoCloseProp, reinterpret_cast<HANDLE>(1));
 }
 
 uint32_t HostMain() {
@@ -100,14 +112,14 @@ uint32_t HostMain() {
 namespace sim {
 
 bool Device::CreateScriptWindow(const std::u16string &className, const std::u16string &title,
-                                const Rect &rect, bool topmost) {
+                                const Rect &rect, bool topmost, bool noclose) {
     Boot();
     if (className.empty() || className.size() > 63 || rect.Empty())
         return false;
     if (!scriptHost_ || ExitCode(scriptHost_) != 0x103u)
         scriptHost_ = StartFunction(kHostPath, HostMain);
     Process *host = FindProcess(scriptHost_);
-    auto *request = new Request{className, title, rect, topmost};
+    auto *request = new Request{className, title, rect, topmost, noclose};
     if (!windows_->PostToThread(host->threads.front(), nullptr, kCreate, 0,
                                 reinterpret_cast<LPARAM>(request))) {
         delete request;
@@ -121,7 +133,7 @@ bool Device::DestroyScriptWindow(const std::u16string &className) {
     Window *w = started_ ? windows_->FindTopmost(className, nullptr) : nullptr;
     if (!w || !w->thread->process || w->thread->process->pid != scriptHost_)
         return false;
-    auto *request = new Request{className, u"", Rect{}, false};
+    auto *request = new Request{className, u"", Rect{}, false, false};
     if (!windows_->PostToThread(w->thread, nullptr, kDestroy, 0,
                                 reinterpret_cast<LPARAM>(request))) {
         delete request;

@@ -38,18 +38,33 @@ uint32_t Mix(uint32_t under, uint32_t over, int alpha) {
                         channel(BlueOf(under), BlueOf(over)));
 }
 
+// The picture is always 32-bit top-down (DrawFrame makes it so): pixels are
+// read and written in place, not through the general colour codec, since a
+// frame is hundreds of thousands of them.
+uint8_t *PixelOf(Bitmap &out, int x, int y) {
+    if (x < 0 || y < 0 || x >= out.width || y >= out.height)
+        return nullptr;
+    return &out.bits[size_t(y) * out.stride + size_t(x) * 4];
+}
+
+void Put(Bitmap &out, int x, int y, uint32_t colour) {
+    if (uint8_t *p = PixelOf(out, x, y))
+        p[0] = BlueOf(colour), p[1] = GreenOf(colour), p[2] = RedOf(colour);
+}
+
 void Blend(Bitmap &out, int x, int y, uint32_t colour, int alpha) {
     if (alpha <= 0)
         return;
-    uint32_t under = out.GetPixel(x, y);
-    if (under != kInvalidColor)
-        out.SetPixel(x, y, alpha >= 255 ? colour : Mix(under, colour, alpha));
+    if (uint8_t *p = PixelOf(out, x, y)) {
+        uint32_t under = MakeColorRef(p[2], p[1], p[0]);
+        Put(out, x, y, alpha >= 255 ? colour : Mix(under, colour, alpha));
+    }
 }
 
 void FillRect(Bitmap &out, const Rect &r, uint32_t colour) {
     for (int y = r.top; y < r.bottom; ++y)
         for (int x = r.left; x < r.right; ++x)
-            out.SetPixel(x, y, colour);
+            Put(out, x, y, colour);
 }
 
 // A rectangle with round corners of `radius`, its edges smoothed by sampling
@@ -64,6 +79,12 @@ void FillRounded(Bitmap &out, const Rect &r, int radius, uint32_t colour) {
     };
     for (int y = r.top; y < r.bottom; ++y)
         for (int x = r.left; x < r.right; ++x) {
+            bool cornerColumn = x < r.left + radius || x >= r.right - radius;
+            bool cornerRow = y < r.top + radius || y >= r.bottom - radius;
+            if (!cornerColumn || !cornerRow) {
+                Put(out, x, y, colour);
+                continue;
+            }
             int hits = 0;
             for (double sy : {0.25, 0.75})
                 for (double sx : {0.25, 0.75})
@@ -116,13 +137,22 @@ void DrawArrow(Bitmap &out, const Rect &r, int vk, uint32_t colour) {
         for (int j = -half; j <= half; ++j) {
             int along = i - size / 2;
             switch (vk) {
-            case VK_UP: out.SetPixel(cx + j, cy + along, colour); break;
-            case VK_DOWN: out.SetPixel(cx + j, cy - along, colour); break;
-            case VK_LEFT: out.SetPixel(cx + along, cy + j, colour); break;
-            case VK_RIGHT: out.SetPixel(cx - along, cy + j, colour); break;
+            case VK_UP: Put(out, cx + j, cy + along, colour); break;
+            case VK_DOWN: Put(out, cx + j, cy - along, colour); break;
+            case VK_LEFT: Put(out, cx + along, cy + j, colour); break;
+            case VK_RIGHT: Put(out, cx - along, cy + j, colour); break;
             }
         }
     }
+}
+
+// A pixel of the device's 5-6-5 frame buffer, as the screen shows it (each
+// channel's top bits repeated into its low bits).
+uint32_t Expand565(const uint8_t *row, int x) {
+    unsigned v = unsigned(row[2 * x]) | unsigned(row[2 * x + 1]) << 8;
+    unsigned r = v >> 11, g = (v >> 5) & 0x3F, b = v & 0x1F;
+    return MakeColorRef(uint8_t(r << 3 | r >> 2), uint8_t(g << 2 | g >> 4),
+                        uint8_t(b << 3 | b >> 2));
 }
 
 bool Held(const std::vector<int> &held, int vk) {
@@ -220,9 +250,15 @@ void DrawFrame(Bitmap &out, const FrameLayout &f, const Bitmap &screen,
     Rect bezel{f.screen.left - 3 * s, f.screen.top - 3 * s, f.screen.right + 3 * s,
                f.screen.bottom + 3 * s};
     FillRect(out, bezel, kBezel);
-    for (int y = 0; y < f.screen.Height(); ++y)
-        for (int x = 0; x < f.screen.Width(); ++x)
-            out.SetPixel(f.screen.left + x, f.screen.top + y, screen.GetPixel(x / s, y / s));
+    const bool rgb565 = screen.bitsPerPixel == 16 && screen.redMask == 0xF800 &&
+                        screen.greenMask == 0x07E0 && screen.blueMask == 0x001F;
+    for (int y = 0; y < screen.height; ++y)
+        for (int x = 0; x < screen.width; ++x) {
+            uint32_t colour = rgb565 ? Expand565(screen.Row(y), x) : screen.GetPixel(x, y);
+            for (int dy = 0; dy < s; ++dy)
+                for (int dx = 0; dx < s; ++dx)
+                    Put(out, f.screen.left + x * s + dx, f.screen.top + y * s + dy, colour);
+        }
 
     // The D-pad: a ring with four arrows around the action key.
     const HardButton &action = f.buttons[0];

@@ -10,29 +10,36 @@ namespace sim {
 
 namespace {
 
-// The rectangle in which two frames of one size differ; empty when equal.
+// The rectangle in which two frames of one size and format differ; empty
+// when they are equal. Pixels are compared as stored.
 Rect Changed(const Bitmap &a, const Bitmap &b) {
     Rect r{a.width, a.height, 0, 0};
-    for (int y = 0; y < a.height; ++y)
+    const size_t bytes = size_t(a.bitsPerPixel) / 8;
+    for (int y = 0; y < a.height; ++y) {
+        const uint8_t *rowA = a.Row(y), *rowB = b.Row(y);
+        if (std::equal(rowA, rowA + size_t(a.width) * bytes, rowB))
+            continue;
         for (int x = 0; x < a.width; ++x)
-            if (a.GetPixel(x, y) != b.GetPixel(x, y)) {
+            if (!std::equal(rowA + x * bytes, rowA + (x + 1) * bytes, rowB + x * bytes)) {
                 r.left = std::min(r.left, x), r.right = std::max(r.right, x + 1);
                 r.top = std::min(r.top, y), r.bottom = std::max(r.bottom, y + 1);
             }
+    }
     return r.left < r.right ? r : Rect{};
 }
 
 } // namespace
 
 bool GifWriter::Add(const Bitmap &frame, uint32_t delayMs, std::string *why) {
-    if (frame.Empty()) {
-        *why = "empty frame";
+    if (frame.Empty() || frame.bitsPerPixel < 16) {
+        *why = "frames must be 16, 24 or 32 bits a pixel";
         return false;
     }
     Rect area{0, 0, frame.width, frame.height};
     if (!frames_.empty()) {
-        if (frame.width != last_.width || frame.height != last_.height) {
-            *why = "frames of different sizes";
+        if (frame.width != last_.width || frame.height != last_.height ||
+            !frame.SameFormat(last_)) {
+            *why = "frames of different sizes or formats";
             return false;
         }
         area = Changed(last_, frame);

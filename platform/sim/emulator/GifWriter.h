@@ -16,7 +16,8 @@ namespace sim {
 class GifWriter {
 public:
     // Adds a frame shown for `delayMs` (GIF counts hundredths of a second).
-    // Every frame must have the first frame's size.
+    // Every frame must have the first frame's size and format (16, 24 or 32
+    // bits a pixel).
     bool Add(const Bitmap &frame, uint32_t delayMs, std::string *why);
     // Lengthens the last frame's time on screen.
     void Extend(uint32_t delayMs);

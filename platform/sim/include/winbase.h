@@ -22,6 +22,19 @@ typedef struct _PROCESS_INFORMATION {
     DWORD dwThreadId;
 } PROCESS_INFORMATION, *LPPROCESS_INFORMATION;
 
+// The platform's version. Windows CE has the wide form only.
+typedef struct _OSVERSIONINFOW {
+    DWORD dwOSVersionInfoSize;
+    DWORD dwMajorVersion;
+    DWORD dwMinorVersion;
+    DWORD dwBuildNumber;
+    DWORD dwPlatformId;
+    WCHAR szCSDVersion[128];
+} OSVERSIONINFOW, *LPOSVERSIONINFOW, OSVERSIONINFO, *LPOSVERSIONINFO;
+#define VER_PLATFORM_WIN32_CE 3
+BOOL WINAPI GetVersionExW(LPOSVERSIONINFOW lpVersionInformation);
+#define GetVersionEx GetVersionExW
+
 typedef struct _STARTUPINFOW {
     DWORD cb;
 } STARTUPINFOW, STARTUPINFO, *LPSTARTUPINFOW;

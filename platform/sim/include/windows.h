@@ -13,6 +13,5 @@
 #include <wingdi.h>
 #include <winreg.h>
 #include <winuser.h>
-#include <pending_api.h>
 
 #endif

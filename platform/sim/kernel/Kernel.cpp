@@ -171,6 +171,13 @@ void Kernel::FailNext(Fault fault, uint32_t error) {
     faults_[fault] = error;
 }
 
+bool Kernel::RegistryWriteFails(const char16_t *valueName) const {
+    if (registryWriteFault.all)
+        return true;
+    return valueName && registryWriteFault.name &&
+           CompareNames(valueName, *registryWriteFault.name) == 0;
+}
+
 bool Kernel::TakeFault(Fault fault, uint32_t *error) {
     auto it = faults_.find(fault);
     if (it == faults_.end())
@@ -216,9 +223,14 @@ bool Kernel::IsRunning(const std::u16string &path) const {
     return false;
 }
 
-Process *Kernel::CreateProcessFromFile(const std::u16string &path, uint32_t *error) {
+Process *Kernel::CreateProcessFromFile(const std::u16string &path, uint32_t *error,
+                                       const std::u16string &commandLine) {
     if (TakeFault(Fault::ProcessStart, error))
         return nullptr;
+    if (processStartFault && CompareNames(path, *processStartFault) == 0) {
+        *error = ERROR_FILE_NOT_FOUND;
+        return nullptr;
+    }
     std::vector<uint8_t> bytes;
     FsStatus read = files_->ReadAll(path, &bytes);
     if (read != FsStatus::Ok) {
@@ -235,11 +247,15 @@ Process *Kernel::CreateProcessFromFile(const std::u16string &path, uint32_t *err
         *error = ERROR_BAD_EXE_FORMAT;
         return nullptr;
     }
-    return NewProcess(path, image, [image] {
-        Process &self = CurrentProcess();
-        return static_cast<uint32_t>(
-            image->entry(self.Instance(), nullptr, const_cast<char16_t *>(u""), SW_SHOW));
-    });
+    // The program gets a copy of its command line that it may write into.
+    return NewProcess(
+        path, image,
+        [image, line = commandLine]() mutable {
+            Process &self = CurrentProcess();
+            return static_cast<uint32_t>(
+                image->entry(self.Instance(), nullptr, line.data(), SW_SHOW));
+        },
+        commandLine);
 }
 
 Process *Kernel::StartFunction(const std::u16string &path, std::function<uint32_t()> body,
@@ -248,11 +264,12 @@ Process *Kernel::StartFunction(const std::u16string &path, std::function<uint32_
 }
 
 Process *Kernel::NewProcess(const std::u16string &path, const ProgramImage *image,
-                            std::function<uint32_t()> body) {
+                            std::function<uint32_t()> body, const std::u16string &commandLine) {
     auto process = std::make_shared<Process>(*this, nextPid_++, path, image);
     processes_.push_back(process);
     Process *p = process.get();
-    Record("process start " + std::to_string(p->pid) + " " + QuoteText(path));
+    Record("process start " + std::to_string(p->pid) + " " + QuoteText(path) +
+           (commandLine.empty() ? "" : " " + QuoteText(commandLine)));
     // Returning from the entry function ends the process with its result.
     CreateThreadIn(p, [this, p, body = std::move(body)] {
         uint32_t code = body();

@@ -19,6 +19,7 @@
 #include <functional>
 #include <map>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -62,7 +63,10 @@ public:
     // ---- processes and threads
     // A process for an executable of the file system, or null with the
     // platform's error in *error.
-    Process *CreateProcessFromFile(const std::u16string &path, uint32_t *error);
+    // The command line, when not empty, reaches the program's entry and the
+    // process's start event.
+    Process *CreateProcessFromFile(const std::u16string &path, uint32_t *error,
+                                   const std::u16string &commandLine = u"");
     // A process whose program is a function (the shell, a test's probe).
     // With an image name, the process has that program's resources.
     Process *StartFunction(const std::u16string &path, std::function<uint32_t()> body,
@@ -90,6 +94,21 @@ public:
     // ---- faults on demand
     void FailNext(Fault fault, uint32_t error);
     bool TakeFault(Fault fault, uint32_t *error);
+    // Faults that last until lifted. Registry writes: of every value and key
+    // (`all`), or of the values of one name in any key ("" the default value).
+    struct RegistryWriteFault {
+        bool all = false;
+        std::optional<std::u16string> name;
+    };
+    RegistryWriteFault registryWriteFault;
+    // True when a write of this value (null: a write of a key, a flush)
+    // must fail.
+    bool RegistryWriteFails(const char16_t *valueName) const;
+    // CreateProcessW of this path fails as for a missing file.
+    std::optional<std::u16string> processStartFault;
+
+    // ---- the platform's version, as GetVersionExW reports it
+    uint32_t osMajor = 5, osMinor = 2;
 
     // ---- events
     const std::vector<TraceEvent> &Trace() const { return trace_; }
@@ -101,7 +120,7 @@ public:
 
 private:
     Process *NewProcess(const std::u16string &path, const ProgramImage *image,
-                        std::function<uint32_t()> body);
+                        std::function<uint32_t()> body, const std::u16string &commandLine = u"");
     void ReleaseProcess(Process *process);
 
     Thread driver_;

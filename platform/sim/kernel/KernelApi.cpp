@@ -329,8 +329,8 @@ BOOL WINAPI GetExitCodeProcess(HANDLE h, LPDWORD code) {
     return TRUE;
 }
 
-BOOL WINAPI CreateProcessW(LPCWSTR image, LPWSTR, LPSECURITY_ATTRIBUTES, LPSECURITY_ATTRIBUTES,
-                           BOOL, DWORD, LPVOID, LPWSTR, LPSTARTUPINFOW,
+BOOL WINAPI CreateProcessW(LPCWSTR image, LPWSTR commandLine, LPSECURITY_ATTRIBUTES,
+                           LPSECURITY_ATTRIBUTES, BOOL, DWORD, LPVOID, LPWSTR, LPSTARTUPINFOW,
                            LPPROCESS_INFORMATION info) {
     sim::CountCall("CreateProcessW");
     if (!image) {
@@ -338,7 +338,10 @@ BOOL WINAPI CreateProcessW(LPCWSTR image, LPWSTR, LPSECURITY_ATTRIBUTES, LPSECUR
         return FALSE;
     }
     uint32_t error = 0;
-    Process *p = CurrentKernel().CreateProcessFromFile(image, &error);
+    // Windows CE passes the command line apart from the image name, which it
+    // never repeats at its start.
+    Process *p =
+        CurrentKernel().CreateProcessFromFile(image, &error, commandLine ? commandLine : u"");
     if (!p) {
         SetError(error);
         return FALSE;

@@ -6,6 +6,7 @@
 
 #include "kernel/Context.h"
 #include "kernel/Handles.h"
+#include "kernel/Kernel.h"
 #include "kernel/Registry.h"
 
 #include <cstring>
@@ -127,6 +128,8 @@ LONG WINAPI RegCreateKeyExW(HKEY hKey, LPCWSTR lpSubKey, DWORD, LPWSTR, DWORD, R
     uint32_t fault;
     if (TakeFault(Fault::RegistryCreate, &fault))
         return LONG(fault);
+    if (CurrentKernel().RegistryWriteFails(nullptr))
+        return ERROR_ACCESS_DENIED;
     if (!lpSubKey || !phkResult)
         return ERROR_INVALID_PARAMETER;
     RegKeyRef parent, key;
@@ -159,6 +162,8 @@ LONG WINAPI RegFlushKey(HKEY hKey) {
     uint32_t fault;
     if (TakeFault(Fault::RegistryFlush, &fault))
         return LONG(fault);
+    if (CurrentKernel().RegistryWriteFails(nullptr))
+        return ERROR_ACCESS_DENIED;
     RegKeyRef key;
     return Resolve(hKey, &key);
 }
@@ -185,6 +190,8 @@ LONG WINAPI RegSetValueExW(HKEY hKey, LPCWSTR lpValueName, DWORD, DWORD dwType, 
     uint32_t fault;
     if (TakeFault(Fault::RegistryWrite, &fault))
         return LONG(fault);
+    if (CurrentKernel().RegistryWriteFails(lpValueName ? lpValueName : u""))
+        return ERROR_ACCESS_DENIED;
     if (!lpData && cbData != 0)
         return ERROR_INVALID_PARAMETER;
     RegKeyRef key;
@@ -197,6 +204,8 @@ LONG WINAPI RegSetValueExW(HKEY hKey, LPCWSTR lpValueName, DWORD, DWORD dwType, 
 
 LONG WINAPI RegDeleteValueW(HKEY hKey, LPCWSTR lpValueName) {
     sim::CountCall("RegDeleteValueW");
+    if (CurrentKernel().RegistryWriteFails(lpValueName ? lpValueName : u""))
+        return ERROR_ACCESS_DENIED;
     RegKeyRef key;
     LONG error = Resolve(hKey, &key);
     if (error != ERROR_SUCCESS)
@@ -206,6 +215,8 @@ LONG WINAPI RegDeleteValueW(HKEY hKey, LPCWSTR lpValueName) {
 
 LONG WINAPI RegDeleteKeyW(HKEY hKey, LPCWSTR lpSubKey) {
     sim::CountCall("RegDeleteKeyW");
+    if (CurrentKernel().RegistryWriteFails(nullptr))
+        return ERROR_ACCESS_DENIED;
     if (!lpSubKey)
         return ERROR_INVALID_PARAMETER;
     RegKeyRef parent;

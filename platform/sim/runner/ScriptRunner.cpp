@@ -173,6 +173,15 @@ public:
                 RegKeyRef key = device_.registry().FindKey(u"HKLM\\System\\Versions");
                 device_.registry().SetValue(key, u"AKU", REG_SZ, Utf16Bytes(w[1]));
             });
+        if (c == "os")
+            return SetUp(w, 3, [&] {
+                int64_t major = Number(w[1]), minor = Number(w[2]);
+                if (major < 0 || minor < 0)
+                    throw Stop{kScriptError, "os takes two version numbers"};
+                device_.SetOsVersion(static_cast<uint32_t>(major), static_cast<uint32_t>(minor));
+            });
+        if (c == "fault")
+            return FaultCommand(w);
         if (c == "install") {
             Arity(w, 1, 2);
             started_ = true;
@@ -245,6 +254,32 @@ public:
             return WindowCommand(w);
         if (c == "control")
             return ControlCommand(w);
+        if (c == "softkey") {
+            Arity(w, 2, 2);
+            if (w[1] != "left" && w[1] != "right")
+                throw Stop{kScriptError, "softkey takes left or right"};
+            Started();
+            if (!device_.TapSoftKey(w[1] == "left" ? 0 : 1))
+                throw Stop{kScriptError,
+                           "there is no soft-key bar: the device runs without its shell"};
+            return;
+        }
+        if (c == "menu") {
+            Arity(w, 2, 2);
+            Started();
+            if (!device_.OpenMenuItems())
+                throw Stop{kScriptError, "no menu is open"};
+            if (!device_.TapMenuItem(Wide(w[1])))
+                throw Stop{kScriptError, "the open menu has no item \"" + w[1] + "\""};
+            return;
+        }
+        if (c == "ok") {
+            Arity(w, 1, 1);
+            Started();
+            if (!device_.TapOk())
+                throw Stop{kScriptError, "the task bar shows no ok button"};
+            return;
+        }
         throw Stop{kScriptError, "unknown command: " + c};
     }
 
@@ -313,16 +348,22 @@ private:
 
     void WindowCommand(const std::vector<std::string> &w) {
         if (w.size() >= 2 && w[1] == "create") {
-            Arity(w, 8, 9);
-            if (w.size() == 9 && w[8] != "topmost")
-                throw Stop{kScriptError, "window create: the last word may only be topmost"};
+            Arity(w, 8, 10);
+            bool topmost = false, noclose = false;
+            for (size_t i = 8; i < w.size(); ++i) {
+                bool &flag = w[i] == "topmost" ? topmost : noclose;
+                if ((w[i] != "topmost" && w[i] != "noclose") || flag)
+                    throw Stop{kScriptError,
+                               "window create: the last words may only be topmost and noclose"};
+                flag = true;
+            }
             Started();
             int x = Coordinate(w[4]), y = Coordinate(w[5]);
             int width = Coordinate(w[6]), height = Coordinate(w[7]);
             if (width <= 0 || height <= 0)
                 throw Stop{kScriptError, "window create needs a positive size"};
             if (!device_.CreateScriptWindow(Wide(w[2]), Wide(w[3]),
-                                            Rect{x, y, x + width, y + height}, w.size() == 9))
+                                            Rect{x, y, x + width, y + height}, topmost, noclose))
                 throw Stop{kScriptError, "cannot create a window of class " + w[2]};
             return;
         }
@@ -379,6 +420,25 @@ private:
             for (const std::string &line : c.lines)
                 out_ << line << "\n";
         }
+    }
+
+    void FaultCommand(const std::vector<std::string> &w) {
+        Arity(w, 3, 3);
+        if (w[1] == "registry-write") {
+            if (w[2] == "off")
+                device_.FailRegistryWrites(std::nullopt, false);
+            else if (w[2] == "all")
+                device_.FailRegistryWrites(std::nullopt, true);
+            else
+                device_.FailRegistryWrites(w[2] == "@" ? u"" : Wide(w[2]));
+            return;
+        }
+        if (w[1] == "process-start") {
+            device_.FailProcessStart(w[2] == "off" ? std::nullopt
+                                                   : std::optional<std::u16string>(Wide(w[2])));
+            return;
+        }
+        throw Stop{kScriptError, "fault takes registry-write or process-start"};
     }
 
     template <class F> void SetUp(const std::vector<std::string> &w, size_t n, F apply) {
@@ -494,6 +554,19 @@ private:
                 out_ << "process " << p.pid << " " << QuoteText(p.path) << "\n";
         } else if (w.size() == 3 && w[1] == "dialog") {
             PrintDialog(w[2]);
+        } else if (w.size() == 2 && w[1] == "softkeys") {
+            std::array<std::u16string, 2> keys = device_.SoftKeyLabels();
+            out_ << "softkeys " << QuoteText(keys[0]) << " " << QuoteText(keys[1]) << "\n";
+        } else if (w.size() == 2 && w[1] == "menu") {
+            std::optional<std::vector<std::u16string>> items = device_.OpenMenuItems();
+            if (!items) {
+                out_ << "menu none\n";
+            } else {
+                out_ << "menu";
+                for (const std::u16string &item : *items)
+                    out_ << " " << (item == u"-" ? std::string("-") : QuoteText(item));
+                out_ << "\n";
+            }
         } else if (w.size() == 3 && w[1] == "registry") {
             std::optional<std::string> text = device_.registry().Export(Wide(w[2]));
             out_ << (text ? *text : std::string("REGEDIT4\n\n"));

@@ -8,8 +8,13 @@
 #include "shell/DeviceShell.h"
 
 #include "kernel/Kernel.h"
+#include "shell/HtmlText.h"
+#include "shell/ShellState.h"
+#include "user/PopupMenu.h"
+#include "user/WindowManager.h"
 
 #include <algorithm>
+#include <array>
 #include <memory>
 #include <string>
 #include <vector>
@@ -22,13 +27,10 @@ const char16_t kShellPath[] = u"\\Windows\\shell32.exe";
 const char16_t kShellProp[] = u"DeviceSim.Shell";
 
 const char16_t kDesktopClass[] = u"DesktopExplorerWindow";
-const char16_t kTaskBarClass[] = u"HHTaskBar";
 const char16_t kSoftKeyClass[] = u"MS_SOFTKEY_CE_1.0";
 const char16_t kSipClass[] = u"MS_SIPBUTTON";
-const char16_t kMenuClass[] = u"MNU";
 
-const char16_t kLeftSoftKey[] = u"Calendar";
-const char16_t kRightSoftKey[] = u"Menu";
+const char16_t kBubbleClass[] = u"NotificationBubble";
 const std::vector<std::u16string> kStartItems = {u"Today", u"Programs", u"Settings", u"Help"};
 const std::vector<std::u16string> kSoftKeyItems = {u"Settings", u"Help", u"About"};
 const char16_t *const kTodayLines[] = {u"Today", u"Owner: Pocket PC", u"No new messages",
@@ -45,23 +47,9 @@ const COLORREF kBarPressed = RGB(0x40, 0x70, 0xB0);
 const COLORREF kBarLine = RGB(0x60, 0x80, 0xB0);
 const COLORREF kWhite = RGB(0xFF, 0xFF, 0xFF);
 const COLORREF kBlack = RGB(0, 0, 0);
-const COLORREF kHighlight = RGB(0x31, 0x6A, 0xC5);
 
-// No item is pressed; or the stylus that opened the menu is still down, so a
-// release over any item chooses it (press, slide, lift).
+// No soft key is pressed.
 const int kNoItem = -1;
-const int kOpenerPress = -2;
-
-struct Menu {
-    std::u16string title;
-    std::vector<std::u16string> items;
-    HWND hwnd = nullptr;
-    int selected = kNoItem;
-    int pressed = kNoItem;
-    // The window that was active before the menu took the focus; it gets it
-    // back when the menu goes, unless another window took it meanwhile.
-    HWND restore = nullptr;
-};
 
 void Fill(HDC dc, int left, int top, int right, int bottom, COLORREF colour) {
     HBRUSH brush = CreateSolidBrush(colour);
@@ -100,7 +88,7 @@ public:
     LRESULT TaskBarProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
     LRESULT SoftKeyProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
     LRESULT SipProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
-    LRESULT MenuProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
+    LRESULT BubbleProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
 
 private:
     int S(int v) const { return (v * dpi_ + 48) / 96; }
@@ -124,18 +112,31 @@ private:
     void PaintTaskBar(HWND hwnd);
     void PaintSoftKeys(HWND hwnd);
     void PaintSip(HWND hwnd);
-    void PaintMenu(HWND hwnd);
+    void PaintBubble(HWND hwnd);
 
+    // What programs set up through the shell library changed: the bars
+    // repaint, the input-panel button follows the menu bar, the bubble
+    // follows the notifications.
+    void Sync();
+    void SyncBubble();
+    void SoftKeyPressed(int key);
+    void SoftKeyReleased(int key);
+    void CloseBubble(bool bySoftKey);
+    // The bubble's parts, in its client coordinates.
+    RECT BubbleButtonRect(HWND hwnd) const;
+    int BubbleHeight(const NotificationRecord &n) const;
+
+    // The shell's own menus: one at a time, opened by a stylus press.
     void OpenMenu(const std::u16string &title, const std::vector<std::u16string> &items,
-                  bool belowTaskBar, bool byStylus);
-    int ItemAt(int x, int y) const;
-    void Select(int item);
-    void EndMenu(const std::string &how, bool giveBackFocus = true);
+                  bool belowTaskBar);
+    void EndMenu();
 
     int width_ = 0, height_ = 0, dpi_ = 96;
     HWND desktop_ = nullptr, taskBar_ = nullptr, softKeys_ = nullptr, sip_ = nullptr;
     int softKeyPressed_ = kNoItem;
-    std::unique_ptr<Menu> menu_;
+    bool okPressed_ = false;
+    HWND menu_ = nullptr;
+    HWND bubble_ = nullptr;
 };
 
 // Every window reaches the one shell object of its process through a
@@ -161,7 +162,7 @@ uint32_t Shell::Run() {
                    {kTaskBarClass, Forward<&Shell::TaskBarProc>},
                    {kSoftKeyClass, Forward<&Shell::SoftKeyProc>},
                    {kSipClass, Forward<&Shell::SipProc>},
-                   {kMenuClass, Forward<&Shell::MenuProc>}};
+                   {kBubbleClass, Forward<&Shell::BubbleProc>}};
     for (const auto &c : classes) {
         WNDCLASSW wc{};
         wc.lpfnWndProc = c.proc;
@@ -224,6 +225,11 @@ void Shell::Layout() {
     Place(softKeys_, SoftKeyRect());
     Place(sip_, SipRect());
     SetWorkArea();
+    // The bubble is laid out again for the new screen.
+    if (bubble_) {
+        ShellOf(CurrentKernel()).shownNotification = 0;
+        SyncBubble();
+    }
 }
 
 // Programs size their windows to what the bars leave free.
@@ -238,7 +244,7 @@ void Shell::SettingChanged() {
     if (!ReadScreen())
         return;
     // A menu's place was worked out for the old screen.
-    EndMenu("closed");
+    EndMenu();
     Layout();
 }
 
@@ -274,10 +280,12 @@ void Shell::PaintDesktop(HWND hwnd) {
 // ------------------------------------------------------------ task bar
 
 LRESULT Shell::TaskBarProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+    int x = GET_X_LPARAM(lParam), y = GET_Y_LPARAM(lParam);
     switch (msg) {
     case WM_PAINT: PaintTaskBar(hwnd); return 0;
     case WM_ERASEBKGND: return 1;
     case WM_SETTINGCHANGE: SettingChanged(); return 0;
+    case kShellChanged: Sync(); return 0;
     case WM_TIMER: {
         RECT clock{width_ / 2, 0, width_, BarHeight()};
         InvalidateRect(hwnd, &clock, FALSE);
@@ -287,9 +295,28 @@ LRESULT Shell::TaskBarProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
     case WM_LBUTTONDOWN:
         // The Start menu drops on the press, so the stylus can slide onto an
         // item and lift there.
-        if (GET_X_LPARAM(lParam) < BarHeight())
-            OpenMenu(u"Start", kStartItems, true, true);
+        if (x < BarHeight()) {
+            OpenMenu(u"Start", kStartItems, true);
+        } else if (DoneButtonDialog(CurrentKernel()) &&
+                   GeometryOf(CurrentKernel()).OkButton().Contains(x, y)) {
+            // "ok" acts as a button: only a release over it counts.
+            okPressed_ = true;
+            SetCapture(hwnd);
+            InvalidateRect(hwnd, nullptr, FALSE);
+        }
         return 0;
+    case WM_LBUTTONUP: {
+        if (!okPressed_)
+            return 0;
+        okPressed_ = false;
+        if (GetCapture() == hwnd)
+            ReleaseCapture();
+        InvalidateRect(hwnd, nullptr, FALSE);
+        HWND dialog = DoneButtonDialog(CurrentKernel());
+        if (dialog && GeometryOf(CurrentKernel()).OkButton().Contains(x, y))
+            PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+        return 0;
+    }
     default: return DefWindowProcW(hwnd, msg, wParam, lParam);
     }
 }
@@ -309,12 +336,31 @@ void Shell::PaintTaskBar(HWND hwnd) {
         Fill(dc, x, y, x + pane, y + pane, panes[i]);
     }
     Fill(dc, h, S(4), h + S(1), h - S(4), kBarLine);
-    Text(dc, u"Start", RECT{h + S(6), 0, width_ / 2, h}, DT_LEFT, kWhite, true);
+    // A dialog set up by the shell library has its title here, and "ok" at
+    // the right end when it asked for one.
+    std::u16string title = u"Start";
+    HWND dialog = GetForegroundWindow();
+    if (dialog && ShellOf(CurrentKernel()).DialogOf(dialog, Windows())) {
+        WCHAR text[128] = {};
+        GetWindowTextW(dialog, text, 128);
+        title = text;
+    }
+    bool ok = DoneButtonDialog(CurrentKernel()) != nullptr;
+    int right = width_ - S(6);
+    if (ok) {
+        Rect r = GeometryOf(CurrentKernel()).OkButton();
+        Fill(dc, r.left, r.top, r.right, r.bottom, okPressed_ ? kBarPressed : kBarLine);
+        Fill(dc, r.left + S(1), r.top + S(1), r.right - S(1), r.bottom - S(1),
+             okPressed_ ? kBarPressed : kBarColour);
+        Text(dc, u"ok", RECT{r.left, r.top, r.right, r.bottom}, DT_CENTER, kWhite, true);
+        right = r.left - S(4);
+    }
+    Text(dc, title, RECT{h + S(6), 0, width_ / 2 + S(20), h}, DT_LEFT, kWhite, true);
     // Device time as a clock that starts at 0:00 when the device does.
     DWORD minutes = GetTickCount() / kMinute;
     std::string clock = std::to_string(minutes / 60 % 24) + ":" + (minutes % 60 < 10 ? "0" : "") +
                         std::to_string(minutes % 60);
-    Text(dc, Widen(clock), RECT{width_ / 2, 0, width_ - S(6), h}, DT_RIGHT, kWhite);
+    Text(dc, Widen(clock), RECT{width_ / 2, 0, right, h}, DT_RIGHT, kWhite);
     EndPaint(hwnd, &ps);
 }
 
@@ -334,42 +380,106 @@ LRESULT Shell::SoftKeyProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
     case WM_SETTINGCHANGE: SettingChanged(); return 0;
     case WM_LBUTTONDOWN: {
         int key = SoftKeyAt(x, y);
-        if (key == 1) {
-            OpenMenu(kRightSoftKey, kSoftKeyItems, false, true);
-        } else if (key == 0) {
-            // The left key acts as a button: only a release over it counts.
-            softKeyPressed_ = 0;
-            SetCapture(hwnd);
-            InvalidateRect(hwnd, nullptr, FALSE);
-        }
+        if (key != kNoItem)
+            SoftKeyPressed(key);
         return 0;
     }
-    case WM_LBUTTONUP:
+    case WM_LBUTTONUP: {
         if (softKeyPressed_ == kNoItem)
             return 0;
         if (GetCapture() == hwnd)
             ReleaseCapture();
-        if (SoftKeyAt(x, y) == softKeyPressed_)
-            CurrentKernel().Record("softkey " + QuoteText(kLeftSoftKey));
+        int key = softKeyPressed_;
         softKeyPressed_ = kNoItem;
         InvalidateRect(hwnd, nullptr, FALSE);
+        if (SoftKeyAt(x, y) == key)
+            SoftKeyReleased(key);
         return 0;
+    }
     default: return DefWindowProcW(hwnd, msg, wParam, lParam);
     }
+}
+
+// A key with a menu opens it on the press, so the stylus can slide onto an
+// item; any other key acts as a button, on a release over it.
+void Shell::SoftKeyPressed(int key) {
+    SoftKey k = CurrentSoftKeys(CurrentKernel())[size_t(key)];
+    if (k.kind == SoftKeyKind::None)
+        return;
+    if (k.kind == SoftKeyKind::ShellMenu) {
+        OpenMenu(k.label, kSoftKeyItems, false);
+        return;
+    }
+    if (k.kind == SoftKeyKind::Popup) {
+        const MenuData *menu = Windows().menus.Get(reinterpret_cast<HMENU>(k.command));
+        if (!menu)
+            return;
+        EndMenu();
+        PopupRequest request;
+        request.title = k.label;
+        request.items = PopupItemsFor(*menu);
+        request.x = key == 0 ? 0 : width_;
+        request.y = height_ - BarHeight();
+        request.align = (key == 0 ? TPM_LEFTALIGN : TPM_RIGHTALIGN) | TPM_BOTTOMALIGN;
+        request.byStylus = true;
+        HMENU popup = reinterpret_cast<HMENU>(k.command);
+        HWND owner = k.owner;
+        ShellOf(CurrentKernel()).menuBarInUse = owner;
+        request.onEnd = [this, popup, owner](int item) {
+            menu_ = nullptr;
+            ShellOf(CurrentKernel()).menuBarInUse = nullptr;
+            const MenuData *data = Windows().menus.Get(popup);
+            if (item >= 0 && data && size_t(item) < data->items.size())
+                PostMessageW(owner, WM_COMMAND, MAKEWPARAM(data->items[size_t(item)].id, 0), 0);
+            InvalidateRect(softKeys_, nullptr, FALSE);
+        };
+        menu_ = OpenPopupMenu(std::move(request));
+        if (!menu_)
+            ShellOf(CurrentKernel()).menuBarInUse = nullptr;
+        return;
+    }
+    softKeyPressed_ = key;
+    SetCapture(softKeys_);
+    InvalidateRect(softKeys_, nullptr, FALSE);
+}
+
+void Shell::SoftKeyReleased(int key) {
+    SoftKey k = CurrentSoftKeys(CurrentKernel())[size_t(key)];
+    if (k.kind == SoftKeyKind::None)
+        return;
+    CurrentKernel().Record("softkey " + QuoteText(k.label));
+    if (k.kind == SoftKeyKind::Command)
+        PostMessageW(k.owner, WM_COMMAND, MAKEWPARAM(k.command, 0), 0);
+    else if (k.kind == SoftKeyKind::Dismiss)
+        CloseBubble(true);
 }
 
 void Shell::PaintSoftKeys(HWND hwnd) {
     PAINTSTRUCT ps;
     HDC dc = BeginPaint(hwnd, &ps);
     int h = BarHeight(), half = width_ / 2;
+    std::array<SoftKey, 2> keys = CurrentSoftKeys(CurrentKernel());
     Fill(dc, 0, 0, width_, h, kBarColour);
     if (softKeyPressed_ == 0)
         Fill(dc, 0, 0, half, h, kBarPressed);
+    if (softKeyPressed_ == 1)
+        Fill(dc, half, 0, width_, h, kBarPressed);
     Fill(dc, 0, 0, width_, S(1), kBarLine);
     Fill(dc, half, S(4), half + S(1), h - S(4), kBarLine);
-    Text(dc, kLeftSoftKey, RECT{0, 0, half, h}, DT_CENTER, kWhite, true);
-    Text(dc, kRightSoftKey, RECT{half, 0, width_, h}, DT_CENTER, kWhite, true);
+    Text(dc, keys[0].label, RECT{0, 0, half, h}, DT_CENTER, kWhite, true);
+    Text(dc, keys[1].label, RECT{half, 0, width_, h}, DT_CENTER, kWhite, true);
     EndPaint(hwnd, &ps);
+}
+
+// ------------------------------------------------------------ what programs set up
+
+void Shell::Sync() {
+    InvalidateRect(taskBar_, nullptr, FALSE);
+    InvalidateRect(softKeys_, nullptr, FALSE);
+    bool hide = SipButtonHidden(CurrentKernel());
+    if (hide == IsWindowVisible(sip_))
+        ShowWindow(sip_, hide ? SW_HIDE : SW_SHOWNOACTIVATE);
+    SyncBubble();
 }
 
 // ------------------------------------------------------------ input panel button
@@ -413,166 +523,155 @@ void Shell::PaintSip(HWND hwnd) {
 // ------------------------------------------------------------ menus
 
 void Shell::OpenMenu(const std::u16string &title, const std::vector<std::u16string> &items,
-                     bool belowTaskBar, bool byStylus) {
-    HWND restore = GetForegroundWindow();
-    if (menu_) {
-        // One menu at a time; the new one hands the focus back where the
-        // old one would have.
-        restore = menu_->restore;
-        EndMenu("closed", false);
-    }
-    int textWidth = 0;
+                     bool belowTaskBar) {
+    EndMenu();
+    PopupRequest request;
+    request.title = title;
+    for (const std::u16string &text : items)
+        request.items.push_back(PopupItem{text});
+    // The Start menu drops from the task bar's left end; a soft key's menu
+    // rises from the soft-key bar's right end.
+    request.x = belowTaskBar ? 0 : width_;
+    request.y = belowTaskBar ? BarHeight() : height_ - BarHeight();
+    request.align = belowTaskBar ? TPM_LEFTALIGN | TPM_TOPALIGN : TPM_RIGHTALIGN | TPM_BOTTOMALIGN;
+    request.byStylus = true;
+    request.onEnd = [this](int) { menu_ = nullptr; };
+    menu_ = OpenPopupMenu(std::move(request));
+}
+
+void Shell::EndMenu() {
+    if (menu_ && IsWindow(menu_))
+        ClosePopupMenu(menu_);
+    menu_ = nullptr;
+}
+
+// ------------------------------------------------------------ notification bubble
+
+const int kBubbleTitle = 20; // the title row's height at 96 DPI
+const int kBubblePad = 6;
+const int kBubbleButton = 22;
+
+int Shell::BubbleHeight(const NotificationRecord &n) const {
+    HtmlText body = RenderHtml(n.html);
+    int textHeight = 0;
     if (HDC dc = GetDC(nullptr)) {
-        for (const std::u16string &item : items) {
-            RECT r{0, 0, 0, 0};
-            DrawTextW(dc, item.c_str(), -1, &r, DT_CALCRECT | DT_SINGLELINE | DT_NOPREFIX);
-            textWidth = std::max<int>(textWidth, r.right);
-        }
+        RECT r{0, 0, width_ - S(8) - 2 * S(kBubblePad), 0};
+        DrawTextW(dc, body.text.c_str(), -1, &r, DT_CALCRECT | DT_WORDBREAK | DT_NOPREFIX);
+        textHeight = r.bottom - r.top;
         ReleaseDC(nullptr, dc);
     }
-    int border = S(1);
-    int w = std::min(width_, textWidth + 2 * S(8) + 2 * border);
-    int h = std::min(height_, static_cast<int>(items.size()) * S(20) + 2 * border);
-    int x = belowTaskBar ? 0 : width_ - w;
-    int y = belowTaskBar ? BarHeight() : height_ - BarHeight() - h;
-    y = std::clamp(y, 0, std::max(0, height_ - h));
-
-    auto menu = std::make_unique<Menu>();
-    menu->title = title;
-    menu->items = items;
-    menu->pressed = byStylus ? kOpenerPress : kNoItem;
-    menu->restore = restore;
-    menu_ = std::move(menu);
-    // Visible from its creation, the menu becomes the active window and so
-    // gets the keys; the capture brings it every tap, wherever it lands.
-    HWND hwnd = CreateWindowExW(WS_EX_TOPMOST, kMenuClass, title.c_str(), WS_POPUP | WS_VISIBLE, x,
-                                y, w, h, nullptr, nullptr, nullptr, this);
-    if (!hwnd) {
-        menu_.reset();
-        return;
-    }
-    menu_->hwnd = hwnd;
-    SetCapture(hwnd);
+    int h = S(kBubbleTitle) + 2 * S(kBubblePad) + textHeight;
+    if (!body.buttons.empty())
+        h += S(kBubbleButton) + S(kBubblePad);
+    // The bubble fits between the bars; a longer text is cut.
+    return std::min(h, height_ - 2 * BarHeight() - S(4));
 }
 
-int Shell::ItemAt(int x, int y) const {
-    if (!menu_)
-        return kNoItem;
+RECT Shell::BubbleButtonRect(HWND hwnd) const {
     RECT r;
-    GetClientRect(menu_->hwnd, &r);
-    int border = S(1);
-    if (x < 0 || x >= r.right || y < border || y >= r.bottom - border)
-        return kNoItem;
-    int item = (y - border) / S(20);
-    return item < static_cast<int>(menu_->items.size()) ? item : kNoItem;
+    GetClientRect(hwnd, &r);
+    int w = S(60);
+    return RECT{r.right - S(kBubblePad) - w, r.bottom - S(kBubblePad) - S(kBubbleButton),
+                r.right - S(kBubblePad), r.bottom - S(kBubblePad)};
 }
 
-void Shell::Select(int item) {
-    if (menu_->selected == item)
+// The bubble shows the latest notification; it rises from the soft-key bar.
+void Shell::SyncBubble() {
+    ShellState &shell = ShellOf(CurrentKernel());
+    const NotificationRecord *latest = nullptr;
+    for (const NotificationRecord &n : shell.notifications)
+        if (!latest || n.serial > latest->serial)
+            latest = &n;
+    if (!latest) {
+        shell.shownNotification = 0;
+        if (bubble_)
+            DestroyWindow(bubble_);
+        bubble_ = nullptr;
         return;
-    menu_->selected = item;
-    InvalidateRect(menu_->hwnd, nullptr, FALSE);
-}
-
-// Closes the open menu, with the event that says how.
-void Shell::EndMenu(const std::string &how, bool giveBackFocus) {
-    if (!menu_)
+    }
+    if (bubble_ && shell.shownNotification == latest->serial)
         return;
-    std::unique_ptr<Menu> menu = std::move(menu_);
-    CurrentKernel().Record("menu " + QuoteText(menu->title) + " " + how);
-    if (GetCapture() == menu->hwnd)
-        ReleaseCapture();
-    DestroyWindow(menu->hwnd);
-    if (giveBackFocus && !GetForegroundWindow() && menu->restore && IsWindow(menu->restore))
-        SetActiveWindow(menu->restore);
+    shell.shownNotification = latest->serial;
+    int h = BubbleHeight(*latest);
+    int x = S(4), y = height_ - BarHeight() - S(2) - h, w = width_ - S(8);
+    if (bubble_) {
+        SetWindowTextW(bubble_, latest->title.c_str());
+        SetWindowPos(bubble_, HWND_TOP, x, y, w, h, SWP_NOACTIVATE);
+        InvalidateRect(bubble_, nullptr, FALSE);
+    } else {
+        bubble_ =
+            CreateWindowExW(WS_EX_TOPMOST | WS_EX_NOACTIVATE, kBubbleClass, latest->title.c_str(),
+                            WS_POPUP | WS_VISIBLE, x, y, w, h, nullptr, nullptr, nullptr, this);
+    }
+    InvalidateRect(softKeys_, nullptr, FALSE);
 }
 
-LRESULT Shell::MenuProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
-    bool mine = menu_ && menu_->hwnd == hwnd;
-    int x = GET_X_LPARAM(lParam), y = GET_Y_LPARAM(lParam);
+// The user closed the bubble (its button or its soft key): the notification
+// is done, and its sink, if it has one, hears the command.
+void Shell::CloseBubble(bool bySoftKey) {
+    ShellState &shell = ShellOf(CurrentKernel());
+    const NotificationRecord *n = shell.Shown();
+    if (!n)
+        return;
+    if (n->sink && bySoftKey)
+        PostMessageW(n->sink, WM_COMMAND, n->softKeyCommand, 0);
+    CurrentKernel().Record("notification " + QuoteText(n->title) + " closed");
+    uint64_t serial = n->serial;
+    std::erase_if(shell.notifications,
+                  [serial](const NotificationRecord &r) { return r.serial == serial; });
+    shell.shownNotification = 0;
+    if (bubble_)
+        DestroyWindow(bubble_);
+    bubble_ = nullptr;
+    Sync();
+}
+
+LRESULT Shell::BubbleProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
     switch (msg) {
-    case WM_PAINT: PaintMenu(hwnd); return 0;
+    case WM_PAINT: PaintBubble(hwnd); return 0;
     case WM_ERASEBKGND: return 1;
-    case WM_SETTINGCHANGE: SettingChanged(); return 0;
-    case WM_KEYDOWN: {
-        if (!mine)
-            return 0;
-        int count = static_cast<int>(menu_->items.size());
-        if (count == 0)
-            return 0;
-        switch (wParam) {
-        case VK_UP: Select(menu_->selected <= 0 ? count - 1 : menu_->selected - 1); break;
-        case VK_DOWN: Select((menu_->selected + 1) % count); break;
-        case VK_RETURN:
-            if (menu_->selected >= 0)
-                EndMenu("chose " + QuoteText(menu_->items[menu_->selected]));
-            break;
-        case VK_LEFT:
-        case VK_ESCAPE: EndMenu("closed"); break;
-        default: break;
-        }
-        return 0;
-    }
-    case WM_LBUTTONDOWN: {
-        if (!mine)
-            return 0;
-        RECT r;
-        GetClientRect(hwnd, &r);
-        POINT p{x, y};
-        if (!PtInRect(&r, p)) {
-            // The tap that closes a menu goes no further, its lift neither.
-            EndMenu("closed");
-            SetCapture(desktop_);
-            return 0;
-        }
-        menu_->pressed = ItemAt(x, y);
-        Select(menu_->pressed);
-        return 0;
-    }
-    case WM_MOUSEMOVE:
-        if (mine && menu_->pressed != kNoItem)
-            Select(ItemAt(x, y));
-        return 0;
     case WM_LBUTTONUP: {
-        if (!mine || menu_->pressed == kNoItem)
+        const NotificationRecord *n = ShellOf(CurrentKernel()).Shown();
+        if (!n || RenderHtml(n->html).buttons.empty())
             return 0;
-        int item = ItemAt(x, y);
-        bool chosen = item != kNoItem && (menu_->pressed == kOpenerPress || item == menu_->pressed);
-        menu_->pressed = kNoItem;
-        if (chosen)
-            EndMenu("chose " + QuoteText(menu_->items[item]));
+        RECT button = BubbleButtonRect(hwnd);
+        POINT p{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
+        if (PtInRect(&button, p))
+            CloseBubble(false);
         return 0;
     }
-    case WM_ACTIVATE:
-        // Another window took the focus: the menu is done.
-        if (mine && LOWORD(wParam) == 0)
-            EndMenu("closed");
-        return 0;
-    case WM_CLOSE:
-        if (mine)
-            EndMenu("closed");
-        return 0;
     default: return DefWindowProcW(hwnd, msg, wParam, lParam);
     }
 }
 
-void Shell::PaintMenu(HWND hwnd) {
+void Shell::PaintBubble(HWND hwnd) {
     PAINTSTRUCT ps;
     HDC dc = BeginPaint(hwnd, &ps);
     RECT r;
     GetClientRect(hwnd, &r);
-    int border = S(1), itemH = S(20);
-    Fill(dc, 0, 0, r.right, r.bottom, kBlack);
-    Fill(dc, border, border, r.right - border, r.bottom - border, kWhite);
-    if (menu_ && menu_->hwnd == hwnd)
-        for (size_t i = 0; i < menu_->items.size(); ++i) {
-            int top = border + static_cast<int>(i) * itemH;
-            bool selected = static_cast<int>(i) == menu_->selected;
-            if (selected)
-                Fill(dc, border, top, r.right - border, top + itemH, kHighlight);
-            Text(dc, menu_->items[i], RECT{border + S(8), top, r.right - border, top + itemH},
-                 DT_LEFT, selected ? kWhite : kBlack);
+    const NotificationRecord *n = ShellOf(CurrentKernel()).Shown();
+    Fill(dc, 0, 0, r.right, r.bottom, kBarColour);
+    int title = S(kBubbleTitle);
+    Fill(dc, S(1), title, r.right - S(1), r.bottom - S(1), kWhite);
+    if (n) {
+        Text(dc, n->title, RECT{S(kBubblePad), 0, r.right - S(kBubblePad), title}, DT_LEFT, kWhite,
+             true);
+        HtmlText body = RenderHtml(n->html);
+        RECT text{S(kBubblePad), title + S(kBubblePad), r.right - S(kBubblePad),
+                  r.bottom - S(kBubblePad)};
+        if (!body.buttons.empty())
+            text.bottom -= S(kBubbleButton) + S(kBubblePad);
+        SetBkMode(dc, TRANSPARENT);
+        SetTextColor(dc, kBlack);
+        DrawTextW(dc, body.text.c_str(), -1, &text, DT_LEFT | DT_WORDBREAK | DT_NOPREFIX);
+        if (!body.buttons.empty()) {
+            RECT b = BubbleButtonRect(hwnd);
+            Fill(dc, b.left, b.top, b.right, b.bottom, RGB(0x70, 0x70, 0x70));
+            Fill(dc, b.left + S(1), b.top + S(1), b.right - S(1), b.bottom - S(1),
+                 RGB(0xE8, 0xE8, 0xE8));
+            Text(dc, body.buttons.front().label, b, DT_CENTER, kBlack);
         }
+    }
     EndPaint(hwnd, &ps);
 }
 

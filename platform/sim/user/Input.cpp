@@ -100,6 +100,11 @@ void RouteStylus(WindowManager &wm, StylusAction action, int x, int y) {
         input.down[VK_LBUTTON] = true;
     if (action == StylusAction::Up)
         input.down[VK_LBUTTON] = false;
+    if (input.swallowStylus) {
+        if (action == StylusAction::Up)
+            input.swallowStylus = false;
+        return;
+    }
     Window *target = wm.capture ? wm.capture : StylusTarget(wm, wm.TopLevel(), x, y, nullptr);
     if (!target)
         return;

@@ -32,6 +32,9 @@ struct InputState {
     uint64_t generation[256] = {};
     std::vector<HotKey> hotKeys;
     int stylusX = 0, stylusY = 0;
+    // The press that closed a pop-up menu goes no further: neither it nor
+    // anything the stylus does until it lifts reaches a window.
+    bool swallowStylus = false;
     // GetAsyncKeyState never reports the direction keys down (devices of
     // that kind exist).
     bool keysUnreadable = false;

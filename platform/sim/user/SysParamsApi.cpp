@@ -96,8 +96,23 @@ HCURSOR WINAPI LoadCursorW(HINSTANCE, LPCWSTR name) {
     return reinterpret_cast<HCURSOR>(reinterpret_cast<uintptr_t>(name));
 }
 
+// The only cursor a Pocket PC shows is the busy indicator; SetCursor with
+// any other cursor (or none) takes it away.
 HCURSOR WINAPI SetCursor(HCURSOR cursor) {
     sim::CountCall("SetCursor");
-    static_cast<void>(cursor);
-    return nullptr;
+    WindowManager &wm = Windows();
+    const HCURSOR wait = reinterpret_cast<HCURSOR>(reinterpret_cast<uintptr_t>(IDC_WAIT));
+    uint32_t pid = CurrentProcess().pid;
+    HCURSOR previous = wm.waitCursor == pid ? wait : nullptr;
+    bool on = cursor == wait;
+    if (on && wm.waitCursor != pid) {
+        if (wm.waitCursor)
+            wm.kernel.Record("waitcursor " + std::to_string(wm.waitCursor) + " off");
+        wm.waitCursor = pid;
+        wm.kernel.Record("waitcursor " + std::to_string(pid) + " on");
+    } else if (!on && wm.waitCursor == pid) {
+        wm.waitCursor = 0;
+        wm.kernel.Record("waitcursor " + std::to_string(pid) + " off");
+    }
+    return previous;
 }

@@ -7,6 +7,7 @@
 #include "kernel/Names.h"
 #include "user/Controls.h"
 #include "user/MessageBox.h"
+#include "user/PopupMenu.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -37,6 +38,7 @@ Window *WindowOf(HWND hwnd) {
 WindowManager::WindowManager(Kernel &k, Gdi &g) : kernel(k), gdi(g) {
     RegisterSystemClasses(*this);
     RegisterControlClasses(*this);
+    RegisterPopupMenuClass(*this);
     gdi.FillScreen(Region(ScreenArea()), kDesktopColour);
 }
 
@@ -215,8 +217,11 @@ void WindowManager::Forget(Window *w) {
     keys.erase(
         std::remove_if(keys.begin(), keys.end(), [w](const HotKey &k) { return k.window == w; }),
         keys.end());
-    if (foreground == w)
+    if (foreground == w) {
         foreground = nullptr;
+        if (onForegroundChanged)
+            onForegroundChanged();
+    }
     if (focus == w)
         focus = nullptr;
     if (capture == w)
@@ -317,8 +322,11 @@ bool WindowManager::Show(Window *w, int cmd) {
     }
     if (show && cmd != SW_SHOWNA && cmd != SW_SHOWNOACTIVATE && !w->parent)
         Activate(w);
-    if (!show && foreground == w)
+    if (!show && foreground == w) {
         foreground = nullptr;
+        if (onForegroundChanged)
+            onForegroundChanged();
+    }
     return wasVisible;
 }
 
@@ -331,6 +339,8 @@ void WindowManager::Activate(Window *w) {
     if (old && Get(old->Hwnd()))
         Post(old, WM_ACTIVATE, 0 /* WA_INACTIVE */, reinterpret_cast<LPARAM>(w->Hwnd()));
     Post(w, WM_ACTIVATE, 1 /* WA_ACTIVE */, old ? reinterpret_cast<LPARAM>(old->Hwnd()) : 0);
+    if (onForegroundChanged)
+        onForegroundChanged();
 }
 
 Rect WindowManager::WorkArea() const {
@@ -385,6 +395,12 @@ void WindowManager::ProcessEnded(Process *p) {
     classes_.erase(std::remove_if(classes_.begin(), classes_.end(),
                                   [p](const auto &c) { return c->owner == p; }),
                    classes_.end());
+    menus.ProcessEnded(p);
+    // A program that ends under the wait cursor takes it with it.
+    if (waitCursor == p->pid) {
+        waitCursor = 0;
+        kernel.Record("waitcursor " + std::to_string(p->pid) + " off");
+    }
 }
 
 } // namespace sim

@@ -13,6 +13,7 @@
 #include "gdi/Region.h"
 #include "kernel/Kernel.h"
 #include "user/Input.h"
+#include "user/Menu.h"
 
 #include <deque>
 #include <functional>
@@ -159,6 +160,9 @@ public:
     bool IsTimerCallback(const Window *w, const Thread *t, UINT_PTR id, TIMERPROC callback) const;
 
     InputState input;
+    MenuTable menus;
+    // The process that shows the wait cursor (SetCursor with IDC_WAIT), or 0.
+    uint32_t waitCursor = 0;
     // Set by the shell with SPI_SETWORKAREA; the whole screen until then.
     std::optional<Rect> workArea;
     Rect WorkArea() const;
@@ -168,6 +172,9 @@ public:
     Window *focus = nullptr;
     Window *capture = nullptr;
     void Activate(Window *w);
+    // Heard whenever the foreground window changes (the shell's bars show
+    // what belongs to it).
+    std::function<void()> onForegroundChanged;
 
     // ---- lifetime
     void ThreadEnded(Thread *t);
