@@ -36,9 +36,38 @@ uint32_t OpenSettings(sim::Device &d) {
     return pid;
 }
 
-// A command of the menu bar or the title bar's "ok", as the shell sends it.
+// A command as the shell sends it, at this very moment (for exact times).
 void Command(sim::Device &d, int id, uint64_t settle = 200) {
     ASSERT_TRUE(d.Post(u"Dialog", WM_COMMAND, id, 0));
+    d.Wait(settle);
+}
+
+// A command as the user gives it: the title bar's "ok", the left soft key,
+// or an item of the right soft key's menu.
+void Choose(sim::Device &d, int id, uint64_t settle = 200) {
+    struct Item {
+        int id;
+        const char16_t *text;
+    };
+    const Item items[] = {{IDM_SAVE, u"Save"},
+                          {IDM_MENU_CANCEL, u"Cancel"},
+                          {IDM_RESTORE_DEFAULTS, u"Restore Defaults"},
+                          {IDM_SHOW_HIDE_CURSOR, u"Show/Hide Cursor"},
+                          {IDM_ABOUT, u"About"}};
+    if (id == IDOK) {
+        ASSERT_TRUE(d.TapOk());
+    } else if (id == IDM_CANCEL) {
+        ASSERT_TRUE(d.TapSoftKey(0));
+    } else {
+        const Item *item = nullptr;
+        for (const Item &i : items)
+            if (i.id == id)
+                item = &i;
+        ASSERT_NE(item, nullptr) << id;
+        ASSERT_TRUE(d.TapSoftKey(1));
+        d.Wait(100);
+        ASSERT_TRUE(d.TapMenuItem(item->text));
+    }
     d.Wait(settle);
 }
 
@@ -157,6 +186,17 @@ TEST(SettingsProgram, OpensFullScreenWithTheGeneralPageAndStoresAMissingRecord) 
     EXPECT_EQ(EventsStarting(*d, "messagebox").size(), 0u);
 }
 
+TEST(SettingsProgram, TheMenuBarOffersCancelAndTheMenu) {
+    auto d = MakeDevice(false);
+    OpenSettings(*d);
+    EXPECT_EQ(d->SoftKeyLabels(), (std::array<std::u16string, 2>{u"Cancel", u"Menu"}));
+    ASSERT_TRUE(d->TapSoftKey(1));
+    d->Wait(100);
+    EXPECT_EQ(d->OpenMenuItems(),
+              (std::vector<std::u16string>{u"Save", u"Cancel", u"Restore Defaults", u"-",
+                                           u"Show/Hide Cursor", u"-", u"About"}));
+}
+
 TEST(SettingsProgram, EachTabShowsItsPageAndHidesTheOthers) {
     struct Case {
         int tab;
@@ -228,7 +268,7 @@ TEST(SettingsProgram, SaveStoresThePagesAndOkEndsTheProgram) {
     Tap(*d, IDC_ACCELERATION);
     Tab(*d, 3);
     Select(*d, 2);
-    Command(*d, IDM_SAVE);
+    Choose(*d, IDM_SAVE);
     EXPECT_EQ(Binary(*d, u"CursorSpeed"), 33);
     EXPECT_EQ(Binary(*d, u"CursorAccelerationSpeed"), 1);
     EXPECT_EQ(Binary(*d, u"CursorAcceleration"), 0);
@@ -236,7 +276,7 @@ TEST(SettingsProgram, SaveStoresThePagesAndOkEndsTheProgram) {
     EXPECT_EQ(Image(*d), u"cursor_white-24.bmp");
     EXPECT_EQ(d->ExitCode(pid), STILL_ACTIVE) << "Save keeps the dialog open";
 
-    Command(*d, IDOK);
+    Choose(*d, IDOK);
     EXPECT_EQ(d->ExitCode(pid), 0u);
     EXPECT_FALSE(d->FindTopmost(u"Dialog"));
     EXPECT_TRUE(d->IsRunning(kPointrel)) << "the cursor keeps running with what was stored";
@@ -264,7 +304,7 @@ TEST(SettingsProgram, CancelDropsThePreviewsAndRestartsTheCursorProgram) {
 TEST(SettingsProgram, CancelWithoutACursorProgramStartsNone) {
     auto d = MakeDevice(false);
     uint32_t pid = OpenSettings(*d);
-    Command(*d, IDM_MENU_CANCEL);
+    Choose(*d, IDM_MENU_CANCEL);
     EXPECT_EQ(d->ExitCode(pid), 0u);
     EXPECT_FALSE(d->IsRunning(kPointrel));
 }
@@ -277,7 +317,7 @@ TEST(SettingsProgram, RestoreDefaultsStoresAndShowsTheDefaults) {
     SetValue(*d, kSettingsKey, u"CursorImage", REG_SZ, Utf16z(u"cursor_white-32.bmp"));
     uint32_t pid = OpenSettings(*d);
     Tab(*d, 1);
-    Command(*d, IDM_RESTORE_DEFAULTS, 3000);
+    Choose(*d, IDM_RESTORE_DEFAULTS, 3000);
     EXPECT_EQ(Binary(*d, u"CursorSpeed"), 19);
     EXPECT_EQ(Binary(*d, u"CursorAcceleration"), 1);
     EXPECT_EQ(GetValue(*d, kSettingsKey, u"MenuNavigationMethod")->data, Le32(1));
@@ -340,8 +380,7 @@ TEST(SettingsProgram, OlderPlatformsGetTheBubbleWithItsOwnCloseButton) {
 TEST(SettingsProgram, AboutOpensFullScreenUntilOk) {
     auto d = MakeDevice(false);
     uint32_t pid = OpenSettings(*d);
-    ASSERT_TRUE(d->Post(u"Dialog", WM_COMMAND, IDM_ABOUT, 0));
-    d->Wait(300);
+    Choose(*d, IDM_ABOUT, 300);
     std::optional<sim::DialogReport> about = d->DescribeDialog(u"About Pointrel");
     ASSERT_TRUE(about.has_value());
     EXPECT_EQ(about->dialog.rect, (sim::Rect{0, 26, 240, 294}));
@@ -350,8 +389,7 @@ TEST(SettingsProgram, AboutOpensFullScreenUntilOk) {
     EXPECT_EQ(picture->rect.Width(), 65);
     EXPECT_EQ(picture->rect.Height(), 66);
     EXPECT_EQ(d->Foreground()->title, u"About Pointrel");
-    ASSERT_TRUE(d->Post(u"Dialog", WM_COMMAND, IDOK, 0)); // the topmost: About
-    d->Wait(300);
+    Choose(*d, IDOK, 300); // About's "ok"
     EXPECT_FALSE(d->DescribeDialog(u"About Pointrel").has_value());
     EXPECT_TRUE(d->DescribeDialog(kTitle).has_value());
     EXPECT_EQ(d->ExitCode(pid), STILL_ACTIVE);
@@ -373,7 +411,7 @@ TEST(SettingsProgram, AFailedSaveIsReportedAndOkStillCloses) {
     auto d = MakeDevice(false);
     uint32_t pid = OpenSettings(*d);
     d->FailRegistryWrites(std::nullopt, true);
-    Command(*d, IDOK);
+    Choose(*d, IDOK);
     auto boxes = EventsStarting(*d, "messagebox");
     ASSERT_EQ(boxes.size(), 1u);
     EXPECT_NE(boxes[0].text.find("\"Pointrel Error\" \"Error saving settings. Please report the "
@@ -397,7 +435,7 @@ TEST(SettingsProgram, TheShowHideButtonTogglesTheCursorAndReportsAFailedStart) {
     EXPECT_EQ(EventsStarting(*d, "messagebox").size(), 0u);
 
     d->FailProcessStart(kPointrel);
-    Command(*d, IDM_SHOW_HIDE_CURSOR);
+    Choose(*d, IDM_SHOW_HIDE_CURSOR);
     EXPECT_EQ(EventsStarting(*d, "messagebox").size(), 0u) << "the menu reports nothing";
     Tap(*d, IDC_SHOW_HIDE_CURSOR);
     auto boxes = EventsStarting(*d, "messagebox");
@@ -477,11 +515,11 @@ TEST(SettingsProgram, RestoreDefaultsLeavesTheChosenImageForTheNextSave) {
     uint32_t pid = OpenSettings(*d);
     Tab(*d, 3);
     Select(*d, 8);
-    Command(*d, IDM_RESTORE_DEFAULTS);
+    Choose(*d, IDM_RESTORE_DEFAULTS);
     EXPECT_EQ(Image(*d), u"cursor_black-16.bmp");
     EXPECT_NE(Control(Describe(*d), IDC_IMAGE_LIST)->words.find("selected 8"), std::string::npos);
     EXPECT_FALSE(d->IsRunning(kPointrel)) << "no cursor program to restart";
-    Command(*d, IDOK);
+    Choose(*d, IDOK);
     EXPECT_EQ(Image(*d), u"cursor_black-48.bmp");
     EXPECT_EQ(d->ExitCode(pid), 0u);
 }
