@@ -364,17 +364,32 @@ TEST(SettingsProgram, EveryHelpLabelShowsItsOwnBubble) {
     }
 }
 
-TEST(SettingsProgram, OlderPlatformsGetTheBubbleWithItsOwnCloseButton) {
-    auto d = MakeDevice(false);
-    d->SetOsVersion(4, 21);
-    OpenSettings(*d);
-    Tap(*d, IDC_HELP_SHOW_HIDE);
-    auto shown = EventsStarting(*d, "notification");
-    ASSERT_EQ(shown.size(), 1u);
-    EXPECT_NE(shown[0].text.find("anytime.<p align=right><input type=button name='cmd:3' "
-                                 "value='Close'></p></BODY></HTML>\""),
-              std::string::npos)
-        << shown[0].text;
+TEST(SettingsProgram, TheBubbleClosesByItsOwnButtonOrByASoftKeyByPlatform) {
+    struct Case {
+        const char *what;
+        uint32_t major, minor;
+        const char *ending;
+        std::u16string leftSoftKey;
+    };
+    const Case cases[] = {
+        {"Windows Mobile 2003", 4, 21,
+         "anytime.<p align=right><input type=button name='cmd:3' value='Close'></p>"
+         "</BODY></HTML>\"",
+         u"Cancel"},
+        {"Windows Mobile 6", 5, 2, "anytime.</BODY></HTML>\"", u"Dismiss"},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.what);
+        auto d = MakeDevice(false);
+        d->SetOsVersion(c.major, c.minor);
+        OpenSettings(*d);
+        Tap(*d, IDC_HELP_SHOW_HIDE);
+        auto shown = EventsStarting(*d, "notification");
+        ASSERT_EQ(shown.size(), 1u);
+        const std::string &text = shown[0].text;
+        EXPECT_EQ(text.substr(text.size() - std::string(c.ending).size()), c.ending) << text;
+        EXPECT_EQ(d->SoftKeyLabels()[0], c.leftSoftKey);
+    }
 }
 
 TEST(SettingsProgram, AboutOpensFullScreenUntilOk) {
