@@ -100,6 +100,9 @@ public:
 
     // ---- answers
     uint64_t Now() const { return kernel_.Now(); }
+    // The calendar (UTC), in milliseconds since 1601-01-01.
+    uint64_t CalendarNow() const { return kernel_.CalendarNow(); }
+    void SetCalendar(uint64_t ms) { kernel_.SetCalendar(ms); }
     std::optional<WindowInfo> FindTopmost(const std::u16string &className);
     std::vector<WindowInfo> TopLevelWindows();
     std::optional<WindowInfo> Foreground();

@@ -141,6 +141,14 @@ uint64_t FsOpenFile::Size() const {
     return node_->data.size();
 }
 
+uint64_t FsOpenFile::Created() const {
+    return node_->created;
+}
+
+uint64_t FsOpenFile::Written() const {
+    return node_->written;
+}
+
 FsStatus FsOpenFile::Read(void *buffer, size_t count, size_t *done) {
     *done = 0;
     if (!access_.read)

@@ -49,11 +49,11 @@ bool InstallPackage(Device &device, const std::u16string &folder) {
     bool ok = true;
     auto done = [&ok](bool written) { ok = ok && written; };
     auto copy = [&](const std::u16string &path, const uint8_t *bytes, size_t size) {
-        done(files.CopyIn(path, std::span<const uint8_t>(bytes, size), device.Now()) ==
+        done(files.CopyIn(path, std::span<const uint8_t>(bytes, size), device.CalendarNow()) ==
              FsStatus::Ok);
     };
-    done(files.CreateDirectories(base + u"\\cursors", device.Now()) == FsStatus::Ok);
-    done(files.CreateDirectories(base + u"\\Shortcuts", device.Now()) == FsStatus::Ok);
+    done(files.CreateDirectories(base + u"\\cursors", device.CalendarNow()) == FsStatus::Ok);
+    done(files.CreateDirectories(base + u"\\Shortcuts", device.CalendarNow()) == FsStatus::Ok);
     done(device.WriteProgramFile(base + u"\\Pointrel.exe", "Pointrel"));
     done(device.WriteProgramFile(base + u"\\PLSettings.exe", "PLSettings"));
     done(device.WriteProgramFile(base + u"\\Deployhook.dll", "Deployhook"));

@@ -367,9 +367,9 @@ private:
         FsStatus status;
         if (w[1] == "write" && w.size() == 4) {
             status =
-                files.CopyIn(path, std::vector<uint8_t>(w[3].begin(), w[3].end()), device_.Now());
+                files.CopyIn(path, std::vector<uint8_t>(w[3].begin(), w[3].end()), device_.CalendarNow());
         } else if (w[1] == "hex" && w.size() == 4) {
-            status = files.CopyIn(path, HexBytes(w[3]), device_.Now());
+            status = files.CopyIn(path, HexBytes(w[3]), device_.CalendarNow());
         } else if (w[1] == "delete" && w.size() == 3) {
             status = files.Delete(path);
         } else {
