@@ -20,3 +20,9 @@ set_source_files_properties(CursorDisplayApplication/Pointrel.rc PROPERTIES
     OBJECT_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/CursorDisplayApplication/resource.h)
 target_link_options(Pointrel PRIVATE -municode -static)
 target_link_libraries(Pointrel PRIVATE desktop_shell gdi32 user32)
+
+# The install hooks: a library that exports exactly the four hooks, by name.
+add_library(Deployhook SHARED ${DEPLOYHOOK_SOURCES} Deployhook/Deployhook.def)
+set_target_properties(Deployhook PROPERTIES PREFIX "")
+target_link_options(Deployhook PRIVATE -static -s)
+target_link_libraries(Deployhook PRIVATE user32)

@@ -97,6 +97,9 @@ public:
     // Messages whose parameters are pointers can be sent but never posted.
     static bool IsPostable(uint32_t msg);
     void FailNext(Fault fault, uint32_t error) { kernel_.FailNext(fault, error); }
+    // A soft reset: every process ends, \Application Data\Volatile is
+    // emptied, the registry and the other files stay, the shell starts again.
+    void Reset();
 
     // ---- answers
     uint64_t Now() const { return kernel_.Now(); }

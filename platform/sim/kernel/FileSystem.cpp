@@ -209,8 +209,8 @@ FileSystem::FileSystem() : root_(std::make_shared<FsNode>()) {
 FileSystem::~FileSystem() = default;
 
 void FileSystem::CreateDefaultTree(uint64_t now) {
-    for (auto path :
-         {u"\\Windows", u"\\Program Files", u"\\Application Data", u"\\My Documents", u"\\Temp"})
+    for (auto path : {u"\\Windows", u"\\Program Files", u"\\Application Data",
+                      u"\\Application Data\\Volatile", u"\\My Documents", u"\\Temp"})
         CreateDirectories(path, now);
 }
 

@@ -119,7 +119,8 @@ public:
     FileSystem(const FileSystem &) = delete;
     FileSystem &operator=(const FileSystem &) = delete;
 
-    // \Windows, \Program Files, \Application Data, \My Documents, \Temp.
+    // \Windows, \Program Files, \Application Data (with Volatile, which a
+    // reset empties), \My Documents, \Temp.
     void CreateDefaultTree(uint64_t now);
 
     bool Exists(std::u16string_view path) const;
