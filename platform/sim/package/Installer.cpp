@@ -57,7 +57,7 @@ uint32_t Install(Device &device, const std::u16string &folder) {
             return 1;
         }
     }
-    int failed = InstallPackageFiles(device, folder);
+    int failed = InstallPackageFiles(device, folder, true);
     RegKeyRef key;
     registry.CreateKeyPath(kAppKey, &key);
     registry.SetValue(key, u"InstlDir", REG_SZ, Utf16z(folder));

@@ -83,7 +83,7 @@ std::vector<std::u16string> PackageFiles(Device &device, const std::u16string &f
     return files;
 }
 
-int InstallPackageFiles(Device &device, const std::u16string &folder) {
+int InstallPackageFiles(Device &device, const std::u16string &folder, bool startMenu) {
     AddPackagePrograms(device);
     FileSystem &files = device.files();
     std::u16string base = Base(folder);
@@ -107,13 +107,15 @@ int InstallPackageFiles(Device &device, const std::u16string &folder) {
         copy(base + u"\\cursors\\" + Widen(kCursorFiles[i].name), kCursorFiles[i].bytes,
              kCursorFiles[i].size);
     text(base + u"\\Shortcuts\\Pointrel Monodex.lnk", Shortcut(base + u"\\Pointrel.exe"));
-    text(kStartMenuPrograms + u"\\Toggle Pointrel.lnk", Shortcut(base + u"\\Pointrel.exe"));
-    text(kStartMenuPrograms + u"\\Pointrel Settings.lnk", Shortcut(base + u"\\PLSettings.exe"));
+    if (startMenu) {
+        text(kStartMenuPrograms + u"\\Toggle Pointrel.lnk", Shortcut(base + u"\\Pointrel.exe"));
+        text(kStartMenuPrograms + u"\\Pointrel Settings.lnk", Shortcut(base + u"\\PLSettings.exe"));
+    }
     return failed;
 }
 
 bool InstallPackage(Device &device, const std::u16string &folder) {
-    return InstallPackageFiles(device, folder) == 0;
+    return InstallPackageFiles(device, folder, false) == 0;
 }
 
 void RemovePackageFiles(Device &device, const std::u16string &folder) {

@@ -20,12 +20,13 @@ inline const std::u16string kCursorWindowClass = u"QuorvaneCursorDisplayClass";
 // a test that runs code with a program's resources needs only this).
 void AddPackagePrograms(Device &device);
 // Lays out the package: programs, the install hooks, cursor images, the
-// shortcut and the Start menu's shortcuts. False when
+// shortcut. False when
 // a file could not be written (a bad or over-long folder); what could be
 // written stays.
 bool InstallPackage(Device &device, const std::u16string &folder = kPackageFolder);
-// The same, giving the number of files and folders that could not be written.
-int InstallPackageFiles(Device &device, const std::u16string &folder);
+// The same, giving the number of files and folders that could not be written;
+// with `startMenu`, as the package's CAB does, with the Start menu's shortcuts.
+int InstallPackageFiles(Device &device, const std::u16string &folder, bool startMenu);
 // The files the package lays out for a folder (the Start menu's shortcuts too).
 std::vector<std::u16string> PackageFiles(Device &device, const std::u16string &folder);
 // Removes the package's files, and its folders when that leaves them empty.

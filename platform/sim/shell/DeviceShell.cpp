@@ -7,7 +7,9 @@
 
 #include "shell/DeviceShell.h"
 
+#include "kernel/FileSystem.h"
 #include "kernel/Kernel.h"
+#include "shell/Shortcuts.h"
 
 #include <algorithm>
 #include <memory>
@@ -131,6 +133,8 @@ private:
     int ItemAt(int x, int y) const;
     void Select(int item);
     void EndMenu(const std::string &how, bool giveBackFocus = true);
+    // Closes the menu with `item` chosen and does what the item stands for.
+    void Choose(int item);
 
     int width_ = 0, height_ = 0, dpi_ = 96;
     HWND desktop_ = nullptr, taskBar_ = nullptr, softKeys_ = nullptr, sip_ = nullptr;
@@ -487,6 +491,17 @@ void Shell::EndMenu(const std::string &how, bool giveBackFocus) {
         SetActiveWindow(menu->restore);
 }
 
+void Shell::Choose(int item) {
+    std::u16string title = menu_->title, chosen = menu_->items[item];
+    EndMenu("chose " + QuoteText(chosen));
+    // Differs from the platform: an empty Programs folder opens no list.
+    std::vector<std::u16string> programs = ProgramShortcuts(CurrentFiles());
+    if (title == u"Start" && chosen == u"Programs" && !programs.empty())
+        OpenMenu(u"Programs", programs, true, false);
+    else if (title == u"Programs")
+        RunShortcut(CurrentFiles(), std::u16string(kProgramsFolder) + u"\\" + chosen + u".lnk");
+}
+
 LRESULT Shell::MenuProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
     bool mine = menu_ && menu_->hwnd == hwnd;
     int x = GET_X_LPARAM(lParam), y = GET_Y_LPARAM(lParam);
@@ -505,7 +520,7 @@ LRESULT Shell::MenuProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
         case VK_DOWN: Select((menu_->selected + 1) % count); break;
         case VK_RETURN:
             if (menu_->selected >= 0)
-                EndMenu("chose " + QuoteText(menu_->items[menu_->selected]));
+                Choose(menu_->selected);
             break;
         case VK_LEFT:
         case VK_ESCAPE: EndMenu("closed"); break;
@@ -540,7 +555,7 @@ LRESULT Shell::MenuProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
         bool chosen = item != kNoItem && (menu_->pressed == kOpenerPress || item == menu_->pressed);
         menu_->pressed = kNoItem;
         if (chosen)
-            EndMenu("chose " + QuoteText(menu_->items[item]));
+            Choose(item);
         return 0;
     }
     case WM_ACTIVATE:
