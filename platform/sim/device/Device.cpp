@@ -133,7 +133,17 @@ uint32_t Device::StartFunction(const std::u16string &path, std::function<uint32_
 void Device::Wait(uint64_t ms) {
     Boot();
     kernel_.EnterAsDriver();
-    kernel_.scheduler().RunUntil(Now() + ms);
+    uint64_t end = Now() + ms;
+    while (watchPeriod_ && Now() / watchPeriod_ < end / watchPeriod_) {
+        kernel_.scheduler().RunUntil((Now() / watchPeriod_ + 1) * watchPeriod_);
+        watch_();
+    }
+    kernel_.scheduler().RunUntil(end);
+}
+
+void Device::Watch(uint64_t period, std::function<void()> watch) {
+    watchPeriod_ = watch ? period : 0;
+    watch_ = std::move(watch);
 }
 
 std::vector<ProcessInfo> Device::Processes() const {

@@ -39,6 +39,24 @@ struct WindowInfo {
     std::optional<Rect> shape; // bounds of the window region, window coordinates
 };
 
+// A window inside a top-level window, as `print dialog` shows it.
+struct ControlInfo {
+    int id;
+    std::u16string className;
+    std::u16string text;
+    Rect rect;    // screen coordinates
+    bool visible; // the window and all its parents
+    bool enabled;
+    bool focus;
+    std::string words;              // by kind: checked, position, rows, tabs ...
+    std::vector<std::string> lines; // by kind: the rows of a list, the tabs
+};
+
+struct DialogReport {
+    WindowInfo dialog;
+    std::vector<ControlInfo> controls; // depth first, in creation order
+};
+
 struct ProcessInfo {
     uint32_t pid;
     std::u16string path;
@@ -79,6 +97,10 @@ public:
                            const std::string &imageName = "");
     // Lets `ms` milliseconds of device time pass.
     void Wait(uint64_t ms);
+    // Calls `watch` each time device time passing in Wait reaches a multiple
+    // of `period` ms, with everything due by then done (the tour's frames).
+    // A period of 0 stops it. Watching changes nothing on the device.
+    void Watch(uint64_t period, std::function<void()> watch);
     // A physical key goes down or up (auto-repeat while it is held).
     void Key(int vk, bool up);
     // The stylus touches, moves over or leaves the screen at a point.
@@ -92,6 +114,20 @@ public:
     bool DestroyScriptWindow(const std::u16string &className);
     // Presses a button of the open message box with this title.
     bool Answer(const std::u16string &title, int buttonId);
+    // The controls of the top-level window titled `title`, worked as a
+    // user works them with the stylus: false, with the reason in *why, when
+    // there is no such window or control, or the control is hidden, wholly
+    // covered or of another kind. When several controls have the id, the
+    // visible one is meant. Each runs until the control has answered.
+    // A tap where a user would aim: the centre of the largest uncovered part.
+    bool TapControl(const std::u16string &title, int id, std::string *why);
+    // A tap on row `row` of a list view (scrolled into view first).
+    bool SelectRow(const std::u16string &title, int id, int row, std::string *why);
+    // A drag of a trackbar's thumb from where it stands to `position`.
+    bool SlideTrackbar(const std::u16string &title, int id, int position, std::string *why);
+    // A tap on tab `tab` of a tab control.
+    bool TapTab(const std::u16string &title, int id, int tab, std::string *why);
+    std::optional<DialogReport> DescribeDialog(const std::u16string &title);
     // Posts a message to the topmost window of a class, as another program.
     bool Post(const std::u16string &className, uint32_t msg, uintptr_t wParam, intptr_t lParam);
     // Messages whose parameters are pointers can be sent but never posted.
@@ -152,6 +188,8 @@ private:
     std::unique_ptr<Gdi> gdi_;
     std::unique_ptr<WindowManager> windows_;
     uint32_t scriptHost_ = 0; // the process that owns the script's windows
+    uint64_t watchPeriod_ = 0;
+    std::function<void()> watch_;
     bool started_ = false;
 };
 

@@ -155,6 +155,8 @@ public:
             [this](const TraceEvent &e) { out_ << "T=" << e.time << " " << e.text << "\n"; });
     }
 
+    Device &device() { return device_; }
+
     void Execute(const std::vector<std::string> &w) {
         const std::string &c = w[0];
         if (c == "screen")
@@ -259,6 +261,8 @@ public:
             return StylusCommand(w);
         if (c == "window")
             return WindowCommand(w);
+        if (c == "control")
+            return ControlCommand(w);
         throw Stop{kScriptError, "unknown command: " + c};
     }
 
@@ -346,6 +350,53 @@ private:
             return;
         }
         throw Stop{kScriptError, "window: unknown form"};
+    }
+
+    // control TITLE ID tap | select ROW | slide POS | tab N
+    void ControlCommand(const std::vector<std::string> &w) {
+        if (w.size() < 4)
+            throw Stop{kScriptError, "wrong number of arguments for control"};
+        Started();
+        std::u16string title = Wide(w[1]);
+        const int id = static_cast<int>(Number(w[2]));
+        std::string why;
+        bool done;
+        if (w[3] == "tap") {
+            Arity(w, 4, 4);
+            done = device_.TapControl(title, id, &why);
+        } else if (w[3] == "select" || w[3] == "slide" || w[3] == "tab") {
+            Arity(w, 5, 5);
+            int64_t n = Number(w[4]);
+            if (n < INT32_MIN || n > INT32_MAX)
+                throw Stop{kScriptError, "number out of range: " + w[4]};
+            const int value = static_cast<int>(n);
+            done = w[3] == "select"  ? device_.SelectRow(title, id, value, &why)
+                   : w[3] == "slide" ? device_.SlideTrackbar(title, id, value, &why)
+                                     : device_.TapTab(title, id, value, &why);
+        } else {
+            throw Stop{kScriptError, "control takes tap, select, slide or tab"};
+        }
+        if (!done)
+            throw Stop{kScriptError, "control: " + why};
+    }
+
+    void PrintDialog(const std::string &title) {
+        std::optional<DialogReport> report = device_.DescribeDialog(Wide(title));
+        if (!report)
+            throw Stop{kScriptError, "no window titled \"" + title + "\""};
+        const WindowInfo &d = report->dialog;
+        out_ << "dialog " << QuoteText(d.title) << " " << d.rect.left << " " << d.rect.top << " "
+             << d.rect.Width() << " " << d.rect.Height() << (d.visible ? " visible" : " hidden")
+             << "\n";
+        for (const ControlInfo &c : report->controls) {
+            out_ << "control " << c.id << " " << PrintedName(c.className) << " "
+                 << QuoteText(c.text) << " " << c.rect.left << " " << c.rect.top << " "
+                 << c.rect.Width() << " " << c.rect.Height() << (c.visible ? " visible" : " hidden")
+                 << (c.enabled ? " enabled" : " disabled") << (c.focus ? " focus" : "")
+                 << (c.words.empty() ? "" : " " + c.words) << "\n";
+            for (const std::string &line : c.lines)
+                out_ << line << "\n";
+        }
     }
 
     template <class F> void SetUp(const std::vector<std::string> &w, size_t n, F apply) {
@@ -488,6 +539,8 @@ private:
                 out_ << "process " << p.pid << " " << QuoteText(p.path) << "\n";
         } else if (w.size() == 3 && w[1] == "file") {
             out_ << FileLine(w[2]) << "\n";
+        } else if (w.size() == 3 && w[1] == "dialog") {
+            PrintDialog(w[2]);
         } else if (w.size() == 3 && w[1] == "registry") {
             std::optional<std::string> text = device_.registry().Export(Wide(w[2]));
             out_ << (text ? *text : std::string("REGEDIT4\n\n"));
@@ -529,8 +582,10 @@ private:
 
 } // namespace
 
-ScriptResult RunScript(std::istream &script, std::ostream &out) {
+ScriptResult RunScript(std::istream &script, std::ostream &out, const ScriptHooks &hooks) {
     Runner runner(out);
+    if (hooks.begin)
+        hooks.begin(runner.device());
     std::string line;
     int number = 0;
     const std::string byteOrderMark = "\xEF\xBB\xBF";
@@ -538,6 +593,8 @@ ScriptResult RunScript(std::istream &script, std::ostream &out) {
         ++number;
         if (number == 1 && line.rfind(byteOrderMark, 0) == 0)
             line.erase(0, byteOrderMark.size());
+        if (hooks.line)
+            hooks.line(line);
         try {
             std::u16string text;
             if (!FromUtf8(line, &text))
@@ -549,10 +606,14 @@ ScriptResult RunScript(std::istream &script, std::ostream &out) {
             out << (stop.result == kScriptExpectFailed ? "FAIL" : "ERROR") << " line " << number
                 << ": " << stop.message << "\n";
             out.flush();
+            if (hooks.end)
+                hooks.end(runner.device(), stop.result);
             return stop.result;
         }
     }
     out.flush();
+    if (hooks.end)
+        hooks.end(runner.device(), kScriptDone);
     return kScriptDone;
 }
 

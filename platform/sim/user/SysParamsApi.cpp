@@ -77,6 +77,11 @@ DWORD WINAPI GetSysColor(int index) {
     // Windows Mobile's dialogs and static texts: black on white.
     case COLOR_STATIC: return 0xFFFFFF;
     case COLOR_STATICTEXT: return 0x000000;
+    case COLOR_BTNTEXT: return 0x000000;
+    // Windows Mobile 6's default theme: selections in its title blue.
+    case COLOR_HIGHLIGHT: return 0x8C4A10;
+    case COLOR_HIGHLIGHTTEXT: return 0xFFFFFF;
+    case COLOR_GRAYTEXT: return 0x808080;
     default: return 0x808080;
     }
 }

@@ -126,8 +126,10 @@ LRESULT WINAPI DefWindowProcW(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
         return static_cast<LRESULT>(n);
     }
     case WM_GETTEXTLENGTH: return static_cast<LRESULT>(w->title.size());
-    // Dialogs and static texts in the system's colours.
+    // Dialogs, static texts and buttons in the system's colours: Windows
+    // Mobile's buttons stand on the dialog's white.
     case WM_CTLCOLORDLG:
+    case WM_CTLCOLORBTN:
     case WM_CTLCOLORSTATIC: {
         auto dc = reinterpret_cast<HDC>(wParam);
         SetBkColor(dc, GetSysColor(COLOR_STATIC));

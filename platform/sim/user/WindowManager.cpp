@@ -5,6 +5,7 @@
 
 #include "gdi/Gdi.h"
 #include "kernel/Names.h"
+#include "user/Controls.h"
 #include "user/MessageBox.h"
 
 #include <algorithm>
@@ -35,6 +36,7 @@ Window *WindowOf(HWND hwnd) {
 
 WindowManager::WindowManager(Kernel &k, Gdi &g) : kernel(k), gdi(g) {
     RegisterSystemClasses(*this);
+    RegisterControlClasses(*this);
     gdi.FillScreen(Region(ScreenArea()), kDesktopColour);
 }
 

@@ -26,6 +26,7 @@ namespace sim {
 
 class Gdi;
 struct DialogInfo;
+struct ControlState;
 
 struct SentMessage {
     HWND hwnd;
@@ -75,6 +76,8 @@ struct Window {
     bool destroying = false;        // gone: the handle no longer names it
     // What the dialog manager keeps for a dialog window.
     std::shared_ptr<DialogInfo> dialog;
+    // What a standard or common control keeps; null for other windows.
+    std::shared_ptr<ControlState> control;
 
     bool Visible() const { return (style & WS_VISIBLE) != 0; }
     bool Enabled() const { return (style & WS_DISABLED) == 0; }
