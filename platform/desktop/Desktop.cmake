@@ -28,3 +28,20 @@ set_source_files_properties(SettingsGuiApplication/PLSettings.rc PROPERTIES
     OBJECT_DEPENDS "${CMAKE_CURRENT_SOURCE_DIR}/SettingsGuiApplication/resource.h;${CMAKE_CURRENT_SOURCE_DIR}/SettingsGuiApplication/PLSettings.ico;${CMAKE_CURRENT_SOURCE_DIR}/SettingsGuiApplication/About.bmp")
 target_link_options(PLSettings PRIVATE -municode -static)
 target_link_libraries(PLSettings PRIVATE desktop_shell comctl32 gdi32 user32)
+
+# The install hooks: a library that exports exactly the four hooks, by name.
+add_library(Deployhook SHARED ${DEPLOYHOOK_SOURCES} Deployhook/Deployhook.def)
+set_target_properties(Deployhook PROPERTIES PREFIX "")
+# Small, as a setup library in a CAB should be: optimised for size, without
+# unused sections, stripped.
+target_compile_options(Deployhook PRIVATE -Os -ffunction-sections -fdata-sections)
+target_link_options(Deployhook PRIVATE -static -s -Wl,--gc-sections)
+target_link_libraries(Deployhook PRIVATE user32)
+# The installer finds the hooks by name: the export table must hold these
+# four and nothing else, checked after every link.
+find_program(MINGW_OBJDUMP NAMES x86_64-w64-mingw32-objdump objdump REQUIRED)
+add_custom_command(TARGET Deployhook POST_BUILD
+    COMMAND ${CMAKE_COMMAND} -DOBJDUMP=${MINGW_OBJDUMP} -DLIBRARY=$<TARGET_FILE:Deployhook>
+            "-DEXPORTS=Install_Init;Install_Exit;Uninstall_Init;Uninstall_Exit"
+            -P ${CMAKE_CURRENT_SOURCE_DIR}/cmake/CheckExports.cmake
+    VERBATIM)

@@ -41,7 +41,7 @@ inline std::optional<sim::RegValue> GetValue(sim::Device &d, const std::u16strin
 
 inline void WriteFile(sim::Device &d, const std::u16string &path,
                       const std::vector<uint8_t> &data) {
-    d.files().CopyIn(path, data, d.Now());
+    d.files().CopyIn(path, data, d.CalendarNow());
 }
 
 // The default device without the shell: no windows but the test's own.

@@ -1,6 +1,8 @@
 #include "device/Device.h"
 
 #include "gdi/Gdi.h"
+#include "kernel/FileSystem.h"
+#include "shell/Browser.h"
 #include "shell/DeviceShell.h"
 #include "shell/ShellState.h"
 #include "user/WindowManager.h"
@@ -10,6 +12,9 @@
 namespace sim {
 
 Device::Device(DeviceConfig config) : config_(config) {
+    // The device's own programs are there from the start.
+    kernel_.AddProgram(BrowserImage());
+    kernel_.WriteProgramFile(kBrowserPath, BrowserImage().name);
     // The layers hear of ended threads and processes in the order they
     // stand in: windows first, then GDI objects.
     kernel_.onThreadEnded = [this](Thread *thread) {
@@ -89,6 +94,38 @@ void Device::SetKeyRepeat(int delay, int period) {
     config_.repeatDelay = delay;
     config_.repeatPeriod = period;
     ApplyKeyboard();
+}
+
+namespace {
+
+// Deletes everything below a folder, deepest first; the folder stays.
+void EmptyFolder(FileSystem &files, const std::u16string &folder) {
+    std::vector<FsEntry> entries;
+    if (files.List(folder, &entries) != FsStatus::Ok)
+        return;
+    for (const FsEntry &entry : entries) {
+        std::u16string path = folder + u"\\" + entry.name;
+        if (entry.directory)
+            EmptyFolder(files, path);
+        files.Delete(path);
+    }
+}
+
+} // namespace
+
+void Device::Reset() {
+    Boot();
+    kernel_.EnterAsDriver();
+    for (const auto &p : kernel_.processes())
+        if (!p->ended)
+            kernel_.EndProcess(p.get(), 0);
+    kernel_.scheduler().RunUntil(Now());
+    scriptHost_ = 0;
+    EmptyFolder(files(), u"\\Application Data\\Volatile");
+    if (config_.shell) {
+        StartDeviceShell(kernel_);
+        kernel_.scheduler().RunUntil(Now());
+    }
 }
 
 uint32_t Device::Start(const std::u16string &path) {

@@ -165,9 +165,15 @@ public:
         kernel_.osMajor = major;
         kernel_.osMinor = minor;
     }
+    // A soft reset: every process ends, \Application Data\Volatile is
+    // emptied, the registry and the other files stay, the shell starts again.
+    void Reset();
 
     // ---- answers
     uint64_t Now() const { return kernel_.Now(); }
+    // The calendar (UTC), in milliseconds since 1601-01-01.
+    uint64_t CalendarNow() const { return kernel_.CalendarNow(); }
+    void SetCalendar(uint64_t ms) { kernel_.SetCalendar(ms); }
     std::optional<WindowInfo> FindTopmost(const std::u16string &className);
     std::vector<WindowInfo> TopLevelWindows();
     std::optional<WindowInfo> Foreground();

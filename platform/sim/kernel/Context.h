@@ -26,6 +26,8 @@ Registry &CurrentRegistry();
 FileSystem &CurrentFiles();
 HandleTable &CurrentHandles();
 uint64_t CurrentTime();
+// The device's calendar now: milliseconds since 1601-01-01 UTC.
+uint64_t CurrentCalendar();
 void SetError(uint32_t error);
 
 // Counts one call of a platform function by the calling process.

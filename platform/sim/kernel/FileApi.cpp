@@ -2,6 +2,7 @@
 // documented failure value and set the thread's last error.
 #include <windows.h>
 
+#include "kernel/Calendar.h"
 #include "kernel/Context.h"
 #include "kernel/FileSystem.h"
 #include "kernel/Handles.h"
@@ -79,7 +80,7 @@ HANDLE WINAPI CreateFileW(LPCWSTR lpFileName, DWORD dwDesiredAccess, DWORD dwSha
     }
     FsShare share{(dwShareMode & FILE_SHARE_READ) != 0, (dwShareMode & FILE_SHARE_WRITE) != 0};
     FsOpenResult result =
-        CurrentFiles().Open(PathOf(lpFileName), access, share, disposition, CurrentTime());
+        CurrentFiles().Open(PathOf(lpFileName), access, share, disposition, CurrentCalendar());
     if (result.status != FsStatus::Ok) {
         SetError(result.status == FsStatus::AlreadyExists ? ERROR_FILE_EXISTS
                                                           : ToError(result.status));
@@ -133,7 +134,7 @@ BOOL WINAPI WriteFile(HANDLE hFile, LPCVOID lpBuffer, DWORD nNumberOfBytesToWrit
         SetError(ERROR_INVALID_PARAMETER);
         return FALSE;
     }
-    FsStatus status = file->Write(lpBuffer, nNumberOfBytesToWrite, CurrentTime());
+    FsStatus status = file->Write(lpBuffer, nNumberOfBytesToWrite, CurrentCalendar());
     if (status != FsStatus::Ok) {
         SetError(ToError(status));
         return FALSE;
@@ -217,7 +218,7 @@ BOOL WINAPI CreateDirectoryW(LPCWSTR lpPathName, LPSECURITY_ATTRIBUTES) {
         SetError(ERROR_INVALID_PARAMETER);
         return FALSE;
     }
-    FsStatus status = CurrentFiles().MakeDirectory(PathOf(lpPathName), CurrentTime());
+    FsStatus status = CurrentFiles().MakeDirectory(PathOf(lpPathName), CurrentCalendar());
     if (status != FsStatus::Ok) {
         SetError(ToError(status));
         return FALSE;
@@ -239,4 +240,28 @@ DWORD WINAPI GetFileAttributesW(LPCWSTR lpFileName) {
     }
     // A file written on the device is marked for backup, as the platform does.
     return entry.directory ? FILE_ATTRIBUTE_DIRECTORY : FILE_ATTRIBUTE_ARCHIVE;
+}
+
+static FILETIME ToFileTime(uint64_t calendarMs) {
+    uint64_t units = calendarMs * kFileTimeUnitsPerMs;
+    return FILETIME{DWORD(units), DWORD(units >> 32)};
+}
+
+// The device's file system keeps no access time; the platform reports the
+// last write for it.
+BOOL WINAPI GetFileTime(HANDLE hFile, LPFILETIME lpCreationTime, LPFILETIME lpLastAccessTime,
+                        LPFILETIME lpLastWriteTime) {
+    sim::CountCall("GetFileTime");
+    auto file = FileOf(hFile);
+    if (!file) {
+        SetError(ERROR_INVALID_HANDLE);
+        return FALSE;
+    }
+    if (lpCreationTime)
+        *lpCreationTime = ToFileTime(file->Created());
+    if (lpLastAccessTime)
+        *lpLastAccessTime = ToFileTime(file->Written());
+    if (lpLastWriteTime)
+        *lpLastWriteTime = ToFileTime(file->Written());
+    return TRUE;
 }

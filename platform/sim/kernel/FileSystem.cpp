@@ -141,6 +141,14 @@ uint64_t FsOpenFile::Size() const {
     return node_->data.size();
 }
 
+uint64_t FsOpenFile::Created() const {
+    return node_->created;
+}
+
+uint64_t FsOpenFile::Written() const {
+    return node_->written;
+}
+
 FsStatus FsOpenFile::Read(void *buffer, size_t count, size_t *done) {
     *done = 0;
     if (!access_.read)
@@ -201,8 +209,8 @@ FileSystem::FileSystem() : root_(std::make_shared<FsNode>()) {
 FileSystem::~FileSystem() = default;
 
 void FileSystem::CreateDefaultTree(uint64_t now) {
-    for (auto path :
-         {u"\\Windows", u"\\Program Files", u"\\Application Data", u"\\My Documents", u"\\Temp"})
+    for (auto path : {u"\\Windows", u"\\Program Files", u"\\Application Data",
+                      u"\\Application Data\\Volatile", u"\\My Documents", u"\\Temp"})
         CreateDirectories(path, now);
 }
 

@@ -8,8 +8,8 @@
 // means the same. Forward slashes separate too, as they do for the platform's
 // file functions. Names compare without regard to ASCII case and keep the
 // spelling they were created with; directory listings are sorted by that
-// comparison. Times are the device's virtual clock in milliseconds, passed in
-// by the caller, never read from the host.
+// comparison. Times are the device's calendar in milliseconds (since 1601, as
+// file times count), passed in by the caller, never read from the host.
 #pragma once
 
 #include <cstddef>
@@ -78,6 +78,9 @@ public:
     FsShare Share() const { return share_; }
     uint64_t Position() const { return position_; }
     uint64_t Size() const;
+    // The file's creation and last-write times.
+    uint64_t Created() const;
+    uint64_t Written() const;
 
     // Reads up to count bytes at the position and advances it; none at the end.
     FsStatus Read(void *buffer, size_t count, size_t *done);
@@ -116,7 +119,8 @@ public:
     FileSystem(const FileSystem &) = delete;
     FileSystem &operator=(const FileSystem &) = delete;
 
-    // \Windows, \Program Files, \Application Data, \My Documents, \Temp.
+    // \Windows, \Program Files, \Application Data (with Volatile, which a
+    // reset empties), \My Documents, \Temp.
     void CreateDefaultTree(uint64_t now);
 
     bool Exists(std::u16string_view path) const;

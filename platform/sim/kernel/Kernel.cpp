@@ -1,5 +1,6 @@
 #include "kernel/Kernel.h"
 
+#include "kernel/Calendar.h"
 #include "kernel/FileSystem.h"
 #include "kernel/Names.h"
 #include "kernel/Registry.h"
@@ -56,6 +57,9 @@ HandleTable &CurrentHandles() {
 }
 uint64_t CurrentTime() {
     return CurrentKernel().Now();
+}
+uint64_t CurrentCalendar() {
+    return CurrentKernel().CalendarNow();
 }
 void SetError(uint32_t error) {
     CurrentThread().lastError = error;
@@ -135,10 +139,10 @@ std::string QuoteText(const std::u16string &text) {
 // ------------------------------------------------------------ kernel
 
 Kernel::Kernel()
-    : driver_(*this, nullptr, 0), scheduler_(&driver_), registry_(std::make_unique<Registry>()),
-      files_(std::make_unique<FileSystem>()) {
+    : calendarAtZero_(DefaultCalendarMs()), driver_(*this, nullptr, 0), scheduler_(&driver_),
+      registry_(std::make_unique<Registry>()), files_(std::make_unique<FileSystem>()) {
     tCurrent = &driver_;
-    files_->CreateDefaultTree(0);
+    files_->CreateDefaultTree(CalendarNow());
 }
 
 Kernel::~Kernel() {
@@ -204,7 +208,7 @@ const ProgramImage *Kernel::FindProgram(const std::string &name) const {
 bool Kernel::WriteProgramFile(const std::u16string &path, const std::string &imageName) {
     std::string text = std::string(kImageTag) + imageName + "\r\n";
     std::vector<uint8_t> bytes(text.begin(), text.end());
-    return files_->CopyIn(path, bytes, Now()) == FsStatus::Ok;
+    return files_->CopyIn(path, bytes, CalendarNow()) == FsStatus::Ok;
 }
 
 // ------------------------------------------------------------ processes
@@ -223,6 +227,34 @@ bool Kernel::IsRunning(const std::u16string &path) const {
     return false;
 }
 
+void Kernel::AddLibrary(const LibraryImage &image) {
+    if (!FindLibrary(image.name))
+        libraries_.push_back(image);
+}
+
+const LibraryImage *Kernel::FindLibrary(const std::string &name) const {
+    for (const LibraryImage &candidate : libraries_)
+        if (name == candidate.name)
+            return &candidate;
+    return nullptr;
+}
+
+std::optional<std::string> Kernel::ImageNameOf(const std::u16string &path, uint32_t *error) const {
+    std::vector<uint8_t> bytes;
+    FsStatus read = files_->ReadAll(path, &bytes);
+    if (read != FsStatus::Ok) {
+        *error = read == FsStatus::PathNotFound ? ERROR_PATH_NOT_FOUND : ERROR_FILE_NOT_FOUND;
+        return std::nullopt;
+    }
+    std::string text(bytes.begin(), bytes.end());
+    if (text.rfind(kImageTag, 0) != 0) {
+        *error = ERROR_BAD_EXE_FORMAT;
+        return std::nullopt;
+    }
+    std::string name = text.substr(sizeof(kImageTag) - 1);
+    return name.substr(0, name.find_first_of("\r\n"));
+}
+
 Process *Kernel::CreateProcessFromFile(const std::u16string &path, uint32_t *error,
                                        const std::u16string &commandLine) {
     if (TakeFault(Fault::ProcessStart, error))
@@ -231,27 +263,20 @@ Process *Kernel::CreateProcessFromFile(const std::u16string &path, uint32_t *err
         *error = ERROR_FILE_NOT_FOUND;
         return nullptr;
     }
-    std::vector<uint8_t> bytes;
-    FsStatus read = files_->ReadAll(path, &bytes);
-    if (read != FsStatus::Ok) {
-        *error = read == FsStatus::PathNotFound ? ERROR_PATH_NOT_FOUND : ERROR_FILE_NOT_FOUND;
+    std::optional<std::string> name = ImageNameOf(path, error);
+    if (!name)
         return nullptr;
-    }
-    std::string text(bytes.begin(), bytes.end());
-    const ProgramImage *image = nullptr;
-    if (text.rfind(kImageTag, 0) == 0) {
-        std::string name = text.substr(sizeof(kImageTag) - 1);
-        image = FindProgram(name.substr(0, name.find_first_of("\r\n")));
-    }
+    const ProgramImage *image = FindProgram(*name);
     if (!image) {
         *error = ERROR_BAD_EXE_FORMAT;
         return nullptr;
     }
-    // The program gets a copy of its command line that it may write into.
     return NewProcess(
         path, image,
-        [image, line = commandLine]() mutable {
+        [image, commandLine] {
             Process &self = CurrentProcess();
+            // The program may write into its command line, as it may on the platform.
+            std::u16string line = commandLine;
             return static_cast<uint32_t>(
                 image->entry(self.Instance(), nullptr, line.data(), SW_SHOW));
         },

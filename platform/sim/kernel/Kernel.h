@@ -44,6 +44,11 @@ public:
     Kernel &operator=(const Kernel &) = delete;
 
     uint64_t Now() const { return scheduler_.Now(); }
+    // The calendar (UTC) in milliseconds since 1601-01-01; it runs with the
+    // virtual clock. File times are taken from it.
+    uint64_t CalendarNow() const { return calendarAtZero_ + Now(); }
+    // Sets the calendar to `ms` now; it runs on from there.
+    void SetCalendar(uint64_t ms) { calendarAtZero_ = ms - Now(); }
     Scheduler &scheduler() { return scheduler_; }
     HandleTable &handles() { return handles_; }
     Registry &registry() { return *registry_; }
@@ -57,8 +62,15 @@ public:
     // Makes a program runnable by its image name.
     void AddProgram(const ProgramImage &image);
     const ProgramImage *FindProgram(const std::string &name) const;
-    // Writes an executable file that runs the named program.
+    // Writes an executable file that runs the named program (or a library
+    // file of the named library: both are images by name).
     bool WriteProgramFile(const std::u16string &path, const std::string &imageName);
+    // Makes a library loadable by its image name.
+    void AddLibrary(const LibraryImage &image);
+    const LibraryImage *FindLibrary(const std::string &name) const;
+    // The image name an executable or library file stands for; nullopt with
+    // the platform's error when the file is missing or is no image.
+    std::optional<std::string> ImageNameOf(const std::u16string &path, uint32_t *error) const;
 
     // ---- processes and threads
     // A process for an executable of the file system, or null with the
@@ -123,12 +135,14 @@ private:
                         std::function<uint32_t()> body, const std::u16string &commandLine = u"");
     void ReleaseProcess(Process *process);
 
+    uint64_t calendarAtZero_; // the calendar at virtual time 0 (may wrap; only sums are read)
     Thread driver_;
     Scheduler scheduler_;
     HandleTable handles_;
     std::unique_ptr<Registry> registry_;
     std::unique_ptr<FileSystem> files_;
-    std::deque<ProgramImage> programs_; // processes point into it
+    std::deque<ProgramImage> programs_;  // processes point into it
+    std::deque<LibraryImage> libraries_; // loaded modules point into it
     std::vector<std::unique_ptr<Thread>> threads_;
     std::vector<std::shared_ptr<Process>> processes_;
     std::map<Fault, uint32_t> faults_;

@@ -360,15 +360,23 @@ BOOL WINAPI CreateProcessW(LPCWSTR image, LPWSTR commandLine, LPSECURITY_ATTRIBU
 DWORD WINAPI GetModuleFileNameW(HMODULE module, LPWSTR buffer, DWORD size) {
     sim::CountCall("GetModuleFileNameW");
     Process &process = CurrentProcess();
+    const std::u16string *found = &process.path;
     if (module && module != static_cast<HMODULE>(process.Instance())) {
-        SetError(ERROR_INVALID_HANDLE);
-        return 0;
+        auto loaded = std::find_if(process.modules.begin(), process.modules.end(),
+                                   [module](const LoadedModule &m) {
+                                       return m.handle == reinterpret_cast<uintptr_t>(module);
+                                   });
+        if (loaded == process.modules.end()) {
+            SetError(ERROR_INVALID_HANDLE);
+            return 0;
+        }
+        found = &loaded->path;
     }
     if (!buffer || size == 0) {
         SetError(ERROR_INSUFFICIENT_BUFFER);
         return 0;
     }
-    const std::u16string &path = process.path;
+    const std::u16string &path = *found;
     if (path.size() + 1 > size) {
         // Truncated and terminated; the full size tells the caller it was cut.
         std::copy(path.begin(), path.begin() + (size - 1), buffer);

@@ -35,6 +35,30 @@ struct ProgramImage {
     size_t resourcesSize;
 };
 
+// One export of a library: its name and the function's address.
+struct LibraryExport {
+    const char *name;
+    void *address;
+};
+
+// A shared library that the device can load: what a .dll file in the device
+// file system stands for.
+struct LibraryImage {
+    const char *name;
+    // The library's DllMain: module, reason (DLL_PROCESS_ATTACH ...), reserved.
+    int (*entry)(void *module, uint32_t reason, void *reserved);
+    const LibraryExport *exports;
+    size_t exportCount;
+};
+
+// A library loaded into a process, until its last FreeLibrary.
+struct LoadedModule {
+    uintptr_t handle;
+    const LibraryImage *image;
+    std::u16string path;
+    int references;
+};
+
 class Thread {
 public:
     enum class State { New, Ready, Running, Waiting, Done };
@@ -82,6 +106,9 @@ public:
     std::map<const char *, uint64_t> calls;
     // The deepest stack any of its threads used at a platform call, in bytes.
     size_t stackPeak = 0;
+    // Libraries it has loaded, and the serial that tells their handles apart.
+    std::vector<LoadedModule> modules;
+    uint32_t moduleSerial = 0;
 
     bool Signaled(Thread *) const override { return ended; }
 

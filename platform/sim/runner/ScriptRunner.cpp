@@ -1,9 +1,11 @@
 #include "ScriptRunner.h"
 
 #include "device/Device.h"
+#include "kernel/Calendar.h"
 #include "kernel/FileSystem.h"
 #include "kernel/Registry.h"
 #include "kernel/Utf8.h"
+#include "package/Installer.h"
 #include "package/Package.h"
 
 #include <windows.h>
@@ -188,6 +190,22 @@ public:
             std::u16string folder = w.size() > 1 ? Wide(w[1]) : kPackageFolder;
             if (!InstallPackage(device_, folder))
                 throw Stop{kScriptError, "install failed for " + ToUtf8(folder)};
+            return;
+        }
+        if (c == "setup")
+            return Setup(w);
+        if (c == "clock") {
+            Arity(w, 3, 3);
+            std::optional<CalendarTime> t = ParseCalendar(w[1] + " " + w[2]);
+            if (!t)
+                throw Stop{kScriptError, "clock needs a date and time YYYY-MM-DD HH:MM[:SS]"};
+            device_.SetCalendar(*MsFromCalendar(*t));
+            return;
+        }
+        if (c == "reset") {
+            Arity(w, 1, 1);
+            Started();
+            device_.Reset();
             return;
         }
         if (c == "file")
@@ -470,6 +488,33 @@ private:
         throw Stop{kScriptError, "keys: unknown form"};
     }
 
+    void Setup(const std::vector<std::string> &w) {
+        Started();
+        if (w.size() >= 2 && w[1] == "install") {
+            Arity(w, 2, 3);
+            StartSetupInstall(device_, w.size() > 2 ? Wide(w[2]) : kPackageFolder);
+            return;
+        }
+        if (w.size() == 2 && w[1] == "uninstall") {
+            if (!StartSetupUninstall(device_))
+                throw Stop{kScriptError, "setup uninstall: no package is installed"};
+            return;
+        }
+        throw Stop{kScriptError, "setup takes install [FOLDER] or uninstall"};
+    }
+
+    std::string FileLine(const std::string &word) {
+        FsEntry entry;
+        if (device_.files().Stat(Wide(word), &entry) != FsStatus::Ok || entry.directory)
+            return "file " + QuoteText(Wide(word)) + " absent";
+        auto when = [](uint64_t ms) {
+            std::optional<CalendarTime> t = CalendarFromMs(ms);
+            return t ? FormatCalendar(*t) : std::string("?");
+        };
+        return "file " + QuoteText(Wide(word)) + " " + std::to_string(entry.size) + " created " +
+               when(entry.created) + " written " + when(entry.written);
+    }
+
     void File(const std::vector<std::string> &w) {
         if (w.size() < 3)
             throw Stop{kScriptError, "file needs an action and a path"};
@@ -477,10 +522,10 @@ private:
         std::u16string path = Wide(w[2]);
         FsStatus status;
         if (w[1] == "write" && w.size() == 4) {
-            status =
-                files.CopyIn(path, std::vector<uint8_t>(w[3].begin(), w[3].end()), device_.Now());
+            status = files.CopyIn(path, std::vector<uint8_t>(w[3].begin(), w[3].end()),
+                                  device_.CalendarNow());
         } else if (w[1] == "hex" && w.size() == 4) {
-            status = files.CopyIn(path, HexBytes(w[3]), device_.Now());
+            status = files.CopyIn(path, HexBytes(w[3]), device_.CalendarNow());
         } else if (w[1] == "delete" && w.size() == 3) {
             status = files.Delete(path);
         } else {
@@ -552,6 +597,8 @@ private:
         } else if (w.size() == 2 && w[1] == "processes") {
             for (const ProcessInfo &p : device_.Processes())
                 out_ << "process " << p.pid << " " << QuoteText(p.path) << "\n";
+        } else if (w.size() == 3 && w[1] == "file") {
+            out_ << FileLine(w[2]) << "\n";
         } else if (w.size() == 3 && w[1] == "dialog") {
             PrintDialog(w[2]);
         } else if (w.size() == 2 && w[1] == "softkeys") {

@@ -7,11 +7,13 @@
 
 #include "shell/DeviceShell.h"
 
+#include "kernel/FileSystem.h"
 #include "kernel/Kernel.h"
 #include "shell/HtmlText.h"
 #include "shell/ShellState.h"
 #include "user/PopupMenu.h"
 #include "user/WindowManager.h"
+#include "shell/Shortcuts.h"
 
 #include <algorithm>
 #include <array>
@@ -128,7 +130,9 @@ private:
 
     // The shell's own menus: one at a time, opened by a stylus press.
     void OpenMenu(const std::u16string &title, const std::vector<std::u16string> &items,
-                  bool belowTaskBar);
+                  bool belowTaskBar, bool byStylus = true);
+    // Does what a chosen item of the shell's own menus stands for.
+    void Choose(const std::u16string &menu, const std::u16string &item);
     void EndMenu();
 
     int width_ = 0, height_ = 0, dpi_ = 96;
@@ -523,7 +527,7 @@ void Shell::PaintSip(HWND hwnd) {
 // ------------------------------------------------------------ menus
 
 void Shell::OpenMenu(const std::u16string &title, const std::vector<std::u16string> &items,
-                     bool belowTaskBar) {
+                     bool belowTaskBar, bool byStylus) {
     EndMenu();
     PopupRequest request;
     request.title = title;
@@ -534,9 +538,22 @@ void Shell::OpenMenu(const std::u16string &title, const std::vector<std::u16stri
     request.x = belowTaskBar ? 0 : width_;
     request.y = belowTaskBar ? BarHeight() : height_ - BarHeight();
     request.align = belowTaskBar ? TPM_LEFTALIGN | TPM_TOPALIGN : TPM_RIGHTALIGN | TPM_BOTTOMALIGN;
-    request.byStylus = true;
-    request.onEnd = [this](int) { menu_ = nullptr; };
+    request.byStylus = byStylus;
+    request.onEnd = [this, title, items](int chosen) {
+        menu_ = nullptr;
+        if (chosen >= 0)
+            Choose(title, items[size_t(chosen)]);
+    };
     menu_ = OpenPopupMenu(std::move(request));
+}
+
+void Shell::Choose(const std::u16string &menu, const std::u16string &item) {
+    // Differs from the platform: an empty Programs folder opens no list.
+    std::vector<std::u16string> programs = ProgramShortcuts(CurrentFiles());
+    if (menu == u"Start" && item == u"Programs" && !programs.empty())
+        OpenMenu(u"Programs", programs, true, false);
+    else if (menu == u"Programs")
+        RunShortcut(CurrentFiles(), std::u16string(kProgramsFolder) + u"\\" + item + u".lnk");
 }
 
 void Shell::EndMenu() {

@@ -236,7 +236,9 @@ int WINAPI MessageBoxW(HWND owner, LPCWSTR text, LPCWSTR caption, UINT type) {
 
     MSG msg;
     bool quit = false;
-    while (!box.result) {
+    // A box goes with its owner: when the owner (another program's window,
+    // perhaps) is destroyed, the box ends unanswered.
+    while (!box.result && IsWindow(hwnd)) {
         if (!GetMessageW(&msg, nullptr, 0, 0)) {
             // WM_QUIT ends the box and is left for the caller's own loop.
             quit = true;

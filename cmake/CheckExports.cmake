@@ -1,0 +1,31 @@
+# Fails unless the library LIBRARY exports exactly the names in EXPORTS, as
+# the export table that objdump -p prints lists them.
+# cmake -DOBJDUMP=... -DLIBRARY=... "-DEXPORTS=a;b" -P CheckExports.cmake
+execute_process(COMMAND ${OBJDUMP} -p ${LIBRARY} OUTPUT_VARIABLE table RESULT_VARIABLE status)
+if(NOT status EQUAL 0)
+    message(FATAL_ERROR "${OBJDUMP} -p ${LIBRARY} failed")
+endif()
+# The name table follows its heading, one "[   n] Name" line a name.
+string(FIND "${table}" "[Ordinal/Name Pointer] Table" at)
+if(at EQUAL -1)
+    message(FATAL_ERROR "${LIBRARY} has no export name table")
+endif()
+string(SUBSTRING "${table}" ${at} -1 names)
+# The table ends at the first empty line.
+string(FIND "${names}" "\n\n" end)
+if(NOT end EQUAL -1)
+    string(SUBSTRING "${names}" 0 ${end} names)
+endif()
+string(REGEX MATCHALL "\\[ *[0-9]+\\] [A-Za-z_0-9@]+" lines "${names}")
+set(found "")
+foreach(line IN LISTS lines)
+    string(REGEX REPLACE "\\[ *[0-9]+\\] " "" name "${line}")
+    list(APPEND found ${name})
+endforeach()
+list(SORT found)
+set(expected ${EXPORTS})
+list(SORT expected)
+if(NOT found STREQUAL expected)
+    message(FATAL_ERROR "${LIBRARY} exports [${found}], expected exactly [${expected}]")
+endif()
+message(STATUS "${LIBRARY} exports exactly [${found}]")
