@@ -582,3 +582,16 @@ TEST(SettingsProgram, ARotatedScreenRefitsTheTabsAndPages) {
     EXPECT_EQ(page->rect.right, 320);
     EXPECT_LT(page->rect.bottom, 214) << "above the tabs";
 }
+
+TEST(SettingsProgram, ACloseFromOutsideEndsWithoutSavingOrRestarting) {
+    auto d = MakeDevice();
+    uint32_t pid = OpenSettings(*d);
+    auto stored = Record(*d);
+    Tab(*d, 1);
+    Slide(*d, IDC_SPEED, 60);
+    ASSERT_TRUE(d->Post(u"Dialog", WM_CLOSE, 0, 0));
+    d->Wait(2500);
+    EXPECT_EQ(d->ExitCode(pid), 0u);
+    EXPECT_EQ(Record(*d), stored);
+    EXPECT_EQ(EventsStarting(*d, "process start").size(), 3u) << "the cursor program not restarted";
+}
