@@ -156,12 +156,12 @@ public:
     // Until lifted, writes of the value `name` ("" the default value) in any
     // key fail with ERROR_ACCESS_DENIED; FailRegistryWrites(nullopt, true)
     // fails every write, FailRegistryWrites(nullopt, false) lifts it.
-    void FailRegistryWrites(std::optional<std::u16string> name, bool all = false) {
-        kernel_.registryWriteFault = Kernel::RegistryWriteFault{all, std::move(name)};
+    void FailRegistryWrites(const std::optional<std::u16string> &name, bool all = false) {
+        kernel_.registryWriteFault = Kernel::RegistryWriteFault{all, name};
     }
     // Until lifted (nullopt), starting this program fails as for a missing file.
-    void FailProcessStart(std::optional<std::u16string> path) {
-        kernel_.processStartFault = std::move(path);
+    void FailProcessStart(const std::optional<std::u16string> &path) {
+        kernel_.processStartFault = path;
     }
     // The platform version GetVersionExW reports (default 5.2).
     void SetOsVersion(uint32_t major, uint32_t minor) {

@@ -8,6 +8,7 @@
 
 #include "gdi/Gdi.h"
 #include "kernel/Kernel.h"
+#include "user/Controls.h"
 #include "user/WindowManager.h"
 
 #include <algorithm>
@@ -29,7 +30,9 @@ const COLORREF kHighlight = RGB(0x31, 0x6A, 0xC5);
 const int kNoItem = -1;
 const int kOpenerPress = -2;
 
-struct PopupState {
+// Owned by the menu window (as a control's state is), so it goes with the
+// window however the window goes: chosen, closed, or its thread ended.
+struct PopupState : ControlState {
     PopupRequest request;
     int dpi = 96;
     int selected = kNoItem;
@@ -88,7 +91,9 @@ void End(HWND hwnd, int item) {
     if (!s || s->ended)
         return;
     s->ended = true;
-    std::unique_ptr<PopupState> state(s);
+    // Kept alive past the window's end, for the one who opened the menu.
+    std::shared_ptr<ControlState> keep = WindowOf(hwnd)->control;
+    PopupState *state = s;
     RemovePropW(hwnd, kStateProp);
     CurrentKernel().Record("menu " + QuoteText(state->request.title) + " " +
                            (item >= 0 ? "chose " + QuoteText(state->request.items[item].text)
@@ -158,7 +163,10 @@ void Paint(PopupState &s, HWND hwnd) {
 
 LRESULT CALLBACK MenuProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
     if (msg == WM_CREATE && lParam) {
-        SetPropW(hwnd, kStateProp, reinterpret_cast<CREATESTRUCTW *>(lParam)->lpCreateParams);
+        auto *state =
+            static_cast<PopupState *>(reinterpret_cast<CREATESTRUCTW *>(lParam)->lpCreateParams);
+        WindowOf(hwnd)->control.reset(state);
+        SetPropW(hwnd, kStateProp, state);
         return 0;
     }
     PopupState *s = StateOf(hwnd);
@@ -216,11 +224,10 @@ LRESULT CALLBACK MenuProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
         return 0;
     case WM_CLOSE: End(hwnd, -1); return 0;
     case WM_DESTROY:
-        // Destroyed from outside (its thread ended): nobody chose anything.
-        if (!s->ended) {
+        // Destroyed from outside: nobody chose anything. The state goes
+        // with the window.
+        if (!s->ended)
             RemovePropW(hwnd, kStateProp);
-            delete s;
-        }
         return 0;
     default: return DefWindowProcW(hwnd, msg, wParam, lParam);
     }
@@ -270,7 +277,7 @@ HWND OpenPopupMenu(PopupRequest request) {
     HWND hwnd = CreateWindowExW(WS_EX_TOPMOST, kMenuClass, raw->request.title.c_str(),
                                 WS_POPUP | WS_VISIBLE, x, y, w, h, nullptr, nullptr, nullptr, raw);
     if (!hwnd) {
-        delete raw;
+        delete raw; // never created, so never adopted by a window
         return nullptr;
     }
     SetCapture(hwnd);
