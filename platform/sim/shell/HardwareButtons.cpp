@@ -102,8 +102,8 @@ std::optional<CommandLine> SplitCommandLine(std::u16string_view line, const File
     // Differs from the platform: no ".exe" is tried after a word without one.
     size_t end = line.find(u' ');
     for (size_t at = end;; at = line.find(u' ', at + 1)) {
-        std::u16string_view candidate = line.substr(0, at);
-        if (files.Exists(candidate)) {
+        FsEntry entry;
+        if (files.Stat(line.substr(0, at), &entry) == FsStatus::Ok && !entry.directory) {
             end = at;
             break;
         }
