@@ -41,9 +41,31 @@ TEST(ScriptRunner, StatusesAndMessages) {
         {"answer \"Pointrel Error\" OK\n", 2,
          "ERROR line 1: no message box \"Pointrel Error\" with button OK\n"},
         {"start \"unterminated\n", 2, "ERROR line 1: unterminated quote\n"},
-        {"key press NOKEY\n", 2, "ERROR line 1: bad number: NOKEY\n"},
-        {"print processes\nstart \\Windows\\none.exe\nprint processes\n", 0,
-         SHELL "process 1 \"\\Windows\\shell32.exe\"\n"},
+        {"key press NOKEY\n", 2,
+         "ERROR line 1: unknown key: NOKEY (keys: UP DOWN LEFT RIGHT RETURN F6 F7 APP1..APP6 "
+         "SHIFT CONTROL ALT, or a virtual-key number 1 to 254)\n"},
+        {"key press 0\n", 2,
+         "ERROR line 1: unknown key: 0 (keys: UP DOWN LEFT RIGHT RETURN F6 F7 APP1..APP6 "
+         "SHIFT CONTROL ALT, or a virtual-key number 1 to 254)\n"},
+        // What a new user types, and the program that is not there.
+        {"shell off\nkey press enter\nkey press Ctrl\n", 0, ""},
+        {"print processes\nstart \\Windows\\none.exe\nprint processes\n", 2,
+         "ERROR line 2: cannot start \\Windows\\none.exe: no such file\n"},
+        {"start \\Windows\\\\shell32.exe\n", 2,
+         "ERROR line 1: cannot start \\Windows\\\\shell32.exe: no such file\n"},
+        {"start \\Windows\n", 2, "ERROR line 1: cannot start \\Windows: a folder, not a program\n"},
+        {"file write \\a.exe text\nstart \\a.exe\n", 2,
+         "ERROR line 2: cannot start \\a.exe: not a program\n"},
+        {"file delete \\none.txt\nfile delete \\no\\none.txt\n", 0, ""},
+        {"install \"\"\n", 2, "ERROR line 1: install needs a folder (or none, for the default)\n"},
+        {"wait 1\nkeys repeat 300 50\n", 2,
+         SHELL "ERROR line 2: keys belongs before the first start, install or wait\n"},
+        {"registry set HKLM\\X v dword -4294967295\n", 2,
+         "ERROR line 1: number out of the 32-bit range: -4294967295\n"},
+        {"registry set HKLM\\X v dword -1\nprint registry HKLM\\X\n", 0,
+         "REGEDIT4\n\n[HKEY_LOCAL_MACHINE\\X]\n\"v\"=dword:ffffffff\n\n"},
+        {"shell off\nwindow create T T 0 0 9 9\npost T -1 0 0\n", 2,
+         WINDOW_T "ERROR line 3: message number out of range (0 to 0xFFFF): -1\n"},
         {"shell off\nwait 5\nprint processes\n", 0, ""},
         // Numbers are digits only, and a repeat time must fit the device's.
         {"wait 0x+5\n", 2, "ERROR line 1: bad number: 0x+5\n"},
@@ -78,7 +100,7 @@ TEST(ScriptRunner, StatusesAndMessages) {
         {"\xEF\xBB\xBFprint time\n", 0, "time 0\n"},
         {"print time\nwait \xff\n", 2, "time 0\nERROR line 2: the line is not UTF-8 text\n"},
         {"shell off\nwindow create \"A B\" \"caf\xC3\xA9\" 0 0 50 50\nprint windows\n", 0,
-         "T=0 process start 1 \"\\Windows\\scriptwindows.exe\"\nT=0 window A B activated\n"
+         "T=0 process start 1 \"\\Windows\\scriptwindows.exe\"\nT=0 window \"A B\" activated\n"
          "window \"A B\" \"caf\xC3\xA9\" 0 0 50 50 visible\n"},
         {"shell off\ninstall \"\\My Folder\\\\\"\nexpect running \"\\My Folder\\Pointrel.exe\"\n",
          1, "FAIL line 3: expected \\My Folder\\Pointrel.exe running\n"},

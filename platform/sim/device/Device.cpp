@@ -145,6 +145,26 @@ uint32_t Device::StartFunction(const std::u16string &path, std::function<uint32_
     return kernel_.StartFunction(path, std::move(body), imageName)->pid;
 }
 
+bool Device::IsProgram(const std::u16string &path, std::string *why) {
+    FsEntry entry;
+    FsStatus status = kernel_.files().Stat(path, &entry);
+    if (status != FsStatus::Ok) {
+        *why = status == FsStatus::PathNotFound ? "no such folder" : "no such file";
+        return false;
+    }
+    if (entry.directory) {
+        *why = "a folder, not a program";
+        return false;
+    }
+    uint32_t error = 0;
+    std::optional<std::string> name = kernel_.ImageNameOf(path, &error);
+    if (!name || !kernel_.FindProgram(*name)) {
+        *why = "not a program";
+        return false;
+    }
+    return true;
+}
+
 void Device::Wait(uint64_t ms) {
     Boot();
     kernel_.EnterAsDriver();

@@ -92,6 +92,9 @@ public:
     // ---- actions
     // Starts a program as the shell would; returns its process id, or 0.
     uint32_t Start(const std::u16string &path);
+    // Whether `path` names a program of the device; if not, why not ("no
+    // such file", "a folder", "not a program").
+    bool IsProgram(const std::u16string &path, std::string *why);
     // Starts a process whose program is a function of the test itself, so
     // that platform calls can be made from inside the device.
     // With an image name, the process has that program's resources.

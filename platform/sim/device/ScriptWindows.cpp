@@ -24,9 +24,9 @@ struct Request {
 const char16_t kNoCloseProp[] = u"DeviceSim.NoClose";
 
 std::string ClassOf(HWND hwnd) {
-    WCHAR name[64];
-    GetClassNameW(hwnd, name, 64);
-    return Narrow(name);
+    WCHAR name[256];
+    GetClassNameW(hwnd, name, 256);
+    return PrintedName(name);
 }
 
 void Report(HWND hwnd, const std::string &what) {

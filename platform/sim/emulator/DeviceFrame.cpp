@@ -223,9 +223,7 @@ std::optional<std::pair<int, int>> ScreenPointAt(const FrameLayout &layout, int 
 
 std::u16string StatusText(uint64_t deviceMs, const std::string &what) {
     std::u16string text;
-    FromUtf8(std::to_string(deviceMs / 1000) + "." + std::to_string(deviceMs % 1000 / 100) +
-                 " s   " + what,
-             &text);
+    FromUtf8(std::to_string(deviceMs / 1000) + " s   " + what, &text);
     return text;
 }
 

@@ -39,7 +39,8 @@ std::optional<HardButton> ButtonAt(const FrameLayout &layout, int x, int y);
 // The screen point under a point of the picture, if it lies on the screen.
 std::optional<std::pair<int, int>> ScreenPointAt(const FrameLayout &layout, int x, int y);
 
-// The status line's text: the device time in seconds and tenths, then `what`
+// The status line's text: the device time in whole seconds (so an idle
+// device's picture changes once a second, not ten times), then `what`
 // (UTF-8).
 std::u16string StatusText(uint64_t deviceMs, const std::string &what);
 

@@ -35,6 +35,7 @@ HostKey KeyOf(SDL_Keycode key) {
     case SDLK_6: return HostKey::App6;
     case SDLK_r: return HostKey::Rotate;
     case SDLK_s: return HostKey::Screenshot;
+    case SDLK_F12: return HostKey::Reset;
     case SDLK_ESCAPE: return HostKey::Quit;
     default: return HostKey::Other;
     }
@@ -45,7 +46,7 @@ HostKey KeyOf(SDL_Keycode key) {
 struct Shown {
     std::vector<uint8_t> screen;
     std::string status;
-    uint64_t tenths = 0;
+    uint64_t seconds = 0;
 };
 
 // Whether a person can see a window here. Without a display SDL falls back
@@ -125,10 +126,10 @@ int RunEmulatorWindow(Device &device, std::ostream &log) {
         }
         emulator.Advance(pacer.Due(SDL_GetTicks64()));
         const Bitmap &screen = device.gdi().Screen();
-        uint64_t tenths = device.Now() / 100;
-        if (!dirty && tenths == shown.tenths && screen.bits == shown.screen)
+        uint64_t seconds = device.Now() / 1000;
+        if (!dirty && seconds == shown.seconds && screen.bits == shown.screen)
             continue;
-        shown.screen = screen.bits, shown.tenths = tenths, dirty = false;
+        shown.screen = screen.bits, shown.seconds = seconds, dirty = false;
         const Bitmap &picture = emulator.Picture();
         if (picture.width != textureWidth || picture.height != textureHeight) {
             if (texture)

@@ -8,6 +8,7 @@
 #include "gdi/Font.h"
 #include "runner/ScriptRunner.h"
 
+#include <filesystem>
 #include <fstream>
 #include <iostream>
 #include <sstream>
@@ -56,6 +57,11 @@ int main(int argc, char **argv) {
     if (verb == "show" && argc == 2) {
         std::istringstream script(kShowDefault);
         return Show(script);
+    }
+    std::error_code error;
+    if (std::filesystem::is_directory(argv[2], error)) {
+        std::cerr << "devicesim: " << argv[2] << " is a folder, not a script\n";
+        return sim::kScriptError;
     }
     std::ifstream script(argv[2]);
     if (!script) {

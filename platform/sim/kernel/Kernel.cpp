@@ -107,6 +107,11 @@ std::u16string Widen(const std::string &s) {
     return out;
 }
 
+std::string PrintedName(const std::u16string &name) {
+    bool plain = !name.empty() && name.find_first_of(u" \t\"") == std::u16string::npos;
+    return plain ? ToUtf8(name) : QuoteText(name);
+}
+
 std::string QuoteText(const std::u16string &text) {
     // A carriage return is part of the line break that \n stands for.
     std::u16string lines;

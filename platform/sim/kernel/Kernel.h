@@ -159,5 +159,8 @@ std::u16string Widen(const std::string &s);
 // quote, \n for a line break, and \\ for a backslash that would otherwise
 // read as the start of one of these (or end the text).
 std::string QuoteText(const std::u16string &text);
+// A name (a window class) as printed lines show it: as it is when it is one
+// word, quoted like a text when it is empty or holds spaces or quotes.
+std::string PrintedName(const std::u16string &name);
 
 } // namespace sim

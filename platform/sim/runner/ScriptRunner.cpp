@@ -91,6 +91,15 @@ int64_t Number(const std::string &word) {
     return start ? -n : n;
 }
 
+// A 32-bit value: 0 to 0xFFFFFFFF, or a negative number down to -2147483648
+// taken as its two's complement.
+uint32_t Dword(const std::string &word) {
+    int64_t n = Number(word);
+    if (n < INT32_MIN)
+        throw Stop{kScriptError, "number out of the 32-bit range: " + word};
+    return static_cast<uint32_t>(n);
+}
+
 std::vector<uint8_t> HexBytes(const std::string &text) {
     std::vector<uint8_t> bytes;
     if (text == "-")
@@ -121,11 +130,6 @@ std::u16string Wide(const std::string &word) {
 }
 
 // A name as printed: bare, or quoted when it holds a space or a quote.
-std::string PrintedName(const std::u16string &name) {
-    bool plain = !name.empty() && name.find_first_of(u" \t\"") == std::u16string::npos;
-    return plain ? ToUtf8(name) : QuoteText(name);
-}
-
 // Text as REG_SZ data holds it: UTF-16 with its terminator.
 std::vector<uint8_t> Utf16Bytes(const std::string &text) {
     std::vector<uint8_t> bytes;
@@ -151,8 +155,9 @@ class Runner {
 public:
     explicit Runner(std::ostream &out) : out_(out) {
         AddPackagePrograms(device_);
-        device_.OnTrace(
-            [this](const TraceEvent &e) { out_ << "T=" << e.time << " " << e.text << "\n"; });
+        device_.OnTrace([this](const TraceEvent &e) {
+            out_ << "T=" << e.time << " " << e.text << "\n" << std::flush;
+        });
     }
 
     Device &device() { return device_; }
@@ -188,6 +193,8 @@ public:
             Arity(w, 1, 2);
             started_ = true;
             std::u16string folder = w.size() > 1 ? Wide(w[1]) : kPackageFolder;
+            if (folder.empty())
+                throw Stop{kScriptError, "install needs a folder (or none, for the default)"};
             if (!InstallPackage(device_, folder))
                 throw Stop{kScriptError, "install failed for " + ToUtf8(folder)};
             return;
@@ -215,6 +222,11 @@ public:
         if (c == "start") {
             Arity(w, 2, 2);
             started_ = true;
+            std::string why;
+            if (!device_.IsProgram(Wide(w[1]), &why))
+                throw Stop{kScriptError, "cannot start " + w[1] + ": " + why};
+            // A start that a fault on demand refuses is the program's own
+            // business: the script goes on, as the shell's would.
             device_.Start(Wide(w[1]));
             return;
         }
@@ -235,12 +247,16 @@ public:
         }
         if (c == "post") {
             Arity(w, 5, 5);
-            if (!Device::IsPostable(static_cast<uint32_t>(Number(w[2]))))
+            int64_t msg = Number(w[2]);
+            if (msg < 0 || msg > 0xFFFF)
+                throw Stop{kScriptError, "message number out of range (0 to 0xFFFF): " + w[2]};
+            if (!Device::IsPostable(static_cast<uint32_t>(msg)))
                 throw Stop{kScriptError,
                            "message " + w[2] + " carries pointers and cannot be posted"};
-            if (!device_.Post(Wide(w[1]), static_cast<uint32_t>(Number(w[2])),
-                              static_cast<uintptr_t>(Number(w[3])),
-                              static_cast<intptr_t>(static_cast<int32_t>(Number(w[4])))))
+            // The device's WPARAM and LPARAM are 32 bits: -1 is 0xFFFFFFFF.
+            if (!device_.Post(Wide(w[1]), static_cast<uint32_t>(msg),
+                              static_cast<uintptr_t>(Dword(w[3])),
+                              static_cast<intptr_t>(static_cast<int32_t>(Dword(w[4])))))
                 throw Stop{kScriptError, "no window of class " + w[1]};
             return;
         }
@@ -316,6 +332,8 @@ private:
         return static_cast<int>(v);
     }
 
+    // Key names in any case; ENTER and CTRL are welcome for RETURN and
+    // CONTROL.
     static int KeyCode(const std::string &name) {
         static const std::map<std::string, int> keys = {
             {"UP", VK_UP},       {"DOWN", VK_DOWN},     {"LEFT", VK_LEFT},
@@ -323,13 +341,19 @@ private:
             {"F7", VK_F7},       {"APP1", VK_APP1},     {"APP2", VK_APP2},
             {"APP3", VK_APP3},   {"APP4", VK_APP4},     {"APP5", VK_APP5},
             {"APP6", VK_APP6},   {"SHIFT", VK_SHIFT},   {"CONTROL", VK_CONTROL},
-            {"ALT", VK_MENU}};
-        auto it = keys.find(name);
+            {"ALT", VK_MENU},    {"ENTER", VK_RETURN},  {"CTRL", VK_CONTROL}};
+        std::string upper = name;
+        for (char &ch : upper)
+            ch = static_cast<char>(std::toupper(static_cast<unsigned char>(ch)));
+        auto it = keys.find(upper);
         if (it != keys.end())
             return it->second;
-        int64_t vk = Number(name);
+        bool number = !name.empty() && std::isdigit(static_cast<unsigned char>(name[0]));
+        int64_t vk = number ? Number(name) : 0;
         if (vk < 1 || vk > 254)
-            throw Stop{kScriptError, "unknown key: " + name};
+            throw Stop{kScriptError, "unknown key: " + name +
+                                         " (keys: UP DOWN LEFT RIGHT RETURN F6 F7 APP1..APP6 SHIFT "
+                                         "CONTROL ALT, or a virtual-key number 1 to 254)"};
         return static_cast<int>(vk);
     }
 
@@ -478,12 +502,14 @@ private:
         if (w.size() == 2 && w[1] == "unreadable")
             return SetUp(w, 2, [&] { device_.SetKeysUnreadable(true); });
         if (w.size() == 3 && w[1] == "repeat" && w[2] == "off")
-            return device_.SetKeyRepeat(0, 0);
+            return SetUp(w, 3, [&] { device_.SetKeyRepeat(0, 0); });
         if (w.size() == 4 && w[1] == "repeat") {
             int64_t delay = Number(w[2]), period = Number(w[3]);
             if (delay <= 0 || period <= 0 || delay > INT32_MAX || period > INT32_MAX)
                 throw Stop{kScriptError, "keys repeat needs times from 1 to 2147483647"};
-            return device_.SetKeyRepeat(static_cast<int>(delay), static_cast<int>(period));
+            return SetUp(w, 4, [&] {
+                device_.SetKeyRepeat(static_cast<int>(delay), static_cast<int>(period));
+            });
         }
         throw Stop{kScriptError, "keys: unknown form"};
     }
@@ -527,7 +553,10 @@ private:
         } else if (w[1] == "hex" && w.size() == 4) {
             status = files.CopyIn(path, HexBytes(w[3]), device_.CalendarNow());
         } else if (w[1] == "delete" && w.size() == 3) {
+            // As with the registry, deleting what is not there is no error.
             status = files.Delete(path);
+            if (status == FsStatus::FileNotFound || status == FsStatus::PathNotFound)
+                status = FsStatus::Ok;
         } else {
             throw Stop{kScriptError, "file: unknown form"};
         }
@@ -546,7 +575,7 @@ private:
                 bytes = Utf16Bytes(data);
             } else if (type == "dword") {
                 kind = REG_DWORD;
-                uint32_t v = static_cast<uint32_t>(Number(data));
+                uint32_t v = Dword(data);
                 bytes = {uint8_t(v), uint8_t(v >> 8), uint8_t(v >> 16), uint8_t(v >> 24)};
             } else if (type == "binary") {
                 kind = REG_BINARY;
@@ -675,6 +704,8 @@ ScriptResult RunScript(std::istream &script, std::ostream &out, const ScriptHook
             std::vector<std::string> words = SplitWords(line);
             if (!words.empty())
                 runner.Execute(words);
+            // Line by line, so a run that is stopped keeps what it printed.
+            out.flush();
         } catch (const Stop &stop) {
             out << (stop.result == kScriptExpectFailed ? "FAIL" : "ERROR") << " line " << number
                 << ": " << stop.message << "\n";
