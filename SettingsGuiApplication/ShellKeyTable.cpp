@@ -66,8 +66,8 @@ void ClearEntry(ShellKeyEntry &entry) {
     entry.text[0] = 0;
 }
 
-// The file name of a command line: what follows the last backslash, up to
-// the first full stop.
+} // namespace
+
 void ReduceToFileName(LPWSTR text) {
     LPWSTR start = text;
     for (LPWSTR p = text; *p != 0; ++p)
@@ -78,8 +78,6 @@ void ReduceToFileName(LPWSTR text) {
         *out++ = *p;
     *out = 0;
 }
-
-} // namespace
 
 LONG ReadShellKeyString(HKEY key, LPCWSTR name, LPWSTR text) {
     text[0] = 0;

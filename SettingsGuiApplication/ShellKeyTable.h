@@ -49,6 +49,9 @@ void SetShowHideButtonFlag(DWORD value);
 // buffer of SHOW_HIDE_COMMAND_LINE_CAPACITY characters; an error (nothing
 // usable in the buffer) when the program's folder is too long for it.
 LONG BuildShowHideCommandLine(LPWSTR commandLine);
+// Cuts a command line to its file name: what follows the last backslash, up
+// to the first full stop.
+void ReduceToFileName(LPWSTR text);
 // Shows `text` in the "Assignment" column of a list row.
 void SetButtonRowText(HWND list, int row, LPCWSTR text);
 // Reads the button's action again and shows it in the row; on failure the
