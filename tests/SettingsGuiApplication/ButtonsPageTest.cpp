@@ -299,6 +299,13 @@ TEST(ButtonsPage, RestoreReportsEachStateOfTheBackup) {
          },
          {kRestored},
          true},
+        {"a backup with keys below it goes whole",
+         [](sim::Device &d) {
+             SetValue(d, kBackup + u"40C1\\Below\\Deeper", u"x", REG_DWORD, Dword(1));
+             SetValue(d, kBackup + u"40C1\\Beside", u"x", REG_DWORD, Dword(1));
+         },
+         {kRestored},
+         true},
         {"a command too long for the buffer",
          [](sim::Device &d) {
              SetValue(d, kBackup + u"40C1", u"", REG_SZ, Sz(std::u16string(300, u'x')));
