@@ -8,9 +8,6 @@ const WCHAR BUTTON_BACKUP_KEY[] = TEXT("SOFTWARE\\Quorvane\\Pointrel\\HwKeyDataB
 
 namespace {
 
-const REGSAM ACCESS_READ = 0x20019;  // KEY_READ
-const REGSAM ACCESS_WRITE = 0x20006; // KEY_WRITE
-const REGSAM ACCESS_ALL = 0x2001F;   // read and write, as deleting a tree needs
 // Key names are at most 255 characters.
 const DWORD KEY_NAME_CAPACITY = 256;
 
@@ -24,7 +21,7 @@ LONG WriteString(HKEY key, LPCWSTR name, LPCWSTR text) {
 // Deletes `name` below `parent` after everything below it, deepest first.
 void DeleteKeyTree(HKEY parent, LPCWSTR name) {
     HKEY key = NULL;
-    if (RegOpenKeyExW(parent, name, 0, ACCESS_ALL, &key) != ERROR_SUCCESS)
+    if (RegOpenKeyExW(parent, name, 0, KEY_READ | KEY_WRITE, &key) != ERROR_SUCCESS)
         return;
     WCHAR child[KEY_NAME_CAPACITY];
     for (;;) {
@@ -34,7 +31,7 @@ void DeleteKeyTree(HKEY parent, LPCWSTR name) {
         HKEY probe = NULL;
         // A subkey that cannot be removed would be enumerated for ever.
         DeleteKeyTree(key, child);
-        if (RegOpenKeyExW(key, child, 0, ACCESS_READ, &probe) == ERROR_SUCCESS) {
+        if (RegOpenKeyExW(key, child, 0, KEY_READ, &probe) == ERROR_SUCCESS) {
             RegCloseKey(probe);
             break;
         }
@@ -50,11 +47,11 @@ LONG BackupShellKeyEntry(LPCWSTR keyName) {
     DWORD disposition = 0;
     // Without a backup the old action could never come back: no backup key,
     // no Assign.
-    LONG status = RegCreateKeyExW(HKEY_LOCAL_MACHINE, BUTTON_BACKUP_KEY, 0, NULL, 0, ACCESS_WRITE,
+    LONG status = RegCreateKeyExW(HKEY_LOCAL_MACHINE, BUTTON_BACKUP_KEY, 0, NULL, 0, KEY_WRITE,
                                   NULL, &root, &disposition);
     if (status != ERROR_SUCCESS)
         return status;
-    status = RegCreateKeyExW(root, keyName, 0, NULL, 0, ACCESS_WRITE, NULL, &backup, &disposition);
+    status = RegCreateKeyExW(root, keyName, 0, NULL, 0, KEY_WRITE, NULL, &backup, &disposition);
     if (status != ERROR_SUCCESS) {
         RegCloseKey(root);
         return status;
@@ -82,10 +79,9 @@ LONG BackupShellKeyEntry(LPCWSTR keyName) {
 
 bool HasShellKeyBackup(LPCWSTR keyName) {
     HKEY root = NULL, backup = NULL;
-    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, BUTTON_BACKUP_KEY, 0, ACCESS_READ, &root) !=
-        ERROR_SUCCESS)
+    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, BUTTON_BACKUP_KEY, 0, KEY_READ, &root) != ERROR_SUCCESS)
         return false;
-    bool found = RegOpenKeyExW(root, keyName, 0, ACCESS_READ, &backup) == ERROR_SUCCESS;
+    bool found = RegOpenKeyExW(root, keyName, 0, KEY_READ, &backup) == ERROR_SUCCESS;
     if (found)
         RegCloseKey(backup);
     RegCloseKey(root);
@@ -94,8 +90,7 @@ bool HasShellKeyBackup(LPCWSTR keyName) {
 
 void DeleteShellKeyBackup(LPCWSTR keyName) {
     HKEY root = NULL;
-    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, BUTTON_BACKUP_KEY, 0, ACCESS_WRITE, &root) !=
-        ERROR_SUCCESS)
+    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, BUTTON_BACKUP_KEY, 0, KEY_WRITE, &root) != ERROR_SUCCESS)
         return;
     DeleteKeyTree(root, keyName);
     RegFlushKey(root);

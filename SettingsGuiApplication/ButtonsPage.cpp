@@ -17,8 +17,6 @@ const WCHAR *const BUTTON_KEY_NAMES[BUTTON_KEY_COUNT] = {
 const int BUTTON_COLUMN_WIDTH = 75;
 const int ASSIGNMENT_COLUMN_WIDTH = 135;
 
-const REGSAM ACCESS_READ = 0x20019; // KEY_READ
-
 // The status the program ends with when memory runs out.
 const UINT OUT_OF_MEMORY_EXIT = 14;
 
@@ -46,30 +44,12 @@ void ButtonsPage::OnInitDialog() {
     rowCount = 0;
     buttonList = Item(IDC_BUTTON_LIST);
     SizeAboveTabs();
-    InsertColumns();
+    InsertTwoColumns(buttonList, IDS_COLUMN_BUTTON, BUTTON_COLUMN_WIDTH, IDS_COLUMN_ASSIGNMENT,
+                     ASSIGNMENT_COLUMN_WIDTH);
     FillButtonList();
     if (!program.settings.loaded)
         LoadSettings(program.settings);
     MakeHelpLink(IDC_HELP_BUTTONS);
-}
-
-void ButtonsPage::InsertColumns() {
-    WCHAR header[STRING_CAPACITY];
-    LVCOLUMNW column;
-    ZeroMemory(&column, sizeof(column));
-    column.mask = LVCF_FMT | LVCF_WIDTH | LVCF_TEXT | LVCF_SUBITEM;
-    column.fmt = LVCFMT_LEFT;
-    column.pszText = header;
-
-    LoadText(program.instance, IDS_COLUMN_BUTTON, header);
-    column.cx = ScaleX(program, BUTTON_COLUMN_WIDTH);
-    column.iSubItem = 0;
-    if (SendMessageW(buttonList, LVM_INSERTCOLUMNW, 0, (LPARAM)&column) == -1)
-        return;
-    LoadText(program.instance, IDS_COLUMN_ASSIGNMENT, header);
-    column.cx = ScaleX(program, ASSIGNMENT_COLUMN_WIDTH);
-    column.iSubItem = 1;
-    SendMessageW(buttonList, LVM_INSERTCOLUMNW, 1, (LPARAM)&column);
 }
 
 void ButtonsPage::FillButtonList() {
@@ -160,10 +140,9 @@ void ButtonsPage::Assign(int row) {
 
 LONG ButtonsPage::RestoreShellKeyEntry(int row, LPCWSTR keyName) {
     HKEY root = NULL, backup = NULL;
-    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, BUTTON_BACKUP_KEY, 0, ACCESS_READ, &root) !=
-        ERROR_SUCCESS)
+    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, BUTTON_BACKUP_KEY, 0, KEY_READ, &root) != ERROR_SUCCESS)
         return BACKUP_NOT_OPENED;
-    if (RegOpenKeyExW(root, keyName, 0, ACCESS_READ, &backup) != ERROR_SUCCESS) {
+    if (RegOpenKeyExW(root, keyName, 0, KEY_READ, &backup) != ERROR_SUCCESS) {
         RegCloseKey(root);
         return BACKUP_KEY_NOT_OPENED;
     }

@@ -28,7 +28,6 @@ protected:
 
 private:
     void OnInitDialog();
-    void InsertColumns();
     void FillButtonList();
     void OnCommand(WORD controlId, WORD notification);
     void Assign(int row);

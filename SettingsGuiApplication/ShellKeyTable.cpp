@@ -12,8 +12,6 @@ const WCHAR SHOW_HIDE_SHORTCUT_NAME[] = TEXT("Shortcuts\\Pointrel Monodex.lnk");
 
 namespace {
 
-const REGSAM ACCESS_READ = 0x20019;  // KEY_READ
-const REGSAM ACCESS_WRITE = 0x20006; // KEY_WRITE
 const DWORD LAST_SHELL_ACTION = 12;
 
 const WCHAR VALUE_NAME[] = TEXT("Name");
@@ -129,7 +127,7 @@ LONG DescribeShellKeyAction(HKEY key, DWORD flags, ShellKeyTextForm form, LPWSTR
 LONG ReadShellKeyEntry(LPCWSTR keyName, ShellKeyTextForm form, ShellKeyEntry &entry) {
     ClearEntry(entry);
     HKEY table, button;
-    LONG status = OpenButtonKey(keyName, ACCESS_READ, &table, &button);
+    LONG status = OpenButtonKey(keyName, KEY_READ, &table, &button);
     if (status != ERROR_SUCCESS)
         return status;
     LONG result = ERROR_SUCCESS;
@@ -155,7 +153,7 @@ LONG WriteShellKeyEntry(LPCWSTR keyName, DWORD flags, LPCWSTR text) {
     if (StringCchLengthW(text, SHELL_KEY_TEXT_CAPACITY + 2, &length) != S_OK)
         return ERROR_INVALID_DATA;
     HKEY table, button;
-    LONG status = OpenButtonKey(keyName, ACCESS_WRITE, &table, &button);
+    LONG status = OpenButtonKey(keyName, KEY_WRITE, &table, &button);
     if (status != ERROR_SUCCESS)
         return status;
     status = RegSetValueExW(button, VALUE_FLAGS, 0, REG_DWORD, (const BYTE *)&flags, sizeof flags);
@@ -170,7 +168,7 @@ LONG WriteShellKeyEntry(LPCWSTR keyName, DWORD flags, LPCWSTR text) {
 
 bool IsShowHideShortcut(LPCWSTR keyName, LPCWSTR commandLine) {
     HKEY table, button;
-    if (OpenButtonKey(keyName, ACCESS_READ, &table, &button) != ERROR_SUCCESS)
+    if (OpenButtonKey(keyName, KEY_READ, &table, &button) != ERROR_SUCCESS)
         return false;
     WCHAR text[SHELL_KEY_TEXT_CAPACITY];
     LONG status = ReadShellKeyString(button, NULL, text);
@@ -186,7 +184,7 @@ bool IsShowHideShortcut(LPCWSTR keyName, LPCWSTR commandLine) {
 void SetShowHideButtonFlag(DWORD value) {
     HKEY key = NULL;
     DWORD disposition = 0;
-    if (RegCreateKeyExW(HKEY_LOCAL_MACHINE, SETTINGS_KEY, 0, NULL, 0, ACCESS_WRITE, NULL, &key,
+    if (RegCreateKeyExW(HKEY_LOCAL_MACHINE, SETTINGS_KEY, 0, NULL, 0, KEY_WRITE, NULL, &key,
                         &disposition) != ERROR_SUCCESS)
         return;
     RegSetValueExW(key, VALUE_BUTTON_SET, 0, REG_DWORD, (const BYTE *)&value, sizeof value);
@@ -229,7 +227,7 @@ void SetButtonRowText(HWND list, int row, LPCWSTR text) {
 
 void RefreshButtonRow(HWND list, int row, LPCWSTR keyName) {
     HKEY table, button;
-    if (OpenButtonKey(keyName, ACCESS_READ, &table, &button) != ERROR_SUCCESS)
+    if (OpenButtonKey(keyName, KEY_READ, &table, &button) != ERROR_SUCCESS)
         return;
     DWORD flags = 0;
     WCHAR text[SHELL_KEY_TEXT_CAPACITY];

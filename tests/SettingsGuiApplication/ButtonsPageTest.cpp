@@ -1,6 +1,7 @@
 // The Buttons page as a user, the registry and the device's shell see it:
 // the list of buttons, Assign with its backup, Restore, and every message.
 #include "../../SettingsGuiApplication/resource.h"
+#include "support/Bytes.h"
 #include "support/Devices.h"
 
 #include <windows.h>
@@ -21,16 +22,6 @@ const std::u16string kKeys = u"HKLM\\SOFTWARE\\Microsoft\\Shell\\Keys\\";
 const std::u16string kBackup = u"HKLM\\SOFTWARE\\Quorvane\\Pointrel\\HwKeyDataBackup\\";
 const std::u16string kCommand = u"\"\\Program Files\\Pointrel\\Shortcuts\\Pointrel Monodex.lnk\"";
 const std::u16string kCalendar = u"\\Windows\\Start Menu\\Programs\\Calendar.lnk";
-
-std::vector<uint8_t> Sz(const std::u16string &s) {
-    std::vector<uint8_t> bytes((s.size() + 1) * 2, 0);
-    std::memcpy(bytes.data(), s.data(), s.size() * 2);
-    return bytes;
-}
-
-std::vector<uint8_t> Dword(uint32_t v) {
-    return {uint8_t(v), uint8_t(v >> 8), uint8_t(v >> 16), uint8_t(v >> 24)};
-}
 
 std::optional<std::u16string> Text(sim::Device &d, const std::u16string &key,
                                    const std::u16string &name) {
@@ -128,15 +119,15 @@ const std::string kNotRead = "\"Pointrel Buttons\" \"Could not retrieve backup d
 
 TEST(ButtonsPage, ListsEachReadableButtonInKeyOrderAndAssignsTheRowsOwnKey) {
     auto d = OpenButtonsPage([](sim::Device &d) {
-        SetValue(d, kKeys + u"40C2", u"Flags", REG_SZ, Sz(u"0")); // unreadable
-        d.registry().DeleteValuePath(kKeys + u"40C4", u"Name");   // unreadable
-        SetValue(d, kKeys + u"40C5", u"Name", REG_SZ, Sz(u"Side"));
-        SetValue(d, kKeys + u"40C5", u"Flags", REG_DWORD, Dword(99));
-        SetValue(d, kKeys + u"40C6", u"Name", REG_SZ, Sz(u"Notes key"));
-        SetValue(d, kKeys + u"40C6", u"Flags", REG_DWORD, Dword(0));
+        SetValue(d, kKeys + u"40C2", u"Flags", REG_SZ, Utf16z(u"0")); // unreadable
+        d.registry().DeleteValuePath(kKeys + u"40C4", u"Name");       // unreadable
+        SetValue(d, kKeys + u"40C5", u"Name", REG_SZ, Utf16z(u"Side"));
+        SetValue(d, kKeys + u"40C5", u"Flags", REG_DWORD, Le32(99));
+        SetValue(d, kKeys + u"40C6", u"Name", REG_SZ, Utf16z(u"Notes key"));
+        SetValue(d, kKeys + u"40C6", u"Flags", REG_DWORD, Le32(0));
         SetValue(d, kKeys + u"40C6", u"", REG_SZ,
-                 Sz(u"\\Windows\\Start Menu\\Programs\\Notes.lnk"));
-        SetValue(d, kKeys + u"40C3", u"Flags", REG_DWORD, Dword(3));
+                 Utf16z(u"\\Windows\\Start Menu\\Programs\\Notes.lnk"));
+        SetValue(d, kKeys + u"40C3", u"Flags", REG_DWORD, Le32(3));
     });
     EXPECT_EQ(Rows(*d), (std::vector<std::string>{"row 0 \"Button 1\" \"Calendar\"",
                                                   "row 1 \"Button 3\" \"<Custom/Unknown>\"",
@@ -199,7 +190,7 @@ TEST(ButtonsPage, AssigningTwiceIsRefusedAndKeepsTheFirstBackup) {
 
 TEST(ButtonsPage, TwoButtonsAssignedOneRestoredLeavesTheOther) {
     auto d = OpenButtonsPage([](sim::Device &d) {
-        SetValue(d, kKeys + u"40C4", u"", REG_SZ, Sz(u"\\Windows\\calc.exe"));
+        SetValue(d, kKeys + u"40C4", u"", REG_SZ, Utf16z(u"\\Windows\\calc.exe"));
     });
     Command(*d, IDC_ASSIGN, 3);
     Command(*d, IDC_ASSIGN, 0);
@@ -284,31 +275,31 @@ TEST(ButtonsPage, RestoreReportsEachStateOfTheBackup) {
          {kNotRead},
          false},
         {"the backup's Flags is a string",
-         [](sim::Device &d) { SetValue(d, kBackup + u"40C1", u"Flags", REG_SZ, Sz(u"0")); },
+         [](sim::Device &d) { SetValue(d, kBackup + u"40C1", u"Flags", REG_SZ, Utf16z(u"0")); },
          {kNotRead},
          false},
         {"a command of 259 characters fills the buffer",
          [](sim::Device &d) {
-             SetValue(d, kBackup + u"40C1", u"", REG_SZ, Sz(std::u16string(259, u'x')));
+             SetValue(d, kBackup + u"40C1", u"", REG_SZ, Utf16z(std::u16string(259, u'x')));
          },
          {kTooLong, kNotRead},
          false},
         {"a command of 258 characters fits",
          [](sim::Device &d) {
-             SetValue(d, kBackup + u"40C1", u"", REG_SZ, Sz(std::u16string(258, u'x')));
+             SetValue(d, kBackup + u"40C1", u"", REG_SZ, Utf16z(std::u16string(258, u'x')));
          },
          {kRestored},
          true},
         {"a backup with keys below it goes whole",
          [](sim::Device &d) {
-             SetValue(d, kBackup + u"40C1\\Below\\Deeper", u"x", REG_DWORD, Dword(1));
-             SetValue(d, kBackup + u"40C1\\Beside", u"x", REG_DWORD, Dword(1));
+             SetValue(d, kBackup + u"40C1\\Below\\Deeper", u"x", REG_DWORD, Le32(1));
+             SetValue(d, kBackup + u"40C1\\Beside", u"x", REG_DWORD, Le32(1));
          },
          {kRestored},
          true},
         {"a command too long for the buffer",
          [](sim::Device &d) {
-             SetValue(d, kBackup + u"40C1", u"", REG_SZ, Sz(std::u16string(300, u'x')));
+             SetValue(d, kBackup + u"40C1", u"", REG_SZ, Utf16z(std::u16string(300, u'x')));
          },
          {kNotRead},
          false},

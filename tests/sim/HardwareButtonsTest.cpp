@@ -1,6 +1,7 @@
 // The hardware buttons: the shell reads Shell\Keys\40C1..40C6 at every press
 // and runs the command, shortcut or built-in action it finds there; hot keys
 // of programs come first; a fresh device's four buttons.
+#include "support/Bytes.h"
 #include "support/Devices.h"
 
 #include "kernel/FileSystem.h"
@@ -20,16 +21,6 @@ using namespace test;
 namespace {
 
 const std::u16string kButton1 = u"HKLM\\Software\\Microsoft\\Shell\\Keys\\40C1";
-
-std::vector<uint8_t> Sz(const std::u16string &s) {
-    std::vector<uint8_t> bytes((s.size() + 1) * 2, 0);
-    std::memcpy(bytes.data(), s.data(), s.size() * 2);
-    return bytes;
-}
-
-std::vector<uint8_t> Dword(uint32_t v) {
-    return {uint8_t(v), uint8_t(v >> 8), uint8_t(v >> 16), uint8_t(v >> 24)};
-}
 
 void Press(sim::Device &d, int vk) {
     HoldKey(d, vk, 100);
@@ -109,79 +100,79 @@ TEST(HardwareButtons, TheEntryDecidesWhatAPressDoes) {
         std::vector<std::string> events;
     } cases[] = {
         {"an unquoted path with spaces and arguments",
-         Value{REG_DWORD, Dword(0)},
-         Value{REG_SZ, Sz(u"\\Program Files\\My Tools\\tool.exe -a b")},
+         Value{REG_DWORD, Le32(0)},
+         Value{REG_SZ, Utf16z(u"\\Program Files\\My Tools\\tool.exe -a b")},
          {R"(button APP1 "\Program Files\My Tools\tool.exe -a b")",
           R"(process start 2 "\Program Files\My Tools\tool.exe" "-a b")"}},
         {"the shortest run of words that names a file",
-         Value{REG_DWORD, Dword(0)},
-         Value{REG_SZ, Sz(u"\\Program Files\\My Tools\\tool.exe")},
+         Value{REG_DWORD, Le32(0)},
+         Value{REG_SZ, Utf16z(u"\\Program Files\\My Tools\\tool.exe")},
          {R"(button APP1 "\Program Files\My Tools\tool.exe")",
           R"(process start 2 "\Program Files\My Tools\tool.exe")"}},
         {"a quoted path with arguments, blanks around",
-         Value{REG_DWORD, Dword(0)},
-         Value{REG_SZ, Sz(u"  \"\\Program Files\\My Tools\\tool.exe\"   x  ")},
+         Value{REG_DWORD, Le32(0)},
+         Value{REG_SZ, Utf16z(u"  \"\\Program Files\\My Tools\\tool.exe\"   x  ")},
          {R"(button APP1 "\"\Program Files\My Tools\tool.exe\"   x")",
           R"(process start 2 "\Program Files\My Tools\tool.exe" "x")"}},
         {"a quoted path without its closing quote starts nothing",
-         Value{REG_DWORD, Dword(0)},
-         Value{REG_SZ, Sz(u"\"\\Program Files\\My Tools\\tool.exe")},
+         Value{REG_DWORD, Le32(0)},
+         Value{REG_SZ, Utf16z(u"\"\\Program Files\\My Tools\\tool.exe")},
          {R"(button APP1 "\"\Program Files\My Tools\tool.exe")"}},
         {"a missing program starts nothing",
-         Value{REG_DWORD, Dword(0)},
-         Value{REG_SZ, Sz(u"\\Windows\\gone.exe")},
+         Value{REG_DWORD, Le32(0)},
+         Value{REG_SZ, Utf16z(u"\\Windows\\gone.exe")},
          {R"(button APP1 "\Windows\gone.exe")"}},
         {"a shortcut with arguments of its own and of the command line",
-         Value{REG_DWORD, Dword(0)},
-         Value{REG_SZ, Sz(u"\"\\Windows\\Start Menu\\Programs\\Contacts.lnk\" more")},
+         Value{REG_DWORD, Le32(0)},
+         Value{REG_SZ, Utf16z(u"\"\\Windows\\Start Menu\\Programs\\Contacts.lnk\" more")},
          {R"(button APP1 "\"\Windows\Start Menu\Programs\Contacts.lnk\" more")",
           R"(process start 2 "\Windows\poutlook.exe" "contacts more")"}},
         {"a shortcut whose target is missing",
-         Value{REG_DWORD, Dword(0)},
-         Value{REG_SZ, Sz(u"\\Temp\\Broken.lnk")},
+         Value{REG_DWORD, Le32(0)},
+         Value{REG_SZ, Utf16z(u"\\Temp\\Broken.lnk")},
          {R"(button APP1 "\Temp\Broken.lnk")"}},
         {"a shortcut that is not one",
-         Value{REG_DWORD, Dword(0)},
-         Value{REG_SZ, Sz(u"\\Temp\\Garbled.LNK")},
+         Value{REG_DWORD, Le32(0)},
+         Value{REG_SZ, Utf16z(u"\\Temp\\Garbled.LNK")},
          {R"(button APP1 "\Temp\Garbled.LNK")"}},
         {"a shortcut file that is missing",
-         Value{REG_DWORD, Dword(0)},
-         Value{REG_SZ, Sz(u"\\Temp\\Nowhere.lnk")},
+         Value{REG_DWORD, Le32(0)},
+         Value{REG_SZ, Utf16z(u"\\Temp\\Nowhere.lnk")},
          {R"(button APP1 "\Temp\Nowhere.lnk")"}},
         {"REG_EXPAND_SZ is a command line too",
-         Value{REG_DWORD, Dword(0)},
-         Value{REG_EXPAND_SZ, Sz(u"\\Windows\\calendar.exe")},
+         Value{REG_DWORD, Le32(0)},
+         Value{REG_EXPAND_SZ, Utf16z(u"\\Windows\\calendar.exe")},
          {R"(button APP1 "\Windows\calendar.exe")", R"(process start 2 "\Windows\calendar.exe")"}},
         {"a string without its terminator",
-         Value{REG_DWORD, Dword(0)},
+         Value{REG_DWORD, Le32(0)},
          Value{REG_SZ, {'\\', 0, 'W', 0, 'i', 0, 'n', 0, 'd', 0, 'o', 0, 'w', 0, 's', 0, '\\', 0,
                         't',  0, 'm', 0, 'a', 0, 'i', 0, 'l', 0, '.', 0, 'e', 0, 'x', 0, 'e',  0}},
          {R"(button APP1 "\Windows\tmail.exe")", R"(process start 2 "\Windows\tmail.exe")"}},
         {"no Flags counts as 0",
          none,
-         Value{REG_SZ, Sz(u"\\Windows\\calendar.exe")},
+         Value{REG_SZ, Utf16z(u"\\Windows\\calendar.exe")},
          {R"(button APP1 "\Windows\calendar.exe")", R"(process start 2 "\Windows\calendar.exe")"}},
-        {"Flags 0 without a command", Value{REG_DWORD, Dword(0)}, none, {}},
-        {"a blank command", Value{REG_DWORD, Dword(0)}, Value{REG_SZ, Sz(u"   ")}, {}},
-        {"a command that is a number", Value{REG_DWORD, Dword(0)}, Value{REG_DWORD, Dword(7)}, {}},
+        {"Flags 0 without a command", Value{REG_DWORD, Le32(0)}, none, {}},
+        {"a blank command", Value{REG_DWORD, Le32(0)}, Value{REG_SZ, Utf16z(u"   ")}, {}},
+        {"a command that is a number", Value{REG_DWORD, Le32(0)}, Value{REG_DWORD, Le32(7)}, {}},
         {"a command of an odd byte length",
-         Value{REG_DWORD, Dword(0)},
+         Value{REG_DWORD, Le32(0)},
          Value{REG_SZ, {'\\', 0, 'x', 0, 'y'}},
          {}},
         {"Flags as a string",
-         Value{REG_SZ, Sz(u"0")},
-         Value{REG_SZ, Sz(u"\\Windows\\calendar.exe")},
+         Value{REG_SZ, Utf16z(u"0")},
+         Value{REG_SZ, Utf16z(u"\\Windows\\calendar.exe")},
          {}},
         {"Flags of two bytes",
          Value{REG_DWORD, {0, 0}},
-         Value{REG_SZ, Sz(u"\\Windows\\calendar.exe")},
+         Value{REG_SZ, Utf16z(u"\\Windows\\calendar.exe")},
          {}},
-        {"Flags 13 is no action", Value{REG_DWORD, Dword(13)}, none, {}},
-        {"Flags 2, the input panel", Value{REG_DWORD, Dword(2)}, none, {"button APP1 action 2"}},
-        {"Flags 9, none", Value{REG_DWORD, Dword(9)}, none, {"button APP1 action 9"}},
+        {"Flags 13 is no action", Value{REG_DWORD, Le32(13)}, none, {}},
+        {"Flags 2, the input panel", Value{REG_DWORD, Le32(2)}, none, {"button APP1 action 2"}},
+        {"Flags 9, none", Value{REG_DWORD, Le32(9)}, none, {"button APP1 action 9"}},
         {"Flags 12, rotate, with a command that is ignored",
-         Value{REG_DWORD, Dword(12)},
-         Value{REG_SZ, Sz(u"\\Windows\\calendar.exe")},
+         Value{REG_DWORD, Le32(12)},
+         Value{REG_SZ, Utf16z(u"\\Windows\\calendar.exe")},
          {"button APP1 action 12"}},
     };
     for (const Case &c : cases) {
@@ -190,7 +181,7 @@ TEST(HardwareButtons, TheEntryDecidesWhatAPressDoes) {
         d.registry().DeleteKeyPath(kButton1);
         sim::RegKeyRef key;
         d.registry().CreateKeyPath(kButton1, &key);
-        d.registry().SetValue(key, u"Name", REG_SZ, Sz(u"Button 1"));
+        d.registry().SetValue(key, u"Name", REG_SZ, Utf16z(u"Button 1"));
         if (c.flags)
             d.registry().SetValue(key, u"Flags", c.flags->type, c.flags->data);
         if (c.command)
@@ -210,7 +201,7 @@ TEST(HardwareButtons, BuiltInActionsThatTheDeviceCanShow) {
     {
         SCOPED_TRACE("Flags 1 opens the Start menu");
         sim::Device d;
-        SetValue(d, kButton1, u"Flags", REG_DWORD, Dword(1));
+        SetValue(d, kButton1, u"Flags", REG_DWORD, Le32(1));
         Press(d, VK_APP1);
         auto menu = d.OpenMenuItems();
         ASSERT_TRUE(menu);
@@ -222,7 +213,7 @@ TEST(HardwareButtons, BuiltInActionsThatTheDeviceCanShow) {
         sim::Device d;
         uint32_t pid = d.Start(u"\\Windows\\tmail.exe");
         d.Wait(100);
-        SetValue(d, kButton1, u"Flags", REG_DWORD, Dword(10));
+        SetValue(d, kButton1, u"Flags", REG_DWORD, Le32(10));
         Press(d, VK_APP1);
         EXPECT_EQ(d.ExitCode(pid), 0u);
         EXPECT_FALSE(d.FindTopmost(u"Messaging"));
@@ -232,7 +223,7 @@ TEST(HardwareButtons, BuiltInActionsThatTheDeviceCanShow) {
 TEST(HardwareButtons, TheTableIsReadAgainAtEveryPress) {
     sim::Device d;
     Press(d, VK_APP1);
-    SetValue(d, kButton1, u"", REG_SZ, Sz(u"\\Windows\\tmail.exe"));
+    SetValue(d, kButton1, u"", REG_SZ, Utf16z(u"\\Windows\\tmail.exe"));
     Press(d, VK_APP1);
     d.registry().DeleteKeyPath(kButton1);
     Press(d, VK_APP1);
