@@ -55,30 +55,12 @@ int DisplayPage::SelectedRow() const {
 void DisplayPage::OnInitDialog() {
     imageList = Item(IDC_IMAGE_LIST);
     SizeAboveTabs();
-    InsertColumns();
+    InsertTwoColumns(imageList, IDS_COLUMN_IMAGE, IMAGE_COLUMN_WIDTH, IDS_COLUMN_SIZE,
+                     SIZE_COLUMN_WIDTH);
     InsertRows();
     if (!program.settings.loaded)
         LoadSettings(program.settings);
     MakeHelpLink(IDC_HELP_IMAGE);
-}
-
-void DisplayPage::InsertColumns() {
-    WCHAR header[STRING_CAPACITY];
-    LVCOLUMNW column;
-    ZeroMemory(&column, sizeof(column));
-    column.mask = LVCF_FMT | LVCF_WIDTH | LVCF_TEXT | LVCF_SUBITEM;
-    column.fmt = LVCFMT_LEFT;
-    column.pszText = header;
-
-    LoadText(program.instance, IDS_COLUMN_IMAGE, header);
-    column.cx = ScaleX(program, IMAGE_COLUMN_WIDTH);
-    column.iSubItem = 0;
-    if (SendMessageW(imageList, LVM_INSERTCOLUMNW, 0, (LPARAM)&column) == -1)
-        return;
-    LoadText(program.instance, IDS_COLUMN_SIZE, header);
-    column.cx = ScaleX(program, SIZE_COLUMN_WIDTH);
-    column.iSubItem = 1;
-    SendMessageW(imageList, LVM_INSERTCOLUMNW, 1, (LPARAM)&column);
 }
 
 void DisplayPage::InsertRows() {

@@ -18,7 +18,6 @@ protected:
 
 private:
     void OnInitDialog();
-    void InsertColumns();
     void InsertRows();
     void OnItemChanged();
     void OnCommand(WORD controlId, WORD notification);

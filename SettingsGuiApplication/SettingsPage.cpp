@@ -4,6 +4,7 @@
 
 #include "SettingsProgram.h"
 #include "WindowBinding.h"
+#include "resource.h"
 
 SettingsPage::SettingsPage(SettingsProgram &program, UINT templateId)
     : hwnd(NULL), program(program), templateId(templateId), whiteBrush(NULL) {
@@ -68,4 +69,24 @@ void SettingsPage::MakeHelpLink(int controlId) {
     HWND label = Item(controlId);
     if (label != NULL)
         MakeHelpLinkLabel(&helpLinks, label, false);
+}
+
+void SettingsPage::InsertTwoColumns(HWND list, UINT firstTitle, int firstWidth, UINT secondTitle,
+                                    int secondWidth) {
+    WCHAR header[STRING_CAPACITY];
+    LVCOLUMNW column;
+    ZeroMemory(&column, sizeof(column));
+    column.mask = LVCF_FMT | LVCF_WIDTH | LVCF_TEXT | LVCF_SUBITEM;
+    column.fmt = LVCFMT_LEFT;
+    column.pszText = header;
+
+    LoadText(program.instance, firstTitle, header);
+    column.cx = ScaleX(program, firstWidth);
+    column.iSubItem = 0;
+    if (SendMessageW(list, LVM_INSERTCOLUMNW, 0, (LPARAM)&column) == -1)
+        return;
+    LoadText(program.instance, secondTitle, header);
+    column.cx = ScaleX(program, secondWidth);
+    column.iSubItem = 1;
+    SendMessageW(list, LVM_INSERTCOLUMNW, 1, (LPARAM)&column);
 }

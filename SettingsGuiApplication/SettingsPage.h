@@ -32,6 +32,11 @@ protected:
     // Turns the page's "[?]" label `controlId` into a help link.
     void MakeHelpLink(int controlId);
     HWND Item(int controlId) const { return GetDlgItem(hwnd, controlId); }
+    // Gives a list view its two left-aligned columns: titles from the string
+    // table, widths designed for 96 dots per inch. When the first cannot be
+    // inserted the second is not tried.
+    void InsertTwoColumns(HWND list, UINT firstTitle, int firstWidth, UINT secondTitle,
+                          int secondWidth);
 
     HWND hwnd;
     SettingsProgram &program;

@@ -233,3 +233,57 @@ CONFORMANCE_TEST(RegistryConformance, DeleteKeyTakesTheSubkeysWithItAsWindowsCED
               RegOpenKeyExW(HKEY_CURRENT_USER, TEXT("Software\\ConformanceTest\\A\\B"), 0, KEY_READ,
                             &key));
 }
+
+CONFORMANCE_TEST(RegistryConformance, SubkeysEnumerateInOrderAndAskForRoomForTheName) {
+    HKEY key = CreateTestKey(kTestKey);
+    static const WCHAR *const names[] = {TEXT("40C2"), TEXT("40C1"), TEXT("Longer Name")};
+    for (size_t i = 0; i < sizeof names / sizeof names[0]; ++i) {
+        HKEY sub = NULL;
+        ASSERT_EQ(ERROR_SUCCESS,
+                  RegCreateKeyExW(key, names[i], 0, NULL, 0, KEY_WRITE, NULL, &sub, NULL));
+        RegCloseKey(sub);
+    }
+    struct Case {
+        const char *what;
+        DWORD index, room;
+        LONG result;
+        const WCHAR *name; // NULL: the buffer is left alone
+        DWORD count;       // after the call
+    } cases[] = {
+        {"first in order", 0, 16, ERROR_SUCCESS, TEXT("40C1"), 4},
+        {"second", 1, 16, ERROR_SUCCESS, TEXT("40C2"), 4},
+        {"a name that just fits", 1, 5, ERROR_SUCCESS, TEXT("40C2"), 4},
+        {"no room for the terminator", 1, 4, ERROR_MORE_DATA, NULL, 4},
+        {"a longer name", 2, 8, ERROR_MORE_DATA, NULL, 8},
+        {"past the end", 3, 16, ERROR_NO_MORE_ITEMS, NULL, 16},
+    };
+    for (size_t i = 0; i < sizeof cases / sizeof cases[0]; ++i) {
+        const Case &c = cases[i];
+        SCOPED_TRACE(c.what);
+        WCHAR name[16];
+        memset(name, 0xbd, sizeof name);
+        DWORD count = c.room;
+        EXPECT_EQ(c.result, RegEnumKeyExW(key, c.index, name, &count, NULL, NULL, NULL, NULL));
+        if (c.name) {
+            EXPECT_EQ(0, lstrcmpW(c.name, name));
+            EXPECT_EQ(c.count, count);
+        } else {
+            EXPECT_EQ(0xbdbd, (unsigned)(name[0] & 0xffff));
+        }
+    }
+    // Deleting what index 0 names until none is left empties the key.
+    WCHAR name[256];
+    DWORD count = 256;
+    int deleted = 0;
+    while (deleted < 10 &&
+           RegEnumKeyExW(key, 0, name, &count, NULL, NULL, NULL, NULL) == ERROR_SUCCESS) {
+        EXPECT_EQ(ERROR_SUCCESS, RegDeleteKeyW(key, name));
+        ++deleted;
+        count = 256;
+    }
+    EXPECT_EQ(3, deleted);
+    EXPECT_EQ(ERROR_SUCCESS, RegFlushKey(key));
+    RegCloseKey(key);
+    EXPECT_EQ(ERROR_INVALID_HANDLE, RegFlushKey(key)) << "a closed handle";
+    RegDeleteKeyW(HKEY_CURRENT_USER, kTestKey);
+}

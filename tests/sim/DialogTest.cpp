@@ -441,3 +441,37 @@ TEST(Dialog, ADialogResourceOpensWholeAndFailsCleanlyCutShort) {
 }
 
 } // namespace
+
+TEST(Dialog, AMessageBoxOwnedByAChildBelongsToItsTopLevelWindowAndGivesItTheActivationBack) {
+    sim::Device d(NoShell());
+    bool topDisabled = false, childEnabled = false, topEnabledAfter = false;
+    d.StartFunction(u"\\Temp\\owner.exe", [&] {
+        HWND top = CreateWindowExW(0, u"STATIC", u"Top", WS_POPUP | WS_VISIBLE, 0, 0, 240, 320,
+                                   nullptr, nullptr, nullptr, nullptr);
+        HWND child = CreateWindowExW(0, u"STATIC", u"", WS_CHILD | WS_VISIBLE, 10, 10, 100, 100,
+                                     top, nullptr, nullptr, nullptr);
+        SetForegroundWindow(top);
+        MessageBoxW(child, u"Text", u"Box", MB_OK);
+        topEnabledAfter = IsWindowEnabled(top) != FALSE;
+        MSG msg;
+        while (GetMessageW(&msg, nullptr, 0, 0) > 0)
+            DispatchMessageW(&msg);
+        return 0u;
+    });
+    d.Wait(100);
+    auto fg = d.Foreground();
+    ASSERT_TRUE(fg);
+    EXPECT_EQ(fg->title, u"Box");
+    RunInside(d, [&] {
+        HWND top = FindWindowW(u"STATIC", u"Top");
+        topDisabled = !IsWindowEnabled(top);
+        childEnabled = IsWindowEnabled(GetWindow(top, GW_CHILD)) != FALSE;
+    });
+    EXPECT_TRUE(topDisabled);
+    EXPECT_TRUE(childEnabled);
+    ASSERT_TRUE(d.Answer(u"Box", IDOK));
+    d.Wait(100);
+    EXPECT_TRUE(topEnabledAfter);
+    ASSERT_TRUE(d.Foreground());
+    EXPECT_EQ(d.Foreground()->title, u"Top");
+}

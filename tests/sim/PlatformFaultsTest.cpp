@@ -173,3 +173,27 @@ TEST(PlatformVersion, GetVersionExWReportsTheDevicesVersion) {
         });
     }
 }
+
+TEST(PlatformFaults, AnAllocationFailsOnceWhenAsked) {
+    sim::Device d(NoShell());
+    d.FailNext(sim::Fault::LocalAlloc, ERROR_NOT_ENOUGH_MEMORY);
+    HLOCAL failed = reinterpret_cast<HLOCAL>(1), next = nullptr;
+    DWORD error = 0;
+    HLOCAL freedTwice = nullptr;
+    bool zeroed = false;
+    RunInside(d, [&] {
+        SetLastError(0xdeadbeef);
+        failed = LocalAlloc(LPTR, 260 * sizeof(WCHAR));
+        error = GetLastError();
+        next = LocalAlloc(LMEM_FIXED, 16);
+        zeroed = next && static_cast<BYTE *>(next)[15] == 0;
+        LocalFree(next);
+        freedTwice = LocalFree(next);
+        LocalAlloc(LPTR, 8); // left for the process's end to take back
+    });
+    EXPECT_EQ(failed, nullptr);
+    EXPECT_EQ(error, DWORD(ERROR_NOT_ENOUGH_MEMORY));
+    EXPECT_NE(next, nullptr);
+    EXPECT_TRUE(zeroed);
+    EXPECT_EQ(freedTwice, next) << "a block frees once";
+}

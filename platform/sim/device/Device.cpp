@@ -4,7 +4,9 @@
 #include "kernel/FileSystem.h"
 #include "shell/Browser.h"
 #include "shell/DeviceShell.h"
+#include "shell/HardwareButtons.h"
 #include "shell/ShellState.h"
+#include "shell/StandInPrograms.h"
 #include "user/WindowManager.h"
 
 #include <windows.h>
@@ -15,6 +17,8 @@ Device::Device(DeviceConfig config) : config_(config) {
     // The device's own programs are there from the start.
     kernel_.AddProgram(BrowserImage());
     kernel_.WriteProgramFile(kBrowserPath, BrowserImage().name);
+    LayOutStandInPrograms(kernel_);
+    WriteDefaultButtonTable(kernel_.registry());
     // The layers hear of ended threads and processes in the order they
     // stand in: windows first, then GDI objects.
     kernel_.onThreadEnded = [this](Thread *thread) {

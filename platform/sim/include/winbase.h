@@ -146,6 +146,11 @@ LPVOID WINAPI HeapAlloc(HANDLE hHeap, DWORD dwFlags, size_t dwBytes);
 LPVOID WINAPI HeapReAlloc(HANDLE hHeap, DWORD dwFlags, LPVOID lpMem, size_t dwBytes);
 BOOL WINAPI HeapFree(HANDLE hHeap, DWORD dwFlags, LPVOID lpMem);
 HANDLE WINAPI GetProcessHeap(void);
+HLOCAL WINAPI LocalAlloc(UINT uFlags, UINT uBytes);
+HLOCAL WINAPI LocalFree(HLOCAL hMem);
+#define LMEM_FIXED 0x0000
+#define LMEM_ZEROINIT 0x0040
+#define LPTR (LMEM_FIXED | LMEM_ZEROINIT)
 #define HEAP_NO_SERIALIZE 0x00000001
 #define HEAP_ZERO_MEMORY 0x00000008
 

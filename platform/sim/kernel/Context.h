@@ -34,7 +34,14 @@ void SetError(uint32_t error);
 void CountCall(const char *name);
 
 // Failures a test can ask for, to reach the failure paths of the programs.
-enum class Fault { RegistryCreate, RegistryWrite, RegistryFlush, FileOpen, ProcessStart };
+enum class Fault {
+    RegistryCreate,
+    RegistryWrite,
+    RegistryFlush,
+    FileOpen,
+    ProcessStart,
+    LocalAlloc
+};
 // True, with the error to report, when the next such operation must fail.
 bool TakeFault(Fault fault, uint32_t *error);
 

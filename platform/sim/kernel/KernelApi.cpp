@@ -438,6 +438,31 @@ LPVOID WINAPI HeapReAlloc(HANDLE h, DWORD flags, LPVOID old, size_t bytes) {
     return p;
 }
 
+// The blocks are the process's and zeroed whatever the flags, so a run never
+// depends on what memory held before.
+HLOCAL WINAPI LocalAlloc(UINT, UINT bytes) {
+    sim::CountCall("LocalAlloc");
+    uint32_t fault;
+    if (TakeFault(Fault::LocalAlloc, &fault)) {
+        SetError(fault);
+        return nullptr;
+    }
+    auto block = std::make_unique<uint8_t[]>(bytes ? bytes : 1);
+    void *p = block.get();
+    CurrentProcess().localMemory[p] = std::move(block);
+    return static_cast<HLOCAL>(p);
+}
+
+// NULL when freed; the handle itself when it is no block of the process.
+HLOCAL WINAPI LocalFree(HLOCAL h) {
+    sim::CountCall("LocalFree");
+    if (!CurrentProcess().localMemory.erase(h)) {
+        SetError(ERROR_INVALID_HANDLE);
+        return h;
+    }
+    return nullptr;
+}
+
 BOOL WINAPI HeapFree(HANDLE h, DWORD, LPVOID p) {
     sim::CountCall("HeapFree");
     std::shared_ptr<Heap> heap = Lookup<Heap>(h);

@@ -109,6 +109,8 @@ public:
     // Libraries it has loaded, and the serial that tells their handles apart.
     std::vector<LoadedModule> modules;
     uint32_t moduleSerial = 0;
+    // Its LocalAlloc blocks by address; what it never frees goes with it.
+    std::map<void *, std::unique_ptr<uint8_t[]>> localMemory;
 
     bool Signaled(Thread *) const override { return ended; }
 

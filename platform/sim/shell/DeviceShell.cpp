@@ -9,11 +9,12 @@
 
 #include "kernel/FileSystem.h"
 #include "kernel/Kernel.h"
+#include "shell/HardwareButtons.h"
 #include "shell/HtmlText.h"
 #include "shell/ShellState.h"
+#include "shell/Shortcuts.h"
 #include "user/PopupMenu.h"
 #include "user/WindowManager.h"
-#include "shell/Shortcuts.h"
 
 #include <algorithm>
 #include <array>
@@ -135,6 +136,10 @@ private:
     void Choose(const std::u16string &menu, const std::u16string &item);
     void EndMenu();
 
+    // A hardware button pressed: what its entry says, then the built-in
+    // actions the simulated device has something to show for.
+    void ButtonPressed(int vk);
+
     int width_ = 0, height_ = 0, dpi_ = 96;
     HWND desktop_ = nullptr, taskBar_ = nullptr, softKeys_ = nullptr, sip_ = nullptr;
     int softKeyPressed_ = kNoItem;
@@ -184,6 +189,9 @@ uint32_t Shell::Run() {
     softKeys_ = CreateBar(kSoftKeyClass, bar, SoftKeyRect());
     sip_ = CreateBar(kSipClass, bar, SipRect());
     SetWorkArea();
+    // The application buttons that no program has taken as hot keys come
+    // here, whichever window has the focus.
+    Windows().input.appKeyReceiver = desktop_;
     // The clock turns over on whole minutes of device time.
     SetTimer(taskBar_, kClockTimer, kMinute - GetTickCount() % kMinute, nullptr);
 
@@ -259,6 +267,11 @@ LRESULT Shell::DesktopProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
     case WM_PAINT: PaintDesktop(hwnd); return 0;
     case WM_ERASEBKGND: return 1;
     case WM_SETTINGCHANGE: SettingChanged(); return 0;
+    case WM_KEYDOWN:
+        // Holding a button runs it once.
+        if (wParam >= VK_APP1 && wParam <= VK_APP6 && !(lParam & 0x40000000))
+            ButtonPressed(int(wParam));
+        return 0;
     case WM_LBUTTONUP:
         // The lift of a tap that closed a menu, held here so that it goes
         // no further than the tap's press.
@@ -560,6 +573,33 @@ void Shell::EndMenu() {
     if (menu_ && IsWindow(menu_))
         ClosePopupMenu(menu_);
     menu_ = nullptr;
+}
+
+// ------------------------------------------------------------ hardware buttons
+
+void Shell::ButtonPressed(int vk) {
+    switch (PressHardwareButton(vk)) {
+    case kActionStartMenu: OpenMenu(u"Start", kStartItems, true, false); break;
+    case kActionToday:
+        EndMenu();
+        SetWindowPos(desktop_, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+        SetForegroundWindow(desktop_);
+        break;
+    case kActionOkClose: {
+        // "ok" for a dialog that shows it, else the foreground program closes.
+        if (HWND dialog = DoneButtonDialog(CurrentKernel())) {
+            PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+        } else {
+            HWND top = GetForegroundWindow();
+            if (top && top != desktop_)
+                PostMessageW(top, WM_CLOSE, 0, 0);
+        }
+        break;
+    }
+    // The input panel, scrolling, the context menu and rotation have nothing
+    // to act on here; the event shows them.
+    default: break;
+    }
 }
 
 // ------------------------------------------------------------ notification bubble

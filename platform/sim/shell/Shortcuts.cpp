@@ -3,6 +3,7 @@
 #include "shell/Shortcuts.h"
 
 #include "kernel/FileSystem.h"
+#include "kernel/Kernel.h"
 #include "kernel/Names.h"
 #include "kernel/Utf8.h"
 
@@ -64,7 +65,14 @@ std::vector<std::u16string> ProgramShortcuts(const FileSystem &files) {
     return names;
 }
 
-bool RunShortcut(const FileSystem &files, const std::u16string &path) {
+std::string ShortcutText(const std::u16string &program, const std::u16string &arguments) {
+    std::string command = QuoteText(program);
+    if (!arguments.empty())
+        command += " " + ToUtf8(arguments);
+    return std::to_string(command.size()) + "#" + command;
+}
+
+bool RunShortcut(const FileSystem &files, const std::u16string &path, const std::u16string &extra) {
     std::vector<uint8_t> bytes;
     if (files.ReadAll(path, &bytes) != FsStatus::Ok)
         return false;
@@ -73,6 +81,8 @@ bool RunShortcut(const FileSystem &files, const std::u16string &path) {
         return false;
     PROCESS_INFORMATION info{};
     std::u16string arguments = target->arguments;
+    if (!extra.empty())
+        arguments += (arguments.empty() ? u"" : u" ") + extra;
     if (!CreateProcessW(target->path.c_str(), arguments.empty() ? nullptr : arguments.data(),
                         nullptr, nullptr, FALSE, 0, nullptr, nullptr, nullptr, &info))
         return false;

@@ -24,8 +24,12 @@ struct ShortcutTarget {
 std::optional<ShortcutTarget> ParseShortcut(const std::string &text);
 // The names of the Programs folder's shortcuts (without ".lnk"), in order.
 std::vector<std::u16string> ProgramShortcuts(const FileSystem &files);
+// A shortcut's text for a program and its arguments (none when empty).
+std::string ShortcutText(const std::u16string &program, const std::u16string &arguments);
 // Starts what the shortcut at `path` names, as the shell does when it is
-// tapped; false when the shortcut or its program cannot be run.
-bool RunShortcut(const FileSystem &files, const std::u16string &path);
+// tapped, with `extra` arguments after the shortcut's own; false when the
+// shortcut or its program cannot be run.
+bool RunShortcut(const FileSystem &files, const std::u16string &path,
+                 const std::u16string &extra = u"");
 
 } // namespace sim

@@ -3,7 +3,8 @@
 // Physical input (from the driver of the device) and injected input (from
 // keybd_event and mouse_event) take the same road: a key updates the key
 // state, then goes to the hot key registered on it with the exact modifiers
-// held, or else to the focus window; a stylus event goes to the window that
+// held, or else (an application button) to the shell, which runs what the
+// button is assigned, or else to the focus window; a stylus event goes to the window that
 // has the capture, or else to the window under its point.
 #include <windows.h>
 
@@ -84,6 +85,9 @@ void RouteKey(WindowManager &wm, int vk, bool up, bool repeat) {
         return;
     }
     Window *target = wm.focus ? wm.focus : wm.foreground;
+    if (vk >= VK_APP1 && vk <= VK_APP6)
+        if (Window *shell = wm.Get(input.appKeyReceiver))
+            target = shell;
     if (!target)
         return;
     LPARAM flags = 1 | (up ? 0xC0000000 : 0) | (repeat ? 0x40000000 : 0);

@@ -31,6 +31,9 @@ struct InputState {
     // press knows it is stale.
     uint64_t generation[256] = {};
     std::vector<HotKey> hotKeys;
+    // The shell's window that hears the application buttons (VK_APP1 ..
+    // VK_APP6) no hot key has taken; without it they go to the focus.
+    HWND appKeyReceiver = nullptr;
     int stylusX = 0, stylusY = 0;
     // The press that closed a pop-up menu goes no further: neither it nor
     // anything the stylus does until it lifts reaches a window.

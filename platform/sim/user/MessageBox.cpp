@@ -223,6 +223,13 @@ int WINAPI MessageBoxW(HWND owner, LPCWSTR text, LPCWSTR caption, UINT type) {
     int x = Scaled(8), y = (wm.ScreenArea().Height() - height) / 2;
     // Top-most only when asked for, like the platform's boxes.
     DWORD exStyle = (type & MB_TOPMOST) ? WS_EX_TOPMOST : 0;
+    // A box is a modal dialog: owned, like one, by the top-level window of
+    // a child given as its owner, which it gives the activation back to.
+    if (Window *o = wm.Get(owner)) {
+        while ((o->style & (WS_POPUP | WS_CHILD)) == WS_CHILD && o->parent)
+            o = o->parent;
+        owner = o->Hwnd();
+    }
     HWND hwnd = CreateWindowExW(exStyle, u"Dialog", title.c_str(), WS_POPUP, x, y, width, height,
                                 owner, nullptr, nullptr, nullptr);
     if (!hwnd)
@@ -249,8 +256,12 @@ int WINAPI MessageBoxW(HWND owner, LPCWSTR text, LPCWSTR caption, UINT type) {
     if (ownerWasEnabled && IsWindow(owner))
         EnableWindow(owner, TRUE);
     RemovePropW(hwnd, kStateProp);
-    if (Window *w = wm.Get(hwnd))
+    if (Window *w = wm.Get(hwnd)) {
+        bool wasActive = wm.foreground == w;
         wm.Destroy(w);
+        if (Window *o = wm.Get(owner); o && wasActive && o->Visible())
+            wm.Activate(o);
+    }
     if (quit)
         PostQuitMessage(static_cast<int>(msg.wParam));
     int result = quit ? 0 : box.result;

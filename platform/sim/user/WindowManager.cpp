@@ -380,6 +380,8 @@ void WindowManager::ThreadEnded(Thread *t) {
     timers_.erase(std::remove_if(timers_.begin(), timers_.end(),
                                  [t](const Timer &timer) { return timer.thread == t; }),
                   timers_.end());
+    // A hot key registered without a window is the thread's, and ends with it.
+    std::erase_if(input.hotKeys, [t](const HotKey &k) { return k.thread == t; });
     if (t->messages) {
         ThreadMessages &queue = QueueOf(t);
         for (SentMessage *sent : queue.sent) {
