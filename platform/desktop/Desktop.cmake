@@ -25,7 +25,7 @@ endfunction()
 add_library(desktop_shell STATIC ${DESKTOP_DIR}/aygshell_standin.cpp)
 target_compile_options(desktop_shell PRIVATE -Os -ffunction-sections -fdata-sections)
 
-add_executable(Pointrel WIN32 ${CURSOR_PROGRAM_SOURCES} ${SETTINGS_STORE_SOURCES}
+add_executable(Pointrel WIN32 ${CURSOR_PROGRAM_SOURCES} ${SHARED_SOURCES}
     CursorDisplayApplication/Pointrel.rc)
 target_include_directories(Pointrel PRIVATE CursorDisplayApplication)
 # windres writes no dependency file, so the script's header is named here.
@@ -34,6 +34,15 @@ set_source_files_properties(CursorDisplayApplication/Pointrel.rc PROPERTIES
 target_link_options(Pointrel PRIVATE -municode -static)
 target_link_libraries(Pointrel PRIVATE desktop_shell gdi32 user32)
 release_size(Pointrel 65536)
+
+add_executable(PLSettings WIN32 ${SETTINGS_PROGRAM_SOURCES} ${SHARED_SOURCES}
+    SettingsGuiApplication/PLSettings.rc)
+target_include_directories(PLSettings PRIVATE SettingsGuiApplication CursorDisplayApplication)
+set_source_files_properties(SettingsGuiApplication/PLSettings.rc PROPERTIES
+    OBJECT_DEPENDS "${CMAKE_CURRENT_SOURCE_DIR}/SettingsGuiApplication/resource.h;${CMAKE_CURRENT_SOURCE_DIR}/SettingsGuiApplication/PLSettings.ico;${CMAKE_CURRENT_SOURCE_DIR}/SettingsGuiApplication/About.bmp")
+target_link_options(PLSettings PRIVATE -municode -static)
+target_link_libraries(PLSettings PRIVATE desktop_shell comctl32 gdi32 user32)
+release_size(PLSettings 98304)
 
 # The install hooks: a library that exports exactly the four hooks, by name.
 add_library(Deployhook SHARED ${DEPLOYHOOK_SOURCES} Deployhook/Deployhook.def)
