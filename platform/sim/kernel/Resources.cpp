@@ -4,6 +4,7 @@
 
 #include "kernel/Kernel.h"
 #include "kernel/Names.h"
+#include "kernel/ResourceFile.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -13,70 +14,6 @@
 using namespace sim;
 
 namespace {
-
-struct Entry {
-    const uint8_t *header;
-    const uint8_t *data;
-    uint32_t size;
-    uint16_t typeId, nameId; // 0 when named by a string
-    std::u16string typeName, name;
-};
-
-uint32_t Read32(const uint8_t *p) {
-    return p[0] | p[1] << 8 | p[2] << 16 | uint32_t(p[3]) << 24;
-}
-uint16_t Read16(const uint8_t *p) {
-    return uint16_t(p[0] | p[1] << 8);
-}
-
-// Reads a type or name field: 0xFFFF and an ordinal, or a terminated string.
-bool ReadId(const uint8_t *&p, const uint8_t *end, uint16_t *id, std::u16string *text) {
-    if (end - p < 2)
-        return false;
-    if (Read16(p) == 0xFFFF) {
-        if (end - p < 4)
-            return false;
-        *id = Read16(p + 2);
-        p += 4;
-        return true;
-    }
-    *id = 0;
-    for (; end - p >= 2; p += 2) {
-        char16_t c = Read16(p);
-        if (c == 0) {
-            p += 2;
-            return true;
-        }
-        *text += c;
-    }
-    return false;
-}
-
-// The entries of a .res file, stopping at the first malformed one.
-std::vector<Entry> Entries(const uint8_t *res, size_t size) {
-    std::vector<Entry> out;
-    const uint8_t *p = res, *end = res + size;
-    while (end - p >= 8) {
-        Entry e{};
-        e.header = p;
-        e.size = Read32(p);
-        uint32_t headerSize = Read32(p + 4);
-        if (headerSize < 8 || headerSize > size_t(end - p) || e.size > size_t(end - p) - headerSize)
-            break;
-        const uint8_t *field = p + 8, *headerEnd = p + headerSize;
-        if (!ReadId(field, headerEnd, &e.typeId, &e.typeName) ||
-            !ReadId(field, headerEnd, &e.nameId, &e.name))
-            break;
-        e.data = p + headerSize;
-        if (e.size > 0 || e.typeId != 0 || !e.typeName.empty())
-            out.push_back(e);
-        size_t step = (size_t(headerSize) + e.size + 3) & ~size_t(3);
-        if (step > size_t(end - p))
-            break;
-        p += step;
-    }
-    return out;
-}
 
 bool Matches(LPCWSTR wanted, uint16_t id, const std::u16string &text) {
     if (IS_INTRESOURCE(wanted))
@@ -108,7 +45,7 @@ HRSRC WINAPI FindResourceW(HMODULE module, LPCWSTR name, LPCWSTR type) {
     // The platform tells a missing type from a missing name.
     bool typeFound = false;
     if (image && image->resources && name && type)
-        for (const Entry &e : Entries(image->resources, image->resourcesSize)) {
+        for (const ResourceEntry &e : ReadResourceEntries(image->resources, image->resourcesSize)) {
             if (!Matches(type, e.typeId, e.typeName))
                 continue;
             typeFound = true;
@@ -119,11 +56,11 @@ HRSRC WINAPI FindResourceW(HMODULE module, LPCWSTR name, LPCWSTR type) {
     return nullptr;
 }
 
-static std::optional<Entry> EntryOf(HMODULE module, HRSRC info) {
+static std::optional<ResourceEntry> EntryOf(HMODULE module, HRSRC info) {
     const ProgramImage *image = ImageOf(module);
     if (!image || !image->resources || !info)
         return std::nullopt;
-    for (const Entry &e : Entries(image->resources, image->resourcesSize))
+    for (const ResourceEntry &e : ReadResourceEntries(image->resources, image->resourcesSize))
         if (reinterpret_cast<HRSRC>(const_cast<uint8_t *>(e.header)) == info)
             return e;
     return std::nullopt;
@@ -131,7 +68,7 @@ static std::optional<Entry> EntryOf(HMODULE module, HRSRC info) {
 
 HGLOBAL WINAPI LoadResource(HMODULE module, HRSRC info) {
     sim::CountCall("LoadResource");
-    std::optional<Entry> e = EntryOf(module, info);
+    std::optional<ResourceEntry> e = EntryOf(module, info);
     return e ? const_cast<uint8_t *>(e->data) : nullptr;
 }
 
@@ -142,7 +79,7 @@ LPVOID WINAPI LockResource(HGLOBAL data) {
 
 DWORD WINAPI SizeofResource(HMODULE module, HRSRC info) {
     sim::CountCall("SizeofResource");
-    std::optional<Entry> e = EntryOf(module, info);
+    std::optional<ResourceEntry> e = EntryOf(module, info);
     return e ? e->size : 0;
 }
 
@@ -163,26 +100,16 @@ int WINAPI LoadStringW(HINSTANCE instance, UINT id, LPWSTR buffer, int capacity)
     const ProgramImage *image = ImageOf(instance);
     if (image && image->resources && id <= 0xFFFF) {
         LPCWSTR block = MAKEINTRESOURCEW(id / 16 + 1);
-        for (const Entry &e : Entries(image->resources, image->resourcesSize)) {
+        for (const ResourceEntry &e : ReadResourceEntries(image->resources, image->resourcesSize)) {
             if (!Matches(RT_STRING, e.typeId, e.typeName) || !Matches(block, e.nameId, e.name))
                 continue;
-            const uint8_t *p = e.data, *end = e.data + e.size;
-            for (UINT skip = id % 16;; --skip) {
-                if (end - p < 2 || size_t(end - p - 2) / 2 < Read16(p))
-                    break; // a malformed block
-                uint16_t length = Read16(p);
-                if (skip == 0) {
-                    if (length == 0)
-                        break;
-                    int copied = std::min<int>(length, capacity - 1);
-                    for (int i = 0; i < copied; ++i)
-                        buffer[i] = Read16(p + 2 + 2 * i);
-                    buffer[copied] = 0;
-                    return copied;
-                }
-                p += 2 + 2 * size_t(length);
-            }
-            break;
+            std::optional<std::u16string> text = StringInBlock(e.data, e.size, id % 16);
+            if (!text)
+                break;
+            int copied = int(std::min<size_t>(text->size(), size_t(capacity - 1)));
+            std::copy_n(text->begin(), copied, buffer);
+            buffer[copied] = 0;
+            return copied;
         }
     }
     SetError(ERROR_RESOURCE_NAME_NOT_FOUND);
