@@ -16,7 +16,7 @@ function(add_fuzz_target name source)
 endfunction()
 
 add_fuzz_target(bmp_cursor BmpCursorFuzzer.cpp pointrel_program devicesim_device)
-add_fuzz_target(settings_load SettingsLoadFuzzer.cpp settings_store devicesim_device)
+add_fuzz_target(settings_load SettingsLoadFuzzer.cpp pointrel_shared devicesim_device)
 add_fuzz_target(reg_file RegFileFuzzer.cpp devicesim_kernel)
 add_fuzz_target(resource_file ResourceFileFuzzer.cpp devicesim_user)
 add_fuzz_target(dialog_template DialogTemplateFuzzer.cpp devicesim_user)
