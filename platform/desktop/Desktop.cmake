@@ -11,6 +11,11 @@ add_compile_definitions(UNICODE _UNICODE WINVER=0x0601 _WIN32_WINNT=0x0601)
 include_directories(BEFORE ${DESKTOP_DIR}/include)
 
 add_library(desktop_shell STATIC ${DESKTOP_DIR}/aygshell_standin.cpp)
+# Windows CE behaviour that desktop Windows lacks, reached through the
+# compatibility header's names; built against the real calls.
+add_library(desktop_standins STATIC ${DESKTOP_DIR}/InjectedInput.cpp
+    ${DESKTOP_DIR}/KeyUpHotKeys.cpp ${DESKTOP_DIR}/WindowStandins.cpp)
+target_compile_definitions(desktop_standins PRIVATE POINTREL_DESKTOP_STANDINS)
 
 add_executable(Pointrel WIN32 ${CURSOR_PROGRAM_SOURCES} ${SETTINGS_STORE_SOURCES}
     CursorDisplayApplication/Pointrel.rc)
@@ -19,7 +24,7 @@ target_include_directories(Pointrel PRIVATE CursorDisplayApplication)
 set_source_files_properties(CursorDisplayApplication/Pointrel.rc PROPERTIES
     OBJECT_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/CursorDisplayApplication/resource.h)
 target_link_options(Pointrel PRIVATE -municode -static)
-target_link_libraries(Pointrel PRIVATE desktop_shell gdi32 user32)
+target_link_libraries(Pointrel PRIVATE desktop_shell desktop_standins gdi32 user32)
 
 # The install hooks: a library that exports exactly the four hooks, by name.
 add_library(Deployhook SHARED ${DEPLOYHOOK_SOURCES} Deployhook/Deployhook.def)
@@ -28,7 +33,7 @@ set_target_properties(Deployhook PROPERTIES PREFIX "")
 # unused sections, stripped.
 target_compile_options(Deployhook PRIVATE -Os -ffunction-sections -fdata-sections)
 target_link_options(Deployhook PRIVATE -static -s -Wl,--gc-sections)
-target_link_libraries(Deployhook PRIVATE user32)
+target_link_libraries(Deployhook PRIVATE desktop_standins user32)
 # The installer finds the hooks by name: the export table must hold these
 # four and nothing else, checked after every link.
 find_program(MINGW_OBJDUMP NAMES x86_64-w64-mingw32-objdump objdump REQUIRED)
@@ -37,3 +42,24 @@ add_custom_command(TARGET Deployhook POST_BUILD
             "-DEXPORTS=Install_Init;Install_Exit;Uninstall_Init;Uninstall_Exit"
             -P ${CMAKE_CURRENT_SOURCE_DIR}/cmake/CheckExports.cmake
     VERBATIM)
+
+# The end-to-end test's stand-in for the user's foreground program: it logs
+# what it receives.
+add_executable(WineTarget WIN32 tests/wine/target/WineTarget.cpp)
+target_link_options(WineTarget PRIVATE -municode -static)
+# A desktop program, so it calls the desktop functions themselves.
+target_compile_definitions(WineTarget PRIVATE POINTREL_DESKTOP_STANDINS)
+target_link_libraries(WineTarget PRIVATE user32 shell32)
+
+# The cross-built programs run under Wine on a virtual X display.
+enable_testing()
+find_program(WINE wine)
+find_program(XVFB Xvfb)
+find_program(XDOTOOL xdotool)
+find_program(XWININFO xwininfo)
+if(WINE AND XVFB AND XDOTOOL AND XWININFO)
+    add_test(NAME EndToEndUnderWine
+        COMMAND ${CMAKE_CURRENT_SOURCE_DIR}/tests/wine/end-to-end.sh
+                $<TARGET_FILE_DIR:Pointrel> ${CMAKE_CURRENT_SOURCE_DIR})
+    set_tests_properties(EndToEndUnderWine PROPERTIES TIMEOUT 120)
+endif()
