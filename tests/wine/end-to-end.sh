@@ -1,0 +1,171 @@
+#!/usr/bin/env bash
+# The cross-built cursor program under Wine on a virtual X display, beside a
+# target program that logs what it receives: the cursor appears shaped at the
+# centre, stores its settings, ignores a resting pointer, moves with the
+# arrow keys that the target never sees, taps the target at its hot spot with
+# the action key, leaves the target the focus, and a second start closes it.
+#   end-to-end.sh BINARY_DIR SOURCE_DIR
+set -euo pipefail
+bin=$(cd "$1" && pwd)
+src=$(cd "$2" && pwd)
+started=$(date +%s%N)
+
+work=$(mktemp -d)
+export WINEPREFIX=$work/prefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+export XDG_CACHE_HOME=$work/cache
+cleanup() {
+    wineserver -k >/dev/null 2>&1 || true
+    [ -n "${xvfb:-}" ] && kill "$xvfb" 2>/dev/null || true
+    rm -rf "$work"
+}
+trap cleanup EXIT
+
+log=$work/target.log
+fail() {
+    echo "FAIL: $*"
+    echo "--- what the target received:"
+    cat "$log" 2>/dev/null || true
+    exit 1
+}
+# Milliseconds of the clock on the wall.
+now() { echo $(($(date +%s%N) / 1000000)); }
+# Polls a condition every 50 ms until it holds or `ms` milliseconds have
+# passed.
+wait_for() {
+    local deadline=$(($(now) + $1))
+    shift
+    until "$@"; do
+        [ "$(now)" -gt "$deadline" ] && return 1
+        sleep 0.05
+    done
+}
+
+# The screen: Xvfb picks a free display itself.
+width=640 height=480
+Xvfb -displayfd 3 -screen 0 ${width}x${height}x24 -nolisten tcp 3>"$work/display" \
+    >/dev/null 2>&1 &
+xvfb=$!
+wait_for 10000 test -s "$work/display" || fail "Xvfb did not start"
+export DISPLAY=:$(cat "$work/display")
+
+# One Wine prefix for this run.
+wineboot -i >/dev/null 2>&1 || fail "the Wine prefix could not be made"
+
+app=$work/app
+mkdir -p "$app/cursors"
+cp "$bin/Pointrel.exe" "$bin/WineTarget.exe" "$app/"
+cp "$src"/packaging/cursors/*.bmp "$app/cursors/"
+cd "$app"
+
+wine WineTarget.exe "$(winepath -w "$log" 2>/dev/null)" >/dev/null 2>&1 &
+target_ready() { grep -q " ready$" "$log" 2>/dev/null; }
+wait_for 30000 target_ready || fail "the target program did not start"
+
+# The cursor's X window: the one of pointrel.exe that is larger than the
+# 1 x 1 helpers Wine makes. Prints "id WxH+X+Y".
+cursor_window() {
+    xwininfo -root -tree | awk '/\("pointrel.exe"/ && $0 !~ / 1x1\+/ {
+        for (i = 1; i <= NF; i++) if ($i ~ /^[0-9]+x[0-9]+\+/) { print $1, $i; exit } }'
+}
+cursor_shown() { [ -n "$(cursor_window)" ]; }
+geometry() { cursor_window | awk '{ print $2 }'; }
+position() { geometry | sed -E 's/^[0-9]+x[0-9]+\+([-0-9]+)\+([-0-9]+)$/\1 \2/'; }
+
+wine Pointrel.exe >/dev/null 2>&1 &
+first=$!
+wait_for 30000 cursor_shown || fail "the cursor window did not appear"
+window=$(cursor_window | awk '{ print $1 }')
+
+echo "-- the cursor appears at the centre, 16 x 16"
+[ "$(geometry)" = "16x16+$((width / 2))+$((height / 2))" ] ||
+    fail "the cursor window is at $(geometry), not 16x16+$((width / 2))+$((height / 2))"
+
+echo "-- its X shape is the image's opaque part"
+# The bounding box of the pixels that are not the transparent colour
+# (200, 150, 200), from the bottom-up 24-bit BMP.
+expected=$(python3 - "$src/packaging/cursors/cursor_black-16.bmp" <<'PY'
+import struct, sys
+data = open(sys.argv[1], 'rb').read()
+offset, = struct.unpack_from('<I', data, 10)
+width, height = struct.unpack_from('<ii', data, 18)
+bits, = struct.unpack_from('<H', data, 28)
+assert bits == 24
+stride = (width * 3 + 3) & ~3
+xs, ys = [], []
+for row in range(abs(height)):
+    y = height - 1 - row if height > 0 else row
+    for x in range(width):
+        b, g, r = data[offset + row * stride + 3 * x: offset + row * stride + 3 * x + 3]
+        if (r, g, b) != (200, 150, 200):
+            xs.append(x); ys.append(y)
+print('%dx%d+%d+%d' % (max(xs) - min(xs) + 1, max(ys) - min(ys) + 1, min(xs), min(ys)))
+PY
+)
+shape=$(xwininfo -shape -id "$window" | sed -n 's/^ *Window shape extents: *//p')
+[ "$shape" = "$expected" ] || fail "the window's shape extents are '$shape', not $expected"
+
+echo "-- the registry holds the seven values"
+values=$(wine reg query 'HKLM\SOFTWARE\Quorvane\Pointrel' 2>/dev/null | tr -d '\r')
+for name in CursorSpeed CursorAcceleration CursorAccelerationSpeed SnapToSipLetters \
+    MenuNavigationMethod CursorImage DeviceModel; do
+    grep -Eq "^ +$name +REG_" <<<"$values" || fail "no value $name; the key holds: $values"
+done
+[ "$(grep -Ec '^ +[A-Za-z]+ +REG_' <<<"$values")" = 7 ] || fail "not seven values: $values"
+
+echo "-- a pointer resting over the cursor does not move it"
+before=$(position)
+read -r x y <<<"$before"
+xdotool mousemove $((x + 4)) $((y + 4))
+sleep 0.2
+xdotool mousemove $((x + 7)) $((y + 9))
+sleep 0.4
+[ "$(position)" = "$before" ] || fail "hovering moved the cursor from $before to $(position)"
+# The keys go to the window under the pointer: the target's.
+xdotool mousemove 40 40
+sleep 0.2
+
+echo "-- the arrow keys move it; the target never sees them pressed"
+hold() {
+    xdotool keydown "$1"
+    sleep "$2"
+    xdotool keyup "$1"
+    sleep 0.3
+}
+hold Right 0.4
+read -r x2 y2 <<<"$(position)"
+[ "$y2" = "$y" ] && [ "$x2" -gt $((x + 20)) ] || fail "Right moved the cursor from $x,$y to $x2,$y2"
+hold Down 0.3
+read -r x3 y3 <<<"$(position)"
+[ "$x3" = "$x2" ] && [ "$y3" -gt $((y2 + 10)) ] ||
+    fail "Down moved the cursor from $x2,$y2 to $x3,$y3"
+grep -Eq " keydown (37|38|39|40)$" "$log" && fail "an arrow key's press reached the target"
+
+echo "-- Enter taps the target at the hot spot, press then release, twice"
+taps() { grep -c " lbuttonup " "$log" || true; }
+for n in 1 2; do
+    xdotool key Return
+    tapped() { [ "$(taps)" -ge "$n" ]; }
+    wait_for 5000 tapped || fail "Enter number $n brought no release to the target"
+    # One pixel left of the cursor window, at its top.
+    spot="$((x3 - 1)) $y3"
+    clicks=$(grep -E " lbutton(down|up) " "$log" | tail -2 | cut -d' ' -f2-)
+    [ "$clicks" = "$(printf 'lbuttondown %s\nlbuttonup %s' "$spot" "$spot")" ] ||
+        fail "Enter number $n gave: $clicks"
+done
+grep -Eq " keydown 13$" "$log" && fail "Enter's press reached the target"
+[ "$(grep -c " lbuttondown " "$log")" = 2 ] || fail "not exactly two presses"
+
+echo "-- the target keeps the focus"
+grep -q " killfocus$" "$log" && fail "the target lost the focus"
+
+echo "-- a second start closes the first within a second"
+timeout 30 wine Pointrel.exe >/dev/null 2>&1 || fail "the second start failed"
+second_done=$(now)
+first_gone() { ! kill -0 "$first" 2>/dev/null; }
+wait_for 1000 first_gone || fail "the first copy still runs a second after the second start"
+closed_in=$(($(now) - second_done))
+wait "$first" || fail "the first copy ended with code $?"
+cursor_shown && fail "the cursor window is still on the screen"
+
+echo "end to end under Wine: passed in $((($(date +%s%N) - started) / 1000000)) ms;" \
+    "the first copy closed $closed_in ms after the second start"
