@@ -50,6 +50,11 @@ target_link_options(WineTarget PRIVATE -municode -static)
 # A desktop program, so it calls the desktop functions themselves.
 target_compile_definitions(WineTarget PRIVATE POINTREL_DESKTOP_STANDINS)
 target_link_libraries(WineTarget PRIVATE user32 shell32)
+# ... and for the device's installer, which loads the install hooks.
+add_executable(HookHost WIN32 tests/wine/target/HookHost.cpp)
+target_link_options(HookHost PRIVATE -municode -static)
+target_compile_definitions(HookHost PRIVATE POINTREL_DESKTOP_STANDINS)
+target_link_libraries(HookHost PRIVATE shell32)
 
 # The cross-built programs run under Wine on a virtual X display.
 enable_testing()

@@ -3,7 +3,9 @@
 # target program that logs what it receives: the cursor appears shaped at the
 # centre, stores its settings, ignores a resting pointer, moves with the
 # arrow keys that the target never sees, taps the target at its hot spot with
-# the action key, leaves the target the focus, and a second start closes it.
+# the action key, leaves the target the focus, and a second start closes it;
+# then the install hooks, called as the installer would, start it again and
+# greet the user.
 #   end-to-end.sh BINARY_DIR SOURCE_DIR
 set -euo pipefail
 bin=$(cd "$1" && pwd)
@@ -53,7 +55,7 @@ wineboot -i >/dev/null 2>&1 || fail "the Wine prefix could not be made"
 
 app=$work/app
 mkdir -p "$app/cursors"
-cp "$bin/Pointrel.exe" "$bin/WineTarget.exe" "$app/"
+cp "$bin/Pointrel.exe" "$bin/Deployhook.dll" "$bin/WineTarget.exe" "$bin/HookHost.exe" "$app/"
 cp "$src"/packaging/cursors/*.bmp "$app/cursors/"
 cd "$app"
 
@@ -166,6 +168,24 @@ wait_for 1000 first_gone || fail "the first copy still runs a second after the s
 closed_in=$(($(now) - second_done))
 wait "$first" || fail "the first copy ended with code $?"
 cursor_shown && fail "the cursor window is still on the screen"
+
+echo "-- the install hooks start the cursor program and show the welcome box"
+launched=$(now)
+wine HookHost.exe "$(winepath -w "$app/Deployhook.dll" 2>/dev/null)" \
+    "$(winepath -w "$app" 2>/dev/null)" >/dev/null 2>&1 &
+host=$!
+wait_for 30000 cursor_shown || fail "Install_Exit did not start the cursor program"
+welcome_shown() { xdotool search --name '^Welcome$' >/dev/null 2>&1; }
+wait_for 30000 welcome_shown || fail "no welcome box"
+# The hook waits 1200 ms after starting the programs before it greets.
+[ $(($(now) - launched)) -ge 1200 ] || fail "the welcome box came sooner than 1200 ms"
+box=$(xdotool search --name '^Welcome$' | head -1)
+eval "$(xdotool getwindowgeometry --shell "$box")"
+# Enter belongs to the running cursor now; Escape closes a box with OK alone.
+xdotool mousemove $((X + WIDTH / 2)) $((Y + HEIGHT / 2)) key Escape
+host_done() { ! kill -0 "$host" 2>/dev/null; }
+wait_for 10000 host_done || fail "the welcome box did not close on Escape"
+wait "$host" || fail "Install_Exit's host ended with code $?"
 
 echo "end to end under Wine: passed in $((($(date +%s%N) - started) / 1000000)) ms;" \
     "the first copy closed $closed_in ms after the second start"
