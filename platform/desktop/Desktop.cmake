@@ -10,7 +10,9 @@ add_compile_options(-Wall -Wextra -Werror -fno-exceptions -fno-rtti
 add_compile_definitions(UNICODE _UNICODE WINVER=0x0601 _WIN32_WINNT=0x0601)
 include_directories(BEFORE ${DESKTOP_DIR}/include)
 
-add_library(desktop_shell STATIC ${DESKTOP_DIR}/aygshell_standin.cpp)
+add_library(desktop_shell STATIC ${DESKTOP_DIR}/aygshell_standin.cpp
+    ${DESKTOP_DIR}/NotificationBox.cpp)
+target_compile_definitions(desktop_shell PRIVATE POINTREL_DESKTOP_STANDINS)
 # Windows CE behaviour that desktop Windows lacks, reached through the
 # compatibility header's names; built against the real calls.
 add_library(desktop_standins STATIC ${DESKTOP_DIR}/InjectedInput.cpp

@@ -1,0 +1,169 @@
+// Shell notifications on desktop Windows, shown as message boxes.
+//
+// Desktop Windows differs from Windows CE: it has no notification bubble.
+// SHNotificationAdd shows the notification's text (its HTML with the tags
+// taken out) in a message box titled with the notification's title, on a
+// thread of its own, so the call returns at once as on the device and the
+// caller may free its strings. The sink window is sent nothing, and
+// SHNotificationRemove closes the box of the same class and id. One box per
+// class and id: adding it again replaces the text of the one shown.
+#include <aygshell.h>
+
+namespace {
+
+const int TEXT_CAPACITY = 2048;
+const int TITLE_CAPACITY = 128;
+const int BOX_CAPACITY = 8;
+
+struct NotificationBox {
+    bool used;
+    CLSID clsid;
+    DWORD id;
+    DWORD thread;
+    WCHAR title[TITLE_CAPACITY];
+    WCHAR text[TEXT_CAPACITY];
+};
+
+NotificationBox boxes[BOX_CAPACITY];
+SRWLOCK boxesLock = SRWLOCK_INIT;
+
+WCHAR AsciiLower(WCHAR c) {
+    return c >= L'A' && c <= L'Z' ? (WCHAR)(c - L'A' + L'a') : c;
+}
+
+bool StartsWith(LPCWSTR text, LPCWSTR prefix) {
+    for (; *prefix != 0; ++text, ++prefix)
+        if (*text == 0 || AsciiLower(*text) != AsciiLower(*prefix))
+            return false;
+    return true;
+}
+
+// The text of an HTML fragment: tags dropped, line and paragraph breaks kept
+// as new lines, the entities that plain text needs decoded. Always ends.
+void PlainText(LPCWSTR html, WCHAR *out, int capacity) {
+    static const struct {
+        LPCWSTR name;
+        WCHAR character;
+    } ENTITIES[] = {
+        {L"&amp;", L'&'}, {L"&lt;", L'<'}, {L"&gt;", L'>'}, {L"&quot;", L'"'}, {L"&nbsp;", L' '}};
+    int length = 0;
+    for (LPCWSTR p = html; p != NULL && *p != 0 && length < capacity - 1;) {
+        if (*p == L'<') {
+            if (StartsWith(p, L"<br") || StartsWith(p, L"</p") || StartsWith(p, L"<p"))
+                if (length > 0 && out[length - 1] != L'\n')
+                    out[length++] = L'\n';
+            while (*p != 0 && *p != L'>')
+                ++p;
+            if (*p == L'>')
+                ++p;
+            continue;
+        }
+        if (*p == L'&') {
+            bool decoded = false;
+            for (size_t i = 0; i < sizeof ENTITIES / sizeof ENTITIES[0]; ++i)
+                if (StartsWith(p, ENTITIES[i].name)) {
+                    out[length++] = ENTITIES[i].character;
+                    p += lstrlenW(ENTITIES[i].name);
+                    decoded = true;
+                    break;
+                }
+            if (decoded)
+                continue;
+        }
+        out[length++] = *p++;
+    }
+    while (length > 0 && out[length - 1] == L'\n')
+        --length;
+    out[length] = 0;
+}
+
+void CopyBounded(WCHAR *out, int capacity, LPCWSTR text) {
+    int i = 0;
+    for (; text != NULL && text[i] != 0 && i < capacity - 1; ++i)
+        out[i] = text[i];
+    out[i] = 0;
+}
+
+BOOL CALLBACK CloseBox(HWND window, LPARAM) {
+    PostMessageW(window, WM_COMMAND, IDOK, 0);
+    return TRUE;
+}
+
+// Closes the box of entry `i`; the caller holds the lock exclusively.
+void CloseEntry(int i) {
+    if (boxes[i].used && boxes[i].thread != 0)
+        EnumThreadWindows(boxes[i].thread, CloseBox, 0);
+    boxes[i].used = false;
+}
+
+DWORD WINAPI BoxThread(LPVOID parameter) {
+    NotificationBox *box = (NotificationBox *)parameter;
+    MessageBoxW(NULL, box->text, box->title, MB_OK | MB_ICONINFORMATION | MB_SETFOREGROUND);
+    delete box;
+    // A box the user closed frees its place.
+    AcquireSRWLockExclusive(&boxesLock);
+    for (int i = 0; i < BOX_CAPACITY; ++i)
+        if (boxes[i].used && boxes[i].thread == GetCurrentThreadId())
+            boxes[i].used = false;
+    ReleaseSRWLockExclusive(&boxesLock);
+    return 0;
+}
+
+int Find(const CLSID &clsid, DWORD id) {
+    for (int i = 0; i < BOX_CAPACITY; ++i)
+        if (boxes[i].used && boxes[i].id == id && IsEqualCLSID(boxes[i].clsid, clsid))
+            return i;
+    return -1;
+}
+
+} // namespace
+
+LRESULT WINAPI SHNotificationAdd(SHNOTIFICATIONDATA *data) {
+    if (!data)
+        return ERROR_INVALID_PARAMETER;
+    NotificationBox *box = new NotificationBox;
+    box->used = true;
+    box->clsid = data->clsid;
+    box->id = data->dwID;
+    box->thread = 0;
+    CopyBounded(box->title, TITLE_CAPACITY, data->pszTitle);
+    PlainText(data->pszHTML, box->text, TEXT_CAPACITY);
+
+    AcquireSRWLockExclusive(&boxesLock);
+    int slot = Find(data->clsid, data->dwID);
+    if (slot >= 0)
+        CloseEntry(slot);
+    else
+        for (int i = 0; i < BOX_CAPACITY && slot < 0; ++i)
+            if (!boxes[i].used)
+                slot = i;
+    LRESULT result = ERROR_SUCCESS;
+    if (slot < 0) {
+        result = ERROR_NOT_ENOUGH_MEMORY;
+        delete box;
+    } else {
+        boxes[slot] = *box;
+        // The thread owns `box` from here on; the table keeps a copy.
+        HANDLE thread = CreateThread(NULL, 0, BoxThread, box, 0, &boxes[slot].thread);
+        if (thread == NULL) {
+            boxes[slot].used = false;
+            delete box;
+            result = ERROR_NOT_ENOUGH_MEMORY;
+        } else {
+            CloseHandle(thread);
+        }
+    }
+    ReleaseSRWLockExclusive(&boxesLock);
+    return result;
+}
+
+LRESULT WINAPI SHNotificationRemove(const CLSID *clsid, DWORD id) {
+    if (!clsid || id == 0)
+        return ERROR_INVALID_PARAMETER;
+    AcquireSRWLockExclusive(&boxesLock);
+    int slot = Find(*clsid, id);
+    if (slot >= 0)
+        CloseEntry(slot);
+    ReleaseSRWLockExclusive(&boxesLock);
+    return slot >= 0 ? ERROR_SUCCESS : ERROR_FILE_NOT_FOUND;
+}
