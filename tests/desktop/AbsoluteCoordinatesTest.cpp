@@ -32,8 +32,9 @@ TEST(AbsoluteCoordinates, EveryPixelOfCommonScreensLandsWhereTheDeviceWouldPutIt
         }
         // Without the stand-in most taps of a screen whose size does not
         // divide 65536 would land one pixel off.
-        if (size == 240 || size == 1080)
+        if (size == 240 || size == 1080) {
             EXPECT_GT(offByOne, size / 2);
+        }
     }
 }
 
