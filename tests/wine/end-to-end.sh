@@ -163,7 +163,9 @@ echo "-- the target keeps the focus"
 grep -q " killfocus$" "$log" && fail "the target lost the focus"
 
 echo "-- a second start closes the first within a second"
-timeout 30 wine Pointrel.exe >/dev/null 2>&1 || fail "the second start failed"
+rc=0
+timeout 30 wine Pointrel.exe >"$work/second.txt" 2>&1 || rc=$?
+[ "$rc" = 0 ] || fail "the second start ended with code $rc: $(cat "$work/second.txt")"
 second_done=$(now)
 first_gone() { ! kill -0 "$first" 2>/dev/null; }
 wait_for 1000 first_gone || fail "the first copy still runs a second after the second start"
