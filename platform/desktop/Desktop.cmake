@@ -57,6 +57,11 @@ add_executable(HookHost WIN32 tests/wine/target/HookHost.cpp)
 target_link_options(HookHost PRIVATE -municode -static)
 target_compile_definitions(HookHost PRIVATE POINTREL_DESKTOP_STANDINS)
 target_link_libraries(HookHost PRIVATE shell32)
+# ... and for a user of the dialogs.
+add_executable(DialogDriver WIN32 tests/wine/target/DialogDriver.cpp)
+target_link_options(DialogDriver PRIVATE -municode -static)
+target_compile_definitions(DialogDriver PRIVATE POINTREL_DESKTOP_STANDINS)
+target_link_libraries(DialogDriver PRIVATE user32 shell32)
 
 # The cross-built programs run under Wine on a virtual X display.
 enable_testing()

@@ -55,7 +55,11 @@ wineboot -i >/dev/null 2>&1 || fail "the Wine prefix could not be made"
 
 app=$work/app
 mkdir -p "$app/cursors"
-cp "$bin/Pointrel.exe" "$bin/Deployhook.dll" "$bin/WineTarget.exe" "$bin/HookHost.exe" "$app/"
+cp "$bin/Pointrel.exe" "$bin/Deployhook.dll" "$bin/WineTarget.exe" "$bin/HookHost.exe" \
+    "$bin/DialogDriver.exe" "$app/"
+# The settings program, once it is built, is installed and checked too.
+settings=no
+[ -f "$bin/PLSettings.exe" ] && cp "$bin/PLSettings.exe" "$app/" && settings=yes
 cp "$src"/packaging/cursors/*.bmp "$app/cursors/"
 cd "$app"
 
@@ -183,13 +187,66 @@ welcome_shown() { xdotool search --name '^Welcome$' >/dev/null 2>&1; }
 wait_for 30000 welcome_shown || fail "no welcome box"
 # The hook waits 1200 ms after starting the programs before it greets.
 [ $(($(now) - launched)) -ge 1200 ] || fail "the welcome box came sooner than 1200 ms"
-box=$(xdotool search --name '^Welcome$' | head -1)
-eval "$(xdotool getwindowgeometry --shell "$box")"
-# Enter belongs to the running cursor now; Escape closes a box with OK alone.
-xdotool mousemove $((X + WIDTH / 2)) $((Y + HEIGHT / 2)) key Escape
+# The settings program, started just before, may come up over the box, so
+# the box's OK is pressed through its window rather than under the pointer.
+wine DialogDriver.exe ok Welcome >/dev/null 2>&1 || fail "the welcome box has no OK"
 host_done() { ! kill -0 "$host" 2>/dev/null; }
-wait_for 10000 host_done || fail "the welcome box did not close on Escape"
+wait_for 10000 host_done || fail "the welcome box did not close on OK"
 wait "$host" || fail "Install_Exit's host ended with code $?"
+
+if [ "$settings" = yes ]; then
+    echo "-- the settings program opens full screen"
+    settings_window() { xwininfo -root -tree | grep -F '"Cursor Settings": ("plsettings.exe"' || true; }
+    settings_shown() { [ -n "$(settings_window)" ]; }
+    wait_for 30000 settings_shown || fail "Install_Exit did not start the settings program"
+    # Wine gives a window with a caption the X window of its client area:
+    # full screen, that is the screen less an even frame and the caption.
+    read -r w h l t <<<"$(settings_window | grep -oE '[0-9]+x[0-9]+\+[0-9]+\+[0-9]+' | head -1 |
+        tr 'x+' '  ')"
+    [ $((l + w + l)) = "$width" ] && [ $((t + h + l)) = "$height" ] && [ "$t" -lt 40 ] ||
+        fail "the settings dialog is not full screen: $(settings_window)"
+    # Keys go to the window under the pointer: the dialog's, away from the
+    # cursor.
+    xdotool mousemove $((width / 4)) $((height * 3 / 4))
+    sleep 0.2
+
+    echo "-- a speed change reaches the running cursor"
+    # A short press of Right moves the cursor by the ramp's first step,
+    # (speed x 0.2) rounded, on each 50-ms tick that sees the key down. A
+    # loaded machine can let the press pass between two ticks; then it is
+    # pressed again, at most five times.
+    tap_distance() {
+        local x0 x1 y
+        for _ in 1 2 3 4 5; do
+            read -r x0 y <<<"$(position)"
+            xdotool keydown Right
+            sleep 0.08
+            xdotool keyup Right
+            sleep 0.4
+            read -r x1 y <<<"$(position)"
+            [ "$x1" != "$x0" ] && break
+        done
+        echo $((x1 - x0))
+    }
+    d=$(tap_distance)
+    [ "$d" -gt 0 ] && [ $((d % 6)) = 0 ] || fail "at speed 28 a tap moved $d pixels"
+    rc=0
+    wine DialogDriver.exe speed 70 >/dev/null 2>&1 || rc=$?
+    [ "$rc" = 0 ] || fail "the speed slider could not be moved ($rc)"
+    sleep 0.3
+    # The first tick of a press still moves by the step the last press ended
+    # with; the ramp then starts from the new speed's.
+    tap_distance >/dev/null
+    d=$(tap_distance)
+    [ "$d" -gt 0 ] && [ $((d % 14)) = 0 ] || fail "at speed 70 a tap moved $d pixels"
+
+    echo "-- OK (the close box) stores the values"
+    wine DialogDriver.exe close "Cursor Settings" >/dev/null 2>&1 || fail "no settings dialog to close"
+    settings_gone() { ! settings_shown; }
+    wait_for 10000 settings_gone || fail "the settings program did not close"
+    speed=$(wine reg query 'HKLM\SOFTWARE\Quorvane\Pointrel' /v CursorSpeed 2>/dev/null | tr -d '\r')
+    grep -Eq "CursorSpeed +REG_BINARY +46000000" <<<"$speed" || fail "speed 70 not stored: $speed"
+fi
 
 echo "end to end under Wine: passed in $((($(date +%s%N) - started) / 1000000)) ms;" \
     "the first copy closed $closed_in ms after the second start"
