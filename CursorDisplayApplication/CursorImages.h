@@ -1,19 +1,16 @@
-// The cursor images: the catalogue of the shipped pictures, where their
-// files lie, and how a picture becomes a 16-bit image and a window shape.
+// The cursor images: where their files lie, and how a picture becomes a
+// 16-bit image and a window shape.
 #ifndef POINTREL_CURSORIMAGES_H
 #define POINTREL_CURSORIMAGES_H
 
 #include <windows.h>
 
-#define CURSOR_IMAGE_COUNT 9
+#include "CursorImageCatalogue.h"
+
 #define CURSOR_PATH_CAPACITY 260
 // RGB(200, 150, 200): wherever a cursor picture has this colour, the cursor
 // is transparent.
 #define CURSOR_TRANSPARENT_COLOUR RGB(200, 150, 200)
-
-// The file name of catalogue entry `index` (0 to 8). E_FAIL with length 0
-// for any other index.
-HRESULT CursorImageName(int index, LPWSTR buffer, size_t capacity, size_t *length);
 
 // The full path of an image in "cursors\" beside the running program. False
 // when the path does not fit in `capacity` code units.

@@ -19,7 +19,7 @@ add_library(desktop_standins STATIC ${DESKTOP_DIR}/InjectedInput.cpp
     ${DESKTOP_DIR}/KeyUpHotKeys.cpp ${DESKTOP_DIR}/WindowStandins.cpp)
 target_compile_definitions(desktop_standins PRIVATE POINTREL_DESKTOP_STANDINS)
 
-add_executable(Pointrel WIN32 ${CURSOR_PROGRAM_SOURCES} ${SETTINGS_STORE_SOURCES}
+add_executable(Pointrel WIN32 ${CURSOR_PROGRAM_SOURCES} ${SHARED_SOURCES}
     CursorDisplayApplication/Pointrel.rc)
 target_include_directories(Pointrel PRIVATE CursorDisplayApplication)
 # windres writes no dependency file, so the script's header is named here.
@@ -27,6 +27,14 @@ set_source_files_properties(CursorDisplayApplication/Pointrel.rc PROPERTIES
     OBJECT_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/CursorDisplayApplication/resource.h)
 target_link_options(Pointrel PRIVATE -municode -static)
 target_link_libraries(Pointrel PRIVATE desktop_shell desktop_standins gdi32 user32)
+
+add_executable(PLSettings WIN32 ${SETTINGS_PROGRAM_SOURCES} ${SHARED_SOURCES}
+    SettingsGuiApplication/PLSettings.rc)
+target_include_directories(PLSettings PRIVATE SettingsGuiApplication CursorDisplayApplication)
+set_source_files_properties(SettingsGuiApplication/PLSettings.rc PROPERTIES
+    OBJECT_DEPENDS "${CMAKE_CURRENT_SOURCE_DIR}/SettingsGuiApplication/resource.h;${CMAKE_CURRENT_SOURCE_DIR}/SettingsGuiApplication/PLSettings.ico;${CMAKE_CURRENT_SOURCE_DIR}/SettingsGuiApplication/About.bmp")
+target_link_options(PLSettings PRIVATE -municode -static)
+target_link_libraries(PLSettings PRIVATE desktop_shell desktop_standins comctl32 gdi32 user32)
 
 # The install hooks: a library that exports exactly the four hooks, by name.
 add_library(Deployhook SHARED ${DEPLOYHOOK_SOURCES} Deployhook/Deployhook.def)

@@ -23,21 +23,32 @@ const char kWelcome[] =
     "cursor with your D-Pad.\\n\\nTake a look at the Settings to setup Pointrel to your "
     "liking.\" 0x40";
 
+// Whether a top-level window has this title (the welcome box beside the
+// settings program's dialog, both of the class "Dialog").
+bool HasWindowTitled(sim::Device &d, const std::u16string &title) {
+    for (const sim::WindowInfo &w : d.TopLevelWindows())
+        if (w.title == title)
+            return true;
+    return false;
+}
+
 } // namespace
 
 TEST(SetupHooks, InstallingStartsTheCursorProgramAndWelcomesTheUser1200MsLater) {
     struct Case {
         const char *what;
         std::u16string folder;
-        std::string quoted, program;
+        std::string quoted, program, settings;
     };
     const Case cases[] = {
         {"without a final backslash", u"\\Program Files\\Pointrel", "\"\\Program Files\\Pointrel\"",
-         "\"\\Program Files\\Pointrel\\Pointrel.exe\""},
+         "\"\\Program Files\\Pointrel\\Pointrel.exe\"",
+         "\"\\Program Files\\Pointrel\\PLSettings.exe\""},
         {"with a final backslash", u"\\Program Files\\Pointrel\\",
-         "\"\\Program Files\\Pointrel\\\\\"", "\"\\Program Files\\Pointrel\\Pointrel.exe\""},
+         "\"\\Program Files\\Pointrel\\\\\"", "\"\\Program Files\\Pointrel\\Pointrel.exe\"",
+         "\"\\Program Files\\Pointrel\\PLSettings.exe\""},
         {"another folder", u"\\Storage Card\\PL", "\"\\Storage Card\\PL\"",
-         "\"\\Storage Card\\PL\\Pointrel.exe\""},
+         "\"\\Storage Card\\PL\\Pointrel.exe\"", "\"\\Storage Card\\PL\\PLSettings.exe\""},
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.what);
@@ -45,18 +56,21 @@ TEST(SetupHooks, InstallingStartsTheCursorProgramAndWelcomesTheUser1200MsLater) 
         d.Wait(500);
         sim::StartSetupInstall(d, c.folder);
         d.Wait(1199);
-        EXPECT_FALSE(d.FindTopmost(u"Dialog"));
+        EXPECT_FALSE(HasWindowTitled(d, u"Welcome"));
         d.Wait(1);
-        ASSERT_TRUE(d.FindTopmost(u"Dialog"));
+        ASSERT_TRUE(HasWindowTitled(d, u"Welcome"));
         d.Wait(300);
         EXPECT_TRUE(d.Answer(u"Welcome", IDOK));
         d.Wait(10);
-        // The settings program is not part of this build: its start fails
-        // and leaves no trace but the missing process.
+        // The settings program opens its dialog at once, under the wait
+        // cursor.
         std::vector<std::string> expected = {
             "T=500 process start 2 \"\\Windows\\wceload.exe\"",
             "T=500 hook Install_Init 1 " + c.quoted + " returned 0",
             "T=500 process start 3 " + c.program,
+            "T=500 process start 4 " + c.settings,
+            "T=500 waitcursor 4 on",
+            "T=500 waitcursor 4 off",
             "T=1700 messagebox 2 " + std::string(kWelcome),
             "T=2000 messagebox 2 closed 1",
             "T=2000 hook Install_Exit " + c.quoted + " 0 0 0 0 0 returned 0",
@@ -97,19 +111,19 @@ TEST(SetupHooks, ARemovalAfterAResetAsksAndYesOpensTheFeedbackPage) {
         {"yes opens the page",
          IDYES,
          true,
-         {"T=3000 messagebox 5 closed 6",
-          "T=3000 process start 6 \"\\Windows\\iexplore.exe\" " + page,
-          "T=3000 hook Uninstall_Exit returned 0", "T=3000 process exit 5 code 0"}},
+         {"T=3000 messagebox 6 closed 6",
+          "T=3000 process start 7 \"\\Windows\\iexplore.exe\" " + page,
+          "T=3000 hook Uninstall_Exit returned 0", "T=3000 process exit 6 code 0"}},
         {"no opens nothing",
          IDNO,
          true,
-         {"T=3000 messagebox 5 closed 7", "T=3000 hook Uninstall_Exit returned 0",
-          "T=3000 process exit 5 code 0"}},
+         {"T=3000 messagebox 6 closed 7", "T=3000 hook Uninstall_Exit returned 0",
+          "T=3000 process exit 6 code 0"}},
         {"a missing browser is reported",
          IDYES,
          false,
-         {"T=3000 messagebox 5 closed 6",
-          "T=3000 messagebox 5 \"Internet Explorer Error\" \"Opening Internet Explorer "
+         {"T=3000 messagebox 6 closed 6",
+          "T=3000 messagebox 6 \"Internet Explorer Error\" \"Opening Internet Explorer "
           "failed.\\n\\nPlease send your product feedback by e-mail to "
           "feedback@quorvane.com.\\n\\nThank you!\" 0x30"}},
     };

@@ -257,3 +257,20 @@ TEST(Tour, TheToursScriptRunsToItsEnd) {
               sim::RunTour(std::string(POINTREL_SOURCE_DIR) + "/examples/tour.script", folder, log))
         << log.str();
 }
+
+TEST(Emulator, TheResetKeyEndsEveryProgramWithNoKeyLeftHeld) {
+    sim::Device d;
+    sim::InstallPackage(d);
+    test::StartCursor(d);
+    sim::Emulator emulator(d, 1);
+    emulator.Handle({sim::HostEvent::KeyDown, sim::HostKey::Left});
+    emulator.Advance(200);
+    emulator.Handle({sim::HostEvent::KeyDown, sim::HostKey::Reset});
+    EXPECT_EQ("soft reset", emulator.LastAction());
+    emulator.Advance(500);
+    EXPECT_FALSE(d.IsRunning(test::kPointrel));
+    EXPECT_TRUE(d.IsRunning(u"\\Windows\\shell32.exe"));
+    // The Left key came up before the reset; releasing it again does nothing.
+    emulator.Handle({sim::HostEvent::KeyUp, sim::HostKey::Left});
+    EXPECT_EQ("soft reset", emulator.LastAction());
+}

@@ -103,6 +103,8 @@ bool Emulator::Handle(const HostEvent &e) {
             Rotate();
         else if (e.key == HostKey::Screenshot)
             Screenshot();
+        else if (e.key == HostKey::Reset)
+            Reset();
         return true;
     }
     case HostEvent::MouseDown:
@@ -157,6 +159,16 @@ void Emulator::Rotate() {
     layout_ = LayoutFrame(device_.Config().width, device_.Config().height, scale_);
     lastAction_ = "rotated to " + std::to_string(device_.Config().width) + " x " +
                   std::to_string(device_.Config().height);
+}
+
+void Emulator::Reset() {
+    // Keys and stylus come up first: a reset does not leave them held.
+    if (stylusDown_)
+        ReleaseStylus(stylusX_, stylusY_);
+    for (int vk : std::vector<int>(held_))
+        Press(vk, true, "key");
+    device_.Reset();
+    lastAction_ = "soft reset";
 }
 
 void Emulator::Screenshot() {

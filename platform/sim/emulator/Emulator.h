@@ -35,6 +35,7 @@ enum class HostKey {
     App6,       // the application buttons, keys 1 to 6
     Rotate,     // R: turns the screen a quarter
     Screenshot, // S: writes the device's screen as a PNG file
+    Reset,      // F12: a soft reset
     Quit,       // Escape
     Other,
 };
@@ -82,6 +83,7 @@ private:
     void Press(int vk, bool up, const char *name);
     void Rotate();
     void Screenshot();
+    void Reset();
     void ReleaseStylus(int x, int y);
 
     Device &device_;

@@ -35,6 +35,7 @@ HostKey KeyOf(SDL_Keycode key) {
     case SDLK_6: return HostKey::App6;
     case SDLK_r: return HostKey::Rotate;
     case SDLK_s: return HostKey::Screenshot;
+    case SDLK_F12: return HostKey::Reset;
     case SDLK_ESCAPE: return HostKey::Quit;
     default: return HostKey::Other;
     }

@@ -12,6 +12,7 @@
 #include <cstring>
 
 int PointrelMain(HINSTANCE instance, HINSTANCE previous, LPWSTR commandLine, int show);
+int PLSettingsMain(HINSTANCE instance, HINSTANCE previous, LPWSTR commandLine, int show);
 extern "C" BOOL WINAPI DeployhookDllMain(HANDLE module, DWORD reason, LPVOID reserved);
 
 namespace sim {
@@ -32,6 +33,16 @@ const EmbeddedFile *Resources(const char *name) {
 
 int RunPointrel(void *instance, void *, char16_t *commandLine, int show) {
     return PointrelMain(static_cast<HINSTANCE>(instance), nullptr, commandLine, show);
+}
+
+int RunPLSettings(void *instance, void *, char16_t *commandLine, int show) {
+    return PLSettingsMain(static_cast<HINSTANCE>(instance), nullptr, commandLine, show);
+}
+
+void AddProgram(Device &device, const char *name, const char *resources,
+                int (*entry)(void *, void *, char16_t *, int)) {
+    const EmbeddedFile *res = Resources(resources);
+    device.AddProgram(ProgramImage{name, entry, res ? res->bytes : nullptr, res ? res->size : 0});
 }
 
 int DeployhookEntry(void *module, uint32_t reason, void *reserved) {
@@ -61,9 +72,8 @@ std::string Shortcut(const std::u16string &target) {
 } // namespace
 
 void AddPackagePrograms(Device &device) {
-    const EmbeddedFile *res = Resources("Pointrel.res");
-    device.AddProgram(
-        ProgramImage{"Pointrel", RunPointrel, res ? res->bytes : nullptr, res ? res->size : 0});
+    AddProgram(device, "Pointrel", "Pointrel.res", RunPointrel);
+    AddProgram(device, "PLSettings", "PLSettings.res", RunPLSettings);
     device.kernel().AddLibrary(LibraryImage{"Deployhook", DeployhookEntry, kDeployhookExports,
                                             std::size(kDeployhookExports)});
 }
