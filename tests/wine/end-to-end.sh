@@ -240,6 +240,14 @@ if [ "$settings" = yes ]; then
     d=$(tap_distance)
     [ "$d" -gt 0 ] && [ $((d % 14)) = 0 ] || fail "at speed 70 a tap moved $d pixels"
 
+    echo "-- a help label shows its notification as a box"
+    wine DialogDriver.exe tap 1043 >/dev/null 2>&1 || fail "no help label to tap"
+    help_shown() { xdotool search --name '^Pointrel Help$' >/dev/null 2>&1; }
+    wait_for 10000 help_shown || fail "tapping the help label showed no help"
+    wine DialogDriver.exe ok "Pointrel Help" >/dev/null 2>&1 || fail "the help box has no OK"
+    help_gone() { ! help_shown; }
+    wait_for 10000 help_gone || fail "the help box did not close"
+
     echo "-- OK (the close box) stores the values"
     wine DialogDriver.exe close "Cursor Settings" >/dev/null 2>&1 || fail "no settings dialog to close"
     settings_gone() { ! settings_shown; }

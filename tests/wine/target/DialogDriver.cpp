@@ -3,6 +3,8 @@
 //                               and lets go of it
 //   DialogDriver.exe close T    clicks the close box of the dialog titled T
 //   DialogDriver.exe ok T       presses OK in the dialog (or box) titled T
+//   DialogDriver.exe tap ID     taps the settings dialog's control ID with the
+//                               stylus (a press and a release on it)
 // Exit code 0 when the window was found and worked.
 #include <windows.h>
 
@@ -16,29 +18,54 @@ const int SPEED_SLIDER_ID = 1004;
 const WCHAR DIALOG_CLASS[] = L"#32770";
 
 struct Search {
+    int id;
     HWND found;
 };
 
-BOOL CALLBACK FindSlider(HWND window, LPARAM parameter) {
+BOOL CALLBACK FindControl(HWND window, LPARAM parameter) {
     Search *search = (Search *)parameter;
-    if (GetDlgCtrlID(window) != SPEED_SLIDER_ID)
-        return TRUE;
-    WCHAR name[64];
-    if (GetClassNameW(window, name, 64) == 0 || lstrcmpiW(name, TRACKBAR_CLASSW) != 0)
+    if (GetDlgCtrlID(window) != search->id)
         return TRUE;
     search->found = window;
     return FALSE;
 }
 
-int MoveSpeedSlider(int speed) {
+// The control `id` anywhere in the settings dialog, its pages included.
+HWND SettingsControl(int id) {
     HWND dialog = FindWindowW(DIALOG_CLASS, L"Cursor Settings");
     if (dialog == NULL)
-        return 2;
+        return NULL;
     Search search;
+    search.id = id;
     search.found = NULL;
-    EnumChildWindows(dialog, FindSlider, (LPARAM)&search);
-    if (search.found == NULL)
+    EnumChildWindows(dialog, FindControl, (LPARAM)&search);
+    return search.found;
+}
+
+int Number(LPCWSTR text) {
+    int value = 0;
+    for (LPCWSTR p = text; *p >= L'0' && *p <= L'9'; ++p)
+        value = value * 10 + (*p - L'0');
+    return value;
+}
+
+int Tap(int id) {
+    HWND control = SettingsControl(id);
+    if (control == NULL)
         return 3;
+    SendMessageW(control, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(1, 1));
+    SendMessageW(control, WM_LBUTTONUP, 0, MAKELPARAM(1, 1));
+    return 0;
+}
+
+int MoveSpeedSlider(int speed) {
+    HWND slider = SettingsControl(SPEED_SLIDER_ID);
+    WCHAR name[64];
+    if (slider == NULL || GetClassNameW(slider, name, 64) == 0 ||
+        lstrcmpiW(name, TRACKBAR_CLASSW) != 0)
+        return 3;
+    Search search;
+    search.found = slider;
     HWND page = GetParent(search.found);
     SendMessageW(search.found, TBM_SETPOS, TRUE, speed);
     SendMessageW(page, WM_HSCROLL, MAKEWPARAM(TB_THUMBPOSITION, speed), (LPARAM)search.found);
@@ -55,10 +82,9 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, LPWSTR, int) {
         return 1;
     int result = 1;
     if (lstrcmpW(arguments[1], L"speed") == 0) {
-        int speed = 0;
-        for (LPCWSTR p = arguments[2]; *p >= L'0' && *p <= L'9'; ++p)
-            speed = speed * 10 + (*p - L'0');
-        result = MoveSpeedSlider(speed);
+        result = MoveSpeedSlider(Number(arguments[2]));
+    } else if (lstrcmpW(arguments[1], L"tap") == 0) {
+        result = Tap(Number(arguments[2]));
     } else {
         HWND dialog = FindWindowW(DIALOG_CLASS, arguments[2]);
         if (dialog == NULL)
