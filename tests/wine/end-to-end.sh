@@ -4,8 +4,10 @@
 # centre, stores its settings, ignores a resting pointer, moves with the
 # arrow keys that the target never sees, taps the target at its hot spot with
 # the action key, leaves the target the focus, and a second start closes it;
-# then the install hooks, called as the installer would, start it again and
-# greet the user.
+# then the install hooks, called as the installer would, start it and the
+# settings program again and greet the user; the settings dialog fills the
+# screen, previews a new speed in the running cursor, shows help as a box and
+# stores the speed with its close box.
 #   end-to-end.sh BINARY_DIR SOURCE_DIR
 set -euo pipefail
 bin=$(cd "$1" && pwd)
