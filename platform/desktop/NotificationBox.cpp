@@ -9,6 +9,8 @@
 // class and id: adding it again replaces the text of the one shown.
 #include <aygshell.h>
 
+#include "HtmlText.h"
+
 namespace {
 
 const int TEXT_CAPACITY = 2048;
@@ -26,56 +28,6 @@ struct NotificationBox {
 
 NotificationBox boxes[BOX_CAPACITY];
 SRWLOCK boxesLock = SRWLOCK_INIT;
-
-WCHAR AsciiLower(WCHAR c) {
-    return c >= L'A' && c <= L'Z' ? (WCHAR)(c - L'A' + L'a') : c;
-}
-
-bool StartsWith(LPCWSTR text, LPCWSTR prefix) {
-    for (; *prefix != 0; ++text, ++prefix)
-        if (*text == 0 || AsciiLower(*text) != AsciiLower(*prefix))
-            return false;
-    return true;
-}
-
-// The text of an HTML fragment: tags dropped, line and paragraph breaks kept
-// as new lines, the entities that plain text needs decoded. Always ends.
-void PlainText(LPCWSTR html, WCHAR *out, int capacity) {
-    static const struct {
-        LPCWSTR name;
-        WCHAR character;
-    } ENTITIES[] = {
-        {L"&amp;", L'&'}, {L"&lt;", L'<'}, {L"&gt;", L'>'}, {L"&quot;", L'"'}, {L"&nbsp;", L' '}};
-    int length = 0;
-    for (LPCWSTR p = html; p != NULL && *p != 0 && length < capacity - 1;) {
-        if (*p == L'<') {
-            if (StartsWith(p, L"<br") || StartsWith(p, L"</p") || StartsWith(p, L"<p"))
-                if (length > 0 && out[length - 1] != L'\n')
-                    out[length++] = L'\n';
-            while (*p != 0 && *p != L'>')
-                ++p;
-            if (*p == L'>')
-                ++p;
-            continue;
-        }
-        if (*p == L'&') {
-            bool decoded = false;
-            for (size_t i = 0; i < sizeof ENTITIES / sizeof ENTITIES[0]; ++i)
-                if (StartsWith(p, ENTITIES[i].name)) {
-                    out[length++] = ENTITIES[i].character;
-                    p += lstrlenW(ENTITIES[i].name);
-                    decoded = true;
-                    break;
-                }
-            if (decoded)
-                continue;
-        }
-        out[length++] = *p++;
-    }
-    while (length > 0 && out[length - 1] == L'\n')
-        --length;
-    out[length] = 0;
-}
 
 void CopyBounded(WCHAR *out, int capacity, LPCWSTR text) {
     int i = 0;
@@ -127,7 +79,7 @@ LRESULT WINAPI SHNotificationAdd(SHNOTIFICATIONDATA *data) {
     box->id = data->dwID;
     box->thread = 0;
     CopyBounded(box->title, TITLE_CAPACITY, data->pszTitle);
-    PlainText(data->pszHTML, box->text, TEXT_CAPACITY);
+    HtmlToPlainText(data->pszHTML, box->text, TEXT_CAPACITY);
 
     AcquireSRWLockExclusive(&boxesLock);
     int slot = Find(data->clsid, data->dwID);
