@@ -301,6 +301,12 @@ void CursorDisplayWindow::OnMouse(UINT message, LPARAM lParam) {
         SetCapture(window);
         dragAnchor = p;
     } else if (message == WM_MOUSEMOVE) {
+        // Only a stylus that went down on the cursor drags it. On a device a
+        // move comes only with the stylus down, but a pointer resting over
+        // the window also sends moves, and each would be taken as a step
+        // from an anchor it never set.
+        if (stylusDragging != 1)
+            return;
         POINT p = ScreenPoint(window, lParam);
         CheckMenuBeforeMove();
         MoveCursorTo(AddSaturated(x, p.x - dragAnchor.x), AddSaturated(y, p.y - dragAnchor.y));

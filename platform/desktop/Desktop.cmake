@@ -22,8 +22,16 @@ function(release_size target budget)
         VERBATIM)
 endfunction()
 
-add_library(desktop_shell STATIC ${DESKTOP_DIR}/aygshell_standin.cpp)
+add_library(desktop_shell STATIC ${DESKTOP_DIR}/aygshell_standin.cpp
+    ${DESKTOP_DIR}/NotificationBox.cpp)
+target_compile_definitions(desktop_shell PRIVATE POINTREL_DESKTOP_STANDINS)
 target_compile_options(desktop_shell PRIVATE -Os -ffunction-sections -fdata-sections)
+# Windows CE behaviour that desktop Windows lacks, reached through the
+# compatibility header's names; built against the real calls.
+add_library(desktop_standins STATIC ${DESKTOP_DIR}/InjectedInput.cpp
+    ${DESKTOP_DIR}/KeyUpHotKeys.cpp ${DESKTOP_DIR}/WindowStandins.cpp)
+target_compile_definitions(desktop_standins PRIVATE POINTREL_DESKTOP_STANDINS)
+target_compile_options(desktop_standins PRIVATE -Os -ffunction-sections -fdata-sections)
 
 add_executable(Pointrel WIN32 ${CURSOR_PROGRAM_SOURCES} ${SHARED_SOURCES}
     CursorDisplayApplication/Pointrel.rc)
@@ -32,7 +40,7 @@ target_include_directories(Pointrel PRIVATE CursorDisplayApplication)
 set_source_files_properties(CursorDisplayApplication/Pointrel.rc PROPERTIES
     OBJECT_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/CursorDisplayApplication/resource.h)
 target_link_options(Pointrel PRIVATE -municode -static)
-target_link_libraries(Pointrel PRIVATE desktop_shell gdi32 user32)
+target_link_libraries(Pointrel PRIVATE desktop_shell desktop_standins gdi32 user32)
 release_size(Pointrel 65536)
 
 add_executable(PLSettings WIN32 ${SETTINGS_PROGRAM_SOURCES} ${SHARED_SOURCES}
@@ -41,7 +49,7 @@ target_include_directories(PLSettings PRIVATE SettingsGuiApplication CursorDispl
 set_source_files_properties(SettingsGuiApplication/PLSettings.rc PROPERTIES
     OBJECT_DEPENDS "${CMAKE_CURRENT_SOURCE_DIR}/SettingsGuiApplication/resource.h;${CMAKE_CURRENT_SOURCE_DIR}/SettingsGuiApplication/PLSettings.ico;${CMAKE_CURRENT_SOURCE_DIR}/SettingsGuiApplication/About.bmp")
 target_link_options(PLSettings PRIVATE -municode -static)
-target_link_libraries(PLSettings PRIVATE desktop_shell comctl32 gdi32 user32)
+target_link_libraries(PLSettings PRIVATE desktop_shell desktop_standins comctl32 gdi32 user32)
 release_size(PLSettings 98304)
 
 # The install hooks: a library that exports exactly the four hooks, by name.
@@ -49,7 +57,7 @@ add_library(Deployhook SHARED ${DEPLOYHOOK_SOURCES} Deployhook/Deployhook.def)
 set_target_properties(Deployhook PROPERTIES PREFIX "")
 target_link_options(Deployhook PRIVATE -static)
 release_size(Deployhook 16384)
-target_link_libraries(Deployhook PRIVATE user32)
+target_link_libraries(Deployhook PRIVATE desktop_standins user32)
 # The installer finds the hooks by name: the export table must hold these
 # four and nothing else, checked after every link.
 find_program(MINGW_OBJDUMP NAMES x86_64-w64-mingw32-objdump objdump REQUIRED)
@@ -58,3 +66,34 @@ add_custom_command(TARGET Deployhook POST_BUILD
             "-DEXPORTS=Install_Init;Install_Exit;Uninstall_Init;Uninstall_Exit"
             -P ${CMAKE_CURRENT_SOURCE_DIR}/cmake/CheckExports.cmake
     VERBATIM)
+
+# The end-to-end test's stand-in for the user's foreground program: it logs
+# what it receives.
+add_executable(WineTarget WIN32 tests/wine/target/WineTarget.cpp)
+target_link_options(WineTarget PRIVATE -municode -static)
+# A desktop program, so it calls the desktop functions themselves.
+target_compile_definitions(WineTarget PRIVATE POINTREL_DESKTOP_STANDINS)
+target_link_libraries(WineTarget PRIVATE user32 shell32)
+# ... and for the device's installer, which loads the install hooks.
+add_executable(HookHost WIN32 tests/wine/target/HookHost.cpp)
+target_link_options(HookHost PRIVATE -municode -static)
+target_compile_definitions(HookHost PRIVATE POINTREL_DESKTOP_STANDINS)
+target_link_libraries(HookHost PRIVATE shell32)
+# ... and for a user of the dialogs.
+add_executable(DialogDriver WIN32 tests/wine/target/DialogDriver.cpp)
+target_link_options(DialogDriver PRIVATE -municode -static)
+target_compile_definitions(DialogDriver PRIVATE POINTREL_DESKTOP_STANDINS)
+target_link_libraries(DialogDriver PRIVATE user32 shell32)
+
+# The cross-built programs run under Wine on a virtual X display.
+enable_testing()
+find_program(WINE wine)
+find_program(XVFB Xvfb)
+find_program(XDOTOOL xdotool)
+find_program(XWININFO xwininfo)
+if(WINE AND XVFB AND XDOTOOL AND XWININFO)
+    add_test(NAME EndToEndUnderWine
+        COMMAND ${CMAKE_CURRENT_SOURCE_DIR}/tests/wine/end-to-end.sh
+                $<TARGET_FILE_DIR:Pointrel> ${CMAKE_CURRENT_SOURCE_DIR})
+    set_tests_properties(EndToEndUnderWine PROPERTIES TIMEOUT 120)
+endif()

@@ -330,3 +330,24 @@ TEST(KeyMotion, PlatformCallsPerSecond) {
     EXPECT_LT(Total(idle), 400u);
     EXPECT_LT(Total(held), 900u);
 }
+
+TEST(KeyMotion, OnlyAStylusPressedOnTheCursorDragsIt) {
+    sim::Device d;
+    sim::InstallPackage(d);
+    StartCursor(d);
+    sim::Rect start = CursorRect(d);
+    // Moves with no press before them (a pointer resting over the window)
+    // and moves after the release leave the cursor where it is.
+    ASSERT_TRUE(d.Post(kCursorClass, WM_MOUSEMOVE, 0, MAKELPARAM(5, 5)));
+    ASSERT_TRUE(d.Post(kCursorClass, WM_MOUSEMOVE, 0, MAKELPARAM(12, 9)));
+    d.Wait(10);
+    EXPECT_EQ(CursorRect(d).left, start.left);
+    EXPECT_EQ(CursorRect(d).top, start.top);
+    DragCursorTo(d, 40, 60);
+    ASSERT_EQ(CursorRect(d).left, 40);
+    ASSERT_EQ(CursorRect(d).top, 60);
+    ASSERT_TRUE(d.Post(kCursorClass, WM_MOUSEMOVE, 0, MAKELPARAM(8, 8)));
+    d.Wait(10);
+    EXPECT_EQ(CursorRect(d).left, 40);
+    EXPECT_EQ(CursorRect(d).top, 60);
+}

@@ -1,4 +1,8 @@
-// Windows CE names that desktop Windows lacks, for the desktop build only.
+// Windows CE names and behaviours that desktop Windows lacks, for the desktop
+// build only. Every deliverable source is compiled with this header first, so
+// the calls below reach the stand-ins of platform/desktop/ instead of the
+// desktop's own functions; the stand-ins themselves are built with
+// POINTREL_DESKTOP_STANDINS and call the real ones.
 #ifndef POINTREL_WINCE_COMPAT_H
 #define POINTREL_WINCE_COMPAT_H
 
@@ -26,6 +30,26 @@ inline BOOL CeCreateProcessW(LPCWSTR image, LPWSTR commandLine, LPSECURITY_ATTRI
 #undef CreateProcess
 #define CreateProcess CeCreateProcessW
 #define CreateProcessW CeCreateProcessW
+
+// Stand-ins, each documented beside its definition.
+void CeMouseEvent(DWORD flags, DWORD dx, DWORD dy, DWORD data,
+                  ULONG_PTR extraInfo);                               // InjectedInput.cpp
+BOOL CeRegisterHotKey(HWND window, int id, UINT modifiers, UINT key); // KeyUpHotKeys.cpp
+BOOL CeUnregisterHotKey(HWND window, int id);                         // KeyUpHotKeys.cpp
+BOOL CeShowWindow(HWND window, int command);                          // WindowStandins.cpp
+HWND CeGetWindow(HWND window, UINT command);                          // WindowStandins.cpp
+HWND CeFindWindowW(LPCWSTR className, LPCWSTR title);                 // WindowStandins.cpp
+
+#ifndef POINTREL_DESKTOP_STANDINS
+#define mouse_event CeMouseEvent
+#define RegisterHotKey CeRegisterHotKey
+#define UnregisterHotKey CeUnregisterHotKey
+#define ShowWindow CeShowWindow
+#define GetWindow CeGetWindow
+#undef FindWindow
+#define FindWindow CeFindWindowW
+#define FindWindowW CeFindWindowW
+#endif
 #endif
 
 #endif
