@@ -174,20 +174,27 @@ TEST(FaultSweep, EachWriteOfAssignFailsInTurnAndTheOldActionStaysRecoverable) {
     uint64_t writes = Writes(*clean.d, clean.pid) - at;
     EXPECT_EQ(clean.Entry(kButton).at(""), kCommand);
 
+    // A failed backup stays as far as it was written (a backup goes only with
+    // a successful Restore), so a later Restore reads it: whole enough, it
+    // puts back what the entry already holds; without Flags or the action, it
+    // reports the backup as unreadable. The entry itself is never lost.
+    const std::string kNotRead = "\"Pointrel Buttons\" \"Could not retrieve backup data. Please "
+                                 "report this error to Quorvane (support@quorvane.example)\" 0x10";
     struct Case {
         const char *write;
         std::string told;
         std::vector<std::string> backup; // the backup's values then held
         bool assigned;                   // the shell's entry holds the command
         std::string flag;
+        std::string thenRestore; // what a Restore then tells
     };
     const Case cases[] = {
-        {"backup Name", kButtonError, {"", "Flags"}, false, "absent"},
-        {"backup Flags", kButtonError, {"", "Name"}, false, "absent"},
-        {"backup action", kButtonError, {"Flags", "Name"}, false, "absent"},
-        {"button Flags", kButtonError, {"", "Flags", "Name"}, false, "absent"},
-        {"button action", kButtonError, {"", "Flags", "Name"}, false, "absent"},
-        {"button flag", kSuccess, {"", "Flags", "Name"}, true, "absent"},
+        {"backup Name", kButtonError, {"", "Flags"}, false, "absent", kRestored},
+        {"backup Flags", kButtonError, {"", "Name"}, false, "absent", kNotRead},
+        {"backup action", kButtonError, {"Flags", "Name"}, false, "absent", kNotRead},
+        {"button Flags", kButtonError, {"", "Flags", "Name"}, false, "absent", kRestored},
+        {"button action", kButtonError, {"", "Flags", "Name"}, false, "absent", kRestored},
+        {"button flag", kSuccess, {"", "Flags", "Name"}, true, "absent", kRestored},
     };
     ASSERT_EQ(writes, std::size(cases)) << "a case for each write of a clean Assign";
     for (uint32_t i = 0; i < writes; ++i) {
@@ -205,6 +212,12 @@ TEST(FaultSweep, EachWriteOfAssignFailsInTurnAndTheOldActionStaysRecoverable) {
         EXPECT_EQ(entry.count("") && entry.at("") == kCommand, c.assigned);
         EXPECT_EQ(run.Flag(), c.flag);
         ExpectRestorable(run, before);
+        std::vector<std::string> restore = run.Tap(IDC_RESTORE);
+        EXPECT_EQ(restore, std::vector<std::string>{c.thenRestore});
+        EXPECT_EQ(run.Entry(kButton), before);
+        std::cout << "  then Restore: told " << (restore.empty() ? "nothing" : restore[0])
+                  << "; entry " << (run.Entry(kButton) == before ? "as before" : "changed")
+                  << ", backup " << run.Entry(kBackup + u"\\40C1").size() << "\n";
         std::cout << "assign, " << c.write << " fails: button entry "
                   << (entry == before            ? "unchanged"
                       : entry.at("") == kCommand ? "assigned"
