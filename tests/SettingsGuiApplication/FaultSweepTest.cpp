@@ -378,3 +378,38 @@ TEST(FaultSweep, EachProgramStartFailsInTurnAndIsReportedOrLeftAsBefore) {
     }
     EXPECT_EQ(row, std::size(expected));
 }
+
+TEST(FaultSweep, EachAllocationOfRestoreFailsInTurnAndTheAssignmentStaysRecoverable) {
+    uint64_t allocations = 0;
+    {
+        ButtonsRun clean;
+        clean.Tap(IDC_ASSIGN);
+        auto before = clean.d->Calls(clean.pid);
+        clean.Tap(IDC_RESTORE);
+        auto after = clean.d->Calls(clean.pid);
+        allocations = after["LocalAlloc"] - before["LocalAlloc"];
+    }
+    ASSERT_EQ(allocations, 1u) << "the backup's text";
+    ButtonsRun run;
+    std::map<std::string, std::string> before = run.Entry(kButton);
+    run.Tap(IDC_ASSIGN);
+    run.d->FailNext(sim::Fault::LocalAlloc, ERROR_NOT_ENOUGH_MEMORY);
+    size_t from = run.d->Trace().size();
+    std::string why;
+    EXPECT_TRUE(run.d->TapControl(kTitle, IDC_RESTORE, &why)) << why;
+    run.d->Wait(300);
+    std::vector<std::string> boxes = BoxesSince(*run.d, from);
+    EXPECT_EQ(boxes, std::vector<std::string>{
+                         "\"Out of memory\" \"The system seems to be running low on available "
+                         "memory. Please close any uneeded programs. Pointrel Settings will now "
+                         "exit.\" 0x30"});
+    EXPECT_TRUE(run.d->Answer(u"Out of memory", IDOK));
+    run.d->Wait(300);
+    EXPECT_NE(run.d->ExitCode(run.pid), STILL_ACTIVE) << "the program ends";
+    EXPECT_EQ(run.Entry(kButton).at(""), kCommand) << "still assigned";
+    EXPECT_EQ(run.Entry(kBackup + u"\\40C1"), before) << "the backup is whole";
+    EXPECT_EQ(run.Flag(), "1");
+    std::cout << "restore, LocalAlloc fails: entry still assigned, backup whole, flag 1, program "
+                 "ends; told "
+              << (boxes.empty() ? "nothing" : boxes[0]) << "\n";
+}
