@@ -75,6 +75,14 @@ TEST(FaultSweep, EachCallOfAStartFailsInTurnWithoutACrashOrAFalseRecord) {
             uint64_t calls = 0;
             Outcome clean = StartProgram(program, kind, false, 0, &calls);
             ASSERT_TRUE(clean.runs);
+            // A start allocates nothing itself, opens two files and stores the
+            // record once.
+            const std::map<std::string, uint64_t> kCalls = {{"LocalAlloc", 0},
+                                                            {"CreateFileW", 2},
+                                                            {"RegSetValueExW", 7},
+                                                            {"RegCreateKeyExW", 1}};
+            EXPECT_EQ(calls, kCalls.at(kind.call))
+                << kind.call << " calls changed: add their cases";
             for (uint32_t i = 0; i < calls; ++i) {
                 SCOPED_TRACE(sim::Narrow(program) + ": " + kind.call + " " + std::to_string(i) +
                              " fails");
