@@ -9,6 +9,7 @@
 #include <cstring>
 #include <optional>
 #include <string>
+#include <vector>
 
 using namespace test;
 
@@ -196,4 +197,18 @@ TEST(PlatformFaults, AnAllocationFailsOnceWhenAsked) {
     EXPECT_NE(next, nullptr);
     EXPECT_TRUE(zeroed);
     EXPECT_EQ(freedTwice, next) << "a block frees once";
+}
+
+TEST(PlatformFaults, ASkippedFaultLetsThatManySucceedFirst) {
+    sim::Device d(NoShell());
+    d.FailNext(sim::Fault::LocalAlloc, ERROR_NOT_ENOUGH_MEMORY, 2);
+    std::vector<bool> got;
+    RunInside(d, [&] {
+        for (int i = 0; i < 4; ++i) {
+            HLOCAL block = LocalAlloc(LPTR, 8);
+            got.push_back(block != nullptr);
+            LocalFree(block);
+        }
+    });
+    EXPECT_EQ(got, (std::vector<bool>{true, true, false, true}));
 }

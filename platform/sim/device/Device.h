@@ -152,7 +152,10 @@ public:
     bool Post(const std::u16string &className, uint32_t msg, uintptr_t wParam, intptr_t lParam);
     // Messages whose parameters are pointers can be sent but never posted.
     static bool IsPostable(uint32_t msg);
-    void FailNext(Fault fault, uint32_t error) { kernel_.FailNext(fault, error); }
+    // The next such operation fails with `error`, after `skip` that succeed.
+    void FailNext(Fault fault, uint32_t error, uint32_t skip = 0) {
+        kernel_.FailNext(fault, error, skip);
+    }
     // Until lifted, writes of the value `name` ("" the default value) in any
     // key fail with ERROR_ACCESS_DENIED; FailRegistryWrites(nullopt, true)
     // fails every write, FailRegistryWrites(nullopt, false) lifts it.

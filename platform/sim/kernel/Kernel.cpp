@@ -176,8 +176,8 @@ void Kernel::Record(const std::string &text) {
         onTrace(trace_.back());
 }
 
-void Kernel::FailNext(Fault fault, uint32_t error) {
-    faults_[fault] = error;
+void Kernel::FailNext(Fault fault, uint32_t error, uint32_t skip) {
+    faults_[fault] = PendingFault{error, skip};
 }
 
 bool Kernel::RegistryWriteFails(const char16_t *valueName) const {
@@ -191,7 +191,11 @@ bool Kernel::TakeFault(Fault fault, uint32_t *error) {
     auto it = faults_.find(fault);
     if (it == faults_.end())
         return false;
-    *error = it->second;
+    if (it->second.skip != 0) {
+        --it->second.skip;
+        return false;
+    }
+    *error = it->second.error;
     faults_.erase(it);
     return true;
 }

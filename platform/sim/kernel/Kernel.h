@@ -104,7 +104,9 @@ public:
     std::map<std::u16string, std::weak_ptr<KernelObject>> names;
 
     // ---- faults on demand
-    void FailNext(Fault fault, uint32_t error);
+    // The next such operation fails with `error`; with `skip`, that many
+    // succeed first (to fail each operation of a run in turn).
+    void FailNext(Fault fault, uint32_t error, uint32_t skip = 0);
     bool TakeFault(Fault fault, uint32_t *error);
     // Faults that last until lifted. Registry writes: of every value and key
     // (`all`), or of the values of one name in any key ("" the default value).
@@ -145,7 +147,11 @@ private:
     std::deque<LibraryImage> libraries_; // loaded modules point into it
     std::vector<std::unique_ptr<Thread>> threads_;
     std::vector<std::shared_ptr<Process>> processes_;
-    std::map<Fault, uint32_t> faults_;
+    struct PendingFault {
+        uint32_t error;
+        uint32_t skip;
+    };
+    std::map<Fault, PendingFault> faults_;
     std::vector<TraceEvent> trace_;
     void *layers_[static_cast<int>(Layer::Count)] = {};
     uint32_t nextPid_ = 1;
