@@ -85,15 +85,10 @@ std::optional<POINT> AimAt(WindowManager &wm, Window *w, const Rect &area) {
 
 } // namespace
 
-bool Device::TapControl(const std::u16string &title, int id, std::string *why) {
-    Boot();
-    kernel_.EnterAsDriver();
-    Window *w = FindControl(*windows_, title, id, why);
-    if (!w)
-        return false;
-    std::optional<POINT> at = AimAt(*windows_, w, windows_->ScreenRect(w));
+bool Device::TapInside(Window *w, const Rect &area, const std::string &what, std::string *why) {
+    std::optional<POINT> at = AimAt(*windows_, w, area);
     if (!at) {
-        *why = "control " + std::to_string(id) + " is covered";
+        *why = what + " is covered";
         return false;
     }
     StylusDown(at->x, at->y);
@@ -101,6 +96,15 @@ bool Device::TapControl(const std::u16string &title, int id, std::string *why) {
     StylusUp(at->x, at->y);
     kernel_.scheduler().RunUntil(Now());
     return true;
+}
+
+bool Device::TapControl(const std::u16string &title, int id, std::string *why) {
+    Boot();
+    kernel_.EnterAsDriver();
+    Window *w = FindControl(*windows_, title, id, why);
+    if (!w)
+        return false;
+    return TapInside(w, windows_->ScreenRect(w), "control " + std::to_string(id), why);
 }
 
 bool Device::SelectRow(const std::u16string &title, int id, int row, std::string *why) {
@@ -119,16 +123,7 @@ bool Device::SelectRow(const std::u16string &title, int id, int row, std::string
         return false;
     }
     kernel_.scheduler().RunUntil(Now()); // the list repaints scrolled
-    std::optional<POINT> at = AimAt(*windows_, w, *area);
-    if (!at) {
-        *why = "row " + std::to_string(row) + " is covered";
-        return false;
-    }
-    StylusDown(at->x, at->y);
-    Wait(100);
-    StylusUp(at->x, at->y);
-    kernel_.scheduler().RunUntil(Now());
-    return true;
+    return TapInside(w, *area, "row " + std::to_string(row), why);
 }
 
 bool Device::SlideTrackbar(const std::u16string &title, int id, int position, std::string *why) {
@@ -176,16 +171,7 @@ bool Device::TapTab(const std::u16string &title, int id, int tab, std::string *w
         *why = "control " + std::to_string(id) + " has no tab " + std::to_string(tab);
         return false;
     }
-    std::optional<POINT> at = AimAt(*windows_, w, *area);
-    if (!at) {
-        *why = "tab " + std::to_string(tab) + " is covered";
-        return false;
-    }
-    StylusDown(at->x, at->y);
-    Wait(100);
-    StylusUp(at->x, at->y);
-    kernel_.scheduler().RunUntil(Now());
-    return true;
+    return TapInside(w, *area, "tab " + std::to_string(tab), why);
 }
 
 std::optional<DialogReport> Device::DescribeDialog(const std::u16string &title) {

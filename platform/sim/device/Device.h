@@ -217,6 +217,9 @@ public:
 
 private:
     void Boot();
+    // Taps the uncovered middle of `area` (screen coordinates) of the
+    // control `w`, as a user aims; `what` names it when it is covered.
+    bool TapInside(Window *w, const Rect &area, const std::string &what, std::string *why);
     // Hands the keyboard's settings to the window manager once it exists.
     void ApplyKeyboard();
     Process *FindProcess(uint32_t pid) const { return kernel_.FindProcess(pid); }
