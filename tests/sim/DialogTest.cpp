@@ -4,6 +4,7 @@
 // the dialog, and dialog resources cut short refused cleanly.
 #include "gdi/Gdi.h"
 #include "support/Devices.h"
+#include "support/DialogTemplateBytes.h"
 #include "support/Win32.h"
 #include "user/WindowManager.h"
 
@@ -19,60 +20,7 @@ using namespace test;
 
 namespace {
 
-// A standard template in memory.
-class Template {
-public:
-    Template(DWORD style, short cx, short cy, std::u16string_view title, WORD points = 0,
-             std::u16string_view className = u"") {
-        if (points)
-            style |= DS_SETFONT;
-        Dword(style).Dword(0);
-        countAt_ = bytes_.size();
-        Word(0).Word(0).Word(0).Word(WORD(cx)).Word(WORD(cy)).Word(0);
-        if (className.empty())
-            Word(0);
-        else
-            Text(className);
-        Text(title);
-        if (points)
-            Word(points).Text(u"MS Shell Dlg");
-    }
-    Template &Add(std::u16string_view className, WORD id, DWORD style, short x, short y, short cx,
-                  short cy) {
-        while (bytes_.size() % 4)
-            bytes_.push_back(0);
-        Dword(style).Dword(0).Word(WORD(x)).Word(WORD(y)).Word(WORD(cx)).Word(WORD(cy)).Word(id);
-        Text(className).Text(u"").Word(0);
-        ++count_;
-        return *this;
-    }
-    // The bytes, with the item count in place.
-    const std::vector<uint8_t> &Bytes() {
-        bytes_[countAt_] = uint8_t(count_);
-        bytes_[countAt_ + 1] = uint8_t(count_ >> 8);
-        return bytes_;
-    }
-    LPCDLGTEMPLATEW Get() {
-        Bytes();
-        return reinterpret_cast<LPCDLGTEMPLATEW>(bytes_.data());
-    }
-
-private:
-    Template &Word(WORD w) {
-        bytes_.push_back(uint8_t(w));
-        bytes_.push_back(uint8_t(w >> 8));
-        return *this;
-    }
-    Template &Dword(DWORD d) { return Word(LOWORD(d)).Word(HIWORD(d)); }
-    Template &Text(std::u16string_view s) {
-        for (char16_t c : s)
-            Word(c);
-        return Word(0);
-    }
-    std::vector<uint8_t> bytes_;
-    size_t countAt_ = 0;
-    WORD count_ = 0;
-};
+using Template = test::DialogTemplateBytes;
 
 // A control of the tests' own that can take the focus.
 const WCHAR kControl[] = u"DialogTestControl";

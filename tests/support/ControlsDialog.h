@@ -4,6 +4,7 @@
 #pragma once
 
 #include "device/Device.h"
+#include "support/DialogTemplateBytes.h"
 
 #include <commctrl.h>
 #include <windows.h>
@@ -28,45 +29,21 @@ enum ControlsDialogId : WORD {
     kRedId = 1050,
 };
 
-// A standard template in memory.
+// The "Controls" dialog's template: the system font at 8 points, every item
+// a visible child.
 class DialogBytes {
 public:
-    DialogBytes(DWORD style, short cx, short cy, std::u16string_view title) {
-        Dword(style | DS_SETFONT).Dword(0);
-        countAt_ = bytes_.size();
-        Word(0).Word(0).Word(0).Word(WORD(cx)).Word(WORD(cy)).Word(0).Word(0);
-        Text(title).Word(8).Text(u"MS Shell Dlg");
-    }
+    DialogBytes(DWORD style, short cx, short cy, std::u16string_view title)
+        : bytes_(style, cx, cy, title, 8) {}
     DialogBytes &Add(std::u16string_view cls, std::u16string_view text, WORD id, DWORD style,
                      short x, short y, short cx, short cy) {
-        while (bytes_.size() % 4)
-            bytes_.push_back(0);
-        Dword(style | WS_CHILD | WS_VISIBLE).Dword(0);
-        Word(WORD(x)).Word(WORD(y)).Word(WORD(cx)).Word(WORD(cy)).Word(id);
-        Text(cls).Text(text).Word(0);
-        ++count_;
+        bytes_.Add(cls, id, style | WS_CHILD | WS_VISIBLE, x, y, cx, cy, text);
         return *this;
     }
-    LPCDLGTEMPLATEW Get() {
-        bytes_[countAt_] = uint8_t(count_);
-        return reinterpret_cast<LPCDLGTEMPLATEW>(bytes_.data());
-    }
+    LPCDLGTEMPLATEW Get() { return bytes_.Get(); }
 
 private:
-    DialogBytes &Word(WORD w) {
-        bytes_.push_back(uint8_t(w));
-        bytes_.push_back(uint8_t(w >> 8));
-        return *this;
-    }
-    DialogBytes &Dword(DWORD d) { return Word(LOWORD(d)).Word(HIWORD(d)); }
-    DialogBytes &Text(std::u16string_view s) {
-        for (char16_t c : s)
-            Word(c);
-        return Word(0);
-    }
-    std::vector<uint8_t> bytes_;
-    size_t countAt_ = 0;
-    WORD count_ = 0;
+    DialogTemplateBytes bytes_;
 };
 
 inline INT_PTR CALLBACK ControlsDialogProc(HWND dlg, UINT msg, WPARAM wParam, LPARAM lParam) {
