@@ -1,0 +1,23 @@
+#!/usr/bin/env bash
+# The conformance suite, cross-built for Windows, under Wine on a virtual X
+# display and in a Wine prefix of its own. Arguments after the folder go to
+# the suite (a --gtest_filter while looking at one case).
+#   conformance.sh BINARY_DIR [GTEST_ARGUMENTS...]
+set -euo pipefail
+bin=$(cd "$1" && pwd)
+shift
+here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
+started=$(date +%s%N)
+
+fail() {
+    echo "FAIL: $*"
+    exit 1
+}
+source "$here/session.sh" 640 480
+
+# The file tests work at the root of the current drive: the prefix's C:.
+cd "$WINEPREFIX/drive_c"
+rc=0
+wine "$bin/conformance.exe" --gtest_color=no "$@" 2>&1 | tr -d '\r' || rc=$?
+echo "conformance under Wine: ran in $((($(date +%s%N) - started) / 1000000)) ms"
+exit $rc
