@@ -18,8 +18,6 @@ source "$here/session.sh" 640 480
 # Cases where Wine and DeviceSim still disagree and it is not yet settled
 # which side is right; they run on DeviceSim as before. Each is a lead:
 unsettled=(
-    # An owner disabled before a modal dialog is enabled again after it.
-    DialogConformance.TheOwnerIsDisabledWhileAModalDialogRunsAndEnabledAfter
     # Creation: Wine sends a visible control WM_SHOWWINDOW and each control
     # WM_GETDLGCODE.
     DialogConformance.CreationSendsTheFontToTheDialogAndEachControlThenInitDialog
