@@ -373,16 +373,22 @@ CONFORMANCE_TEST(DialogConformance, CreationSendsTheFontToTheDialogAndEachContro
     flush_sequence();
     HWND dialog = CreateDialogIndirectParamW(NULL, t.Get(), NULL, ScriptedProc, 1234);
     ASSERT_NE((HWND)NULL, dialog);
+    // Wine's dialog manager asks each control for its WM_GETDLGCODE as it
+    // makes it, looking for a default push button; no documentation names
+    // that question among what creation sends (DS_SETFONT's WM_SETFONT to
+    // the dialog and each control, then WM_INITDIALOG), so it may come.
     static const message WmCreateDialogSeq[] = {{WM_SETFONT, sent | id, 0, 0, 0},
                                                 {WM_CREATE, sent | id, 0, 0, 10},
                                                 {WM_SIZE, sent | id, 0, 0, 10},
                                                 {WM_MOVE, sent | id, 0, 0, 10},
                                                 {WM_SHOWWINDOW, sent | wparam | id, TRUE, 0, 10},
                                                 {WM_SETFONT, sent | lparam | id, 0, FALSE, 10},
+                                                {WM_GETDLGCODE, sent | id | optional, 0, 0, 10},
                                                 {WM_CREATE, sent | id, 0, 0, 11},
                                                 {WM_SIZE, sent | id, 0, 0, 11},
                                                 {WM_MOVE, sent | id, 0, 0, 11},
                                                 {WM_SETFONT, sent | lparam | id, 0, FALSE, 11},
+                                                {WM_GETDLGCODE, sent | id | optional, 0, 0, 11},
                                                 {WM_INITDIALOG, sent | lparam | id, 0, 1234, 0},
                                                 {0}};
     ok_sequence(WmCreateDialogSeq, "CreateDialogIndirectParamW with FONT and two controls");

@@ -18,9 +18,6 @@ source "$here/session.sh" 640 480
 # Cases where Wine and DeviceSim still disagree and it is not yet settled
 # which side is right; they run on DeviceSim as before. Each is a lead:
 unsettled=(
-    # Creation: Wine sends a visible control WM_SHOWWINDOW and each control
-    # WM_GETDLGCODE.
-    DialogConformance.CreationSendsTheFontToTheDialogAndEachControlThenInitDialog
     # 8-point MS Shell Dlg: 7 x 13 dialog units, while GetDialogBaseUnits
     # gives the system font's 9 x 16.
     DialogConformance.DialogUnitsComeFromTheTemplatesFont
