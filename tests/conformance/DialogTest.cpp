@@ -496,11 +496,18 @@ CONFORMANCE_TEST(DialogConformance, DialogUnitsComeFromTheTemplatesFont) {
     struct Case {
         const char *what;
         WORD points; // 0: no FONT
-        bool systemSized;
+        int units;   // against the system font's: 0 the same, 1 larger, -1 smaller
     } cases[] = {
-        {"no FONT: the system font", 0, true},
-        {"8 points of MS Shell Dlg: the system font's size", 8, true},
-        {"16 points: larger units", 16, false},
+        {"no FONT: the system font", 0, 0},
+        // Windows CE: the dialog base units "are always derived from the
+        // system font" (GetDialogBaseUnits, Windows CE), and the device's
+        // system font is the 8-point Tahoma that MS Shell Dlg comes to, so
+        // 8 points give the system font's units. Desktop Windows' system
+        // font is larger than 8-point MS Shell Dlg, and "the system font is
+        // used only if the dialog box template fails to specify a font"
+        // (GetDialogBaseUnits), so there the units are smaller.
+        {"8 points of MS Shell Dlg", 8, IsWindowsCe() ? 0 : -1},
+        {"16 points: larger units", 16, 1},
     };
     for (size_t i = 0; i < sizeof cases / sizeof cases[0]; ++i) {
         const Case &c = cases[i];
@@ -511,12 +518,15 @@ CONFORMANCE_TEST(DialogConformance, DialogUnitsComeFromTheTemplatesFont) {
         ASSERT_NE((HWND)NULL, dialog);
         RECT one = {0, 0, 4, 8};
         ASSERT_TRUE(MapDialogRect(dialog, &one));
-        if (c.systemSized) {
+        if (c.units == 0) {
             EXPECT_EQ(LOWORD(systemUnits), one.right);
             EXPECT_EQ(HIWORD(systemUnits), one.bottom);
-        } else {
+        } else if (c.units > 0) {
             EXPECT_GT(one.right, LOWORD(systemUnits));
             EXPECT_GT(one.bottom, HIWORD(systemUnits));
+        } else {
+            EXPECT_LT(one.right, LOWORD(systemUnits));
+            EXPECT_LT(one.bottom, HIWORD(systemUnits));
         }
         // The dialog and its control measure in those units.
         RECT size = {0, 0, 80, 40}, client;

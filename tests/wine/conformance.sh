@@ -18,9 +18,6 @@ source "$here/session.sh" 640 480
 # Cases where Wine and DeviceSim still disagree and it is not yet settled
 # which side is right; they run on DeviceSim as before. Each is a lead:
 unsettled=(
-    # 8-point MS Shell Dlg: 7 x 13 dialog units, while GetDialogBaseUnits
-    # gives the system font's 9 x 16.
-    DialogConformance.DialogUnitsComeFromTheTemplatesFont
     # GetNextDlgTabItem backwards from no control finds none.
     DialogConformance.TabAndGroupOrderFollowTheTemplate
     # The parent also hears NM_CUSTOMDRAW, NM_RELEASEDCAPTURE, NM_SETFOCUS and
