@@ -18,8 +18,6 @@ source "$here/session.sh" 640 480
 # Cases where Wine and DeviceSim still disagree and it is not yet settled
 # which side is right; they run on DeviceSim as before. Each is a lead:
 unsettled=(
-    # GetNextDlgTabItem backwards from no control finds none.
-    DialogConformance.TabAndGroupOrderFollowTheTemplate
     # The parent also hears NM_CUSTOMDRAW, NM_RELEASEDCAPTURE, NM_SETFOCUS and
     # NM_CLICK, and a drag ends with TB_ENDTRACK twice; the tab control
     # answers the version messages with 0.
