@@ -18,11 +18,13 @@ source "$here/session.sh" 640 480
 # Cases where Wine and DeviceSim still disagree and it is not yet settled
 # which side is right; they run on DeviceSim as before. Each is a lead:
 unsettled=(
-    # The parent also hears NM_CUSTOMDRAW, NM_RELEASEDCAPTURE, NM_SETFOCUS and
-    # NM_CLICK, and a drag ends with TB_ENDTRACK twice; the tab control
-    # answers the version messages with 0.
-    Controls.TrackbarReportsKeysAndDragsEndingInEndTrack
+    # The list view moves the focus apart from the selection: the old row
+    # loses LVIS_SELECTED, the new row's LVN_ITEMCHANGING comes, then the old
+    # row loses LVIS_FOCUSED, then the new row's LVN_ITEMCHANGED; DeviceSim
+    # moves both in one change of each row.
     Controls.ListViewSelectionLeavesTheOldRowBeforeTheNewOneGainsIt
+    # With TCS_BOTTOM the tabs' rectangles end 2 pixels above the client
+    # area's bottom edge; on DeviceSim they reach it.
     Controls.TabChangeAsksTheParentWhichMayRefuse
 )
 filter=--gtest_filter=-$(IFS=:; echo "${unsettled[*]}")
