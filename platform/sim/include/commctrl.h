@@ -33,6 +33,7 @@ void WINAPI InitCommonControls(void);
 
 // Notification codes
 #define NM_FIRST (0U - 0U)
+#define NM_LAST (0U - 99U)
 #define NM_CLICK (NM_FIRST - 2)
 #define NM_DBLCLK (NM_FIRST - 3)
 #define NM_RETURN (NM_FIRST - 4)
