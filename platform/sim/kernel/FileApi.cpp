@@ -191,18 +191,22 @@ DWORD WINAPI SetFilePointer(HANDLE hFile, LONG lDistanceToMove, PLONG lpDistance
     return DWORD(position);
 }
 
-BOOL WINAPI DeleteFileW(LPCWSTR lpFileName) {
-    sim::CountCall("DeleteFileW");
-    if (!lpFileName) {
+namespace {
+
+// DeleteFile removes files and RemoveDirectory directories; each refuses the
+// other kind with its own error.
+BOOL RemoveEntry(LPCWSTR name, bool directory) {
+    if (!name) {
         SetError(ERROR_INVALID_PARAMETER);
         return FALSE;
     }
-    std::u16string_view path = PathOf(lpFileName);
+    std::u16string_view path = PathOf(name);
     FsEntry entry;
     FsStatus status = CurrentFiles().Stat(path, &entry);
-    // Directories are removed by RemoveDirectory, not here.
-    if (status == FsStatus::Ok && entry.directory)
-        status = FsStatus::AccessDenied;
+    if (status == FsStatus::Ok && entry.directory != directory) {
+        SetError(directory ? ERROR_DIRECTORY : ERROR_ACCESS_DENIED);
+        return FALSE;
+    }
     if (status == FsStatus::Ok)
         status = CurrentFiles().Delete(path);
     if (status != FsStatus::Ok) {
@@ -210,6 +214,13 @@ BOOL WINAPI DeleteFileW(LPCWSTR lpFileName) {
         return FALSE;
     }
     return TRUE;
+}
+
+} // namespace
+
+BOOL WINAPI DeleteFileW(LPCWSTR lpFileName) {
+    sim::CountCall("DeleteFileW");
+    return RemoveEntry(lpFileName, false);
 }
 
 BOOL WINAPI CreateDirectoryW(LPCWSTR lpPathName, LPSECURITY_ATTRIBUTES) {
@@ -228,25 +239,7 @@ BOOL WINAPI CreateDirectoryW(LPCWSTR lpPathName, LPSECURITY_ATTRIBUTES) {
 
 BOOL WINAPI RemoveDirectoryW(LPCWSTR lpPathName) {
     sim::CountCall("RemoveDirectoryW");
-    if (!lpPathName) {
-        SetError(ERROR_INVALID_PARAMETER);
-        return FALSE;
-    }
-    std::u16string_view path = PathOf(lpPathName);
-    FsEntry entry;
-    FsStatus status = CurrentFiles().Stat(path, &entry);
-    // Files are removed by DeleteFile; the name is no directory's.
-    if (status == FsStatus::Ok && !entry.directory) {
-        SetError(ERROR_DIRECTORY);
-        return FALSE;
-    }
-    if (status == FsStatus::Ok)
-        status = CurrentFiles().Delete(path);
-    if (status != FsStatus::Ok) {
-        SetError(ToError(status));
-        return FALSE;
-    }
-    return TRUE;
+    return RemoveEntry(lpPathName, true);
 }
 
 DWORD WINAPI GetFileAttributesW(LPCWSTR lpFileName) {
