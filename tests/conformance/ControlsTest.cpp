@@ -46,8 +46,17 @@ LRESULT CALLBACK ParentProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
         if (h->code >= (UINT)NM_LAST)
             return 0;
         if (h->code == LVN_ITEMCHANGING || h->code == LVN_ITEMCHANGED) {
+            // Only changes of the selection are heard. Whether a row's focus
+            // moves with its selection in one notification or in one of its
+            // own, and where that comes, is the control's choice, which no
+            // page documents (Wine moves it in a pair of its own between the
+            // new row's LVN_ITEMCHANGING and LVN_ITEMCHANGED); the row that
+            // has the focus is checked by LVM_GETNEXTITEM instead.
             const NMLISTVIEW *lv = (const NMLISTVIEW *)lParam;
-            heard.push_back(Heard{msg, h->code, lv->iItem, (int)lv->uNewState, (int)lv->uOldState});
+            int now = (int)(lv->uNewState & LVIS_SELECTED);
+            int before = (int)(lv->uOldState & LVIS_SELECTED);
+            if (now != before)
+                heard.push_back(Heard{msg, h->code, lv->iItem, now, before});
             return 0;
         }
         heard.push_back(Heard{msg, h->code, (int)h->idFrom, 0});
@@ -324,30 +333,33 @@ CONFORMANCE_TEST(Controls, ListViewSelectionLeavesTheOldRowBeforeTheNewOneGainsI
     row1.left = row2.left = LVIR_BOUNDS;
     ASSERT_TRUE(SendMessageW(list, LVM_GETITEMRECT, 1, (LPARAM)&row1));
     ASSERT_TRUE(SendMessageW(list, LVM_GETITEMRECT, 2, (LPARAM)&row2));
-    const int both = LVIS_SELECTED | LVIS_FOCUSED;
+    const int selected = LVIS_SELECTED;
     Press(list, 10, (row1.top + row1.bottom) / 2, 10, (row1.top + row1.bottom) / 2);
-    ExpectHeard(
-        {{WM_NOTIFY, LVN_ITEMCHANGING, 1, both, 0}, {WM_NOTIFY, LVN_ITEMCHANGED, 1, both, 0}},
-        "first row chosen");
+    ExpectHeard({{WM_NOTIFY, LVN_ITEMCHANGING, 1, selected, 0},
+                 {WM_NOTIFY, LVN_ITEMCHANGED, 1, selected, 0}},
+                "first row chosen");
+    EXPECT_EQ(1, SendMessageW(list, LVM_GETNEXTITEM, (WPARAM)-1, LVNI_FOCUSED));
     Press(list, 10, (row2.top + row2.bottom) / 2, 10, (row2.top + row2.bottom) / 2);
-    ExpectHeard({{WM_NOTIFY, LVN_ITEMCHANGING, 1, 0, both},
-                 {WM_NOTIFY, LVN_ITEMCHANGED, 1, 0, both},
-                 {WM_NOTIFY, LVN_ITEMCHANGING, 2, both, 0},
-                 {WM_NOTIFY, LVN_ITEMCHANGED, 2, both, 0}},
+    ExpectHeard({{WM_NOTIFY, LVN_ITEMCHANGING, 1, 0, selected},
+                 {WM_NOTIFY, LVN_ITEMCHANGED, 1, 0, selected},
+                 {WM_NOTIFY, LVN_ITEMCHANGING, 2, selected, 0},
+                 {WM_NOTIFY, LVN_ITEMCHANGED, 2, selected, 0}},
                 "another row chosen");
     Press(list, 10, (row2.top + row2.bottom) / 2, 10, (row2.top + row2.bottom) / 2);
     ExpectHeard({}, "the chosen row again");
     EXPECT_EQ(2, SendMessageW(list, LVM_GETNEXTITEM, (WPARAM)-1, LVNI_SELECTED));
+    EXPECT_EQ(2, SendMessageW(list, LVM_GETNEXTITEM, (WPARAM)-1, LVNI_FOCUSED));
 
     // Up moves the selection after telling the parent of the key.
     SendMessageW(list, WM_KEYDOWN, VK_UP, 0);
     ExpectHeard({{WM_NOTIFY, LVN_KEYDOWN, 1018, 0},
-                 {WM_NOTIFY, LVN_ITEMCHANGING, 2, 0, both},
-                 {WM_NOTIFY, LVN_ITEMCHANGED, 2, 0, both},
-                 {WM_NOTIFY, LVN_ITEMCHANGING, 1, both, 0},
-                 {WM_NOTIFY, LVN_ITEMCHANGED, 1, both, 0}},
+                 {WM_NOTIFY, LVN_ITEMCHANGING, 2, 0, selected},
+                 {WM_NOTIFY, LVN_ITEMCHANGED, 2, 0, selected},
+                 {WM_NOTIFY, LVN_ITEMCHANGING, 1, selected, 0},
+                 {WM_NOTIFY, LVN_ITEMCHANGED, 1, selected, 0}},
                 "key up");
     EXPECT_EQ(LVIS_SELECTED, SendMessageW(list, LVM_GETITEMSTATE, 1, LVIS_SELECTED));
+    EXPECT_EQ(1, SendMessageW(list, LVM_GETNEXTITEM, (WPARAM)-1, LVNI_FOCUSED));
     SendMessageW(list, LVM_DELETEALLITEMS, 0, 0);
     EXPECT_EQ(0, SendMessageW(list, LVM_GETITEMCOUNT, 0, 0));
     DestroyWindow(parent);
@@ -386,7 +398,11 @@ CONFORMANCE_TEST(Controls, TabChangeAsksTheParentWhichMayRefuse) {
     GetClientRect(tabs, &client);
     SendMessageW(tabs, TCM_GETITEMRECT, 0, (LPARAM)&first);
     SendMessageW(tabs, TCM_GETITEMRECT, 2, (LPARAM)&third);
-    EXPECT_EQ(client.bottom, first.bottom);
+    // How close to the edge a tab that is not selected ends is the
+    // control's drawing choice, which no page documents: Wine's ends 2
+    // pixels short, keeping room for the selected tab to stand out.
+    EXPECT_LE(first.bottom, client.bottom);
+    EXPECT_GE(first.bottom, client.bottom - 2);
     EXPECT_GT(first.top, client.bottom / 2);
     EXPECT_GT(third.left, first.right - 1);
     heard.clear();
