@@ -97,3 +97,25 @@ if(WINE AND XVFB AND XDOTOOL AND XWININFO)
                 $<TARGET_FILE_DIR:Pointrel> ${CMAKE_CURRENT_SOURCE_DIR})
     set_tests_properties(EndToEndUnderWine PROPERTIES TIMEOUT 120)
 endif()
+
+# The conformance suite that runs on DeviceSim, built for Windows and run
+# under Wine: the differential check of DeviceSim against a real Win32.
+# A project of its own, for the compiler and flags that test code needs.
+include(ExternalProject)
+set(CONFORMANCE_DIR ${CMAKE_CURRENT_BINARY_DIR}/conformance)
+ExternalProject_Add(conformance
+    SOURCE_DIR ${CMAKE_CURRENT_SOURCE_DIR}/tests/conformance
+    BINARY_DIR ${CONFORMANCE_DIR}
+    CMAKE_ARGS -DCMAKE_BUILD_TYPE=${CMAKE_BUILD_TYPE}
+               -DCMAKE_TOOLCHAIN_FILE=${CMAKE_CURRENT_SOURCE_DIR}/tests/conformance/mingw-w64-posix.cmake
+    # Its own build runs beside the outer one: two jobs, as the machines have
+    # two cores.
+    BUILD_COMMAND ${CMAKE_COMMAND} --build <BINARY_DIR> --parallel 2
+    BUILD_ALWAYS ON
+    INSTALL_COMMAND "")
+if(WINE AND XVFB)
+    add_test(NAME ConformanceUnderWine
+        COMMAND ${CMAKE_CURRENT_SOURCE_DIR}/tests/wine/conformance.sh
+                ${CONFORMANCE_DIR})
+    set_tests_properties(ConformanceUnderWine PROPERTIES TIMEOUT 120)
+endif()

@@ -270,6 +270,84 @@ TEST(FaultSweep, EachWriteOfRestoreFailsInTurnAndTheBackupStaysUntilTheEntryIsBa
     }
 }
 
+// The keys that Save, Assign and Restore create or open for writing, and the
+// flushes that make their writes last, fail in turn: a failure is either
+// told or harmless, and the button's old action stays recoverable.
+TEST(FaultSweep, EachKeyCreateAndFlushFailsInTurnAndIsToldOrHarmless) {
+    const std::string kSaveError =
+        "\"Pointrel Error\" \"Error saving settings. Please report "
+        "the following error code to Quorvane: \\n\\nError Code: 144\" 0x0";
+    struct Case {
+        const char *operation;
+        sim::Fault fault;
+        const char *call;
+        std::vector<std::vector<std::string>> told; // by the failing call's turn
+    };
+    const Case cases[] = {
+        {"save", sim::Fault::RegistryCreate, "RegCreateKeyExW", {{kSaveError}}},
+        {"save", sim::Fault::RegistryFlush, "RegFlushKey", {{kSaveError}}},
+        {"assign",
+         sim::Fault::RegistryCreate,
+         "RegCreateKeyExW",
+         {{kButtonError}, {kButtonError}, {kSuccess}}},
+        {"assign",
+         sim::Fault::RegistryFlush,
+         "RegFlushKey",
+         {{kButtonError}, {kButtonError}, {kSuccess}}},
+        {"restore", sim::Fault::RegistryCreate, "RegCreateKeyExW", {{kRestored}}},
+        {"restore", sim::Fault::RegistryFlush, "RegFlushKey", {{}, {kRestored}, {kRestored}}},
+    };
+    for (const Case &c : cases) {
+        std::string operation = c.operation;
+        // Runs the operation with the fault on call `turn` (none when -1);
+        // returns the boxes it opened and how many such calls it made.
+        auto run = [&](ButtonsRun &r, int turn, uint64_t *made) {
+            if (operation == "restore") {
+                EXPECT_EQ(r.Tap(IDC_ASSIGN), std::vector<std::string>{kSuccess});
+            }
+            uint64_t at = CallsOf(*r.d, {r.pid}, c.call);
+            if (turn >= 0)
+                r.d->FailNext(c.fault, ERROR_ACCESS_DENIED, uint32_t(turn));
+            std::vector<std::string> boxes;
+            if (operation == "save") {
+                size_t from = r.d->Trace().size();
+                EXPECT_TRUE(r.d->Post(u"Dialog", WM_COMMAND, IDM_SAVE, 0));
+                r.d->Wait(300);
+                boxes = BoxesSince(*r.d, from);
+                for (const std::string &box : boxes) {
+                    EXPECT_TRUE(r.d->Answer(sim::Widen(box.substr(1, box.find('"', 1) - 1)), IDOK));
+                }
+                r.d->Wait(200);
+            } else {
+                boxes = r.Tap(operation == "assign" ? IDC_ASSIGN : IDC_RESTORE);
+            }
+            *made = CallsOf(*r.d, {r.pid}, c.call) - at;
+            return boxes;
+        };
+        uint64_t made = 0;
+        {
+            ButtonsRun clean;
+            run(clean, -1, &made);
+        }
+        SCOPED_TRACE(operation + ", " + c.call);
+        ASSERT_EQ(made, c.told.size()) << "a case for each such call of a clean run";
+        for (uint32_t i = 0; i < made; ++i) {
+            SCOPED_TRACE("call " + std::to_string(i) + " fails");
+            ButtonsRun r;
+            std::map<std::string, std::string> before = r.Entry(kButton);
+            uint64_t ignored = 0;
+            std::vector<std::string> boxes = run(r, int(i), &ignored);
+            EXPECT_EQ(boxes, c.told[i]);
+            ExpectRestorable(r, before);
+            std::cout << operation << ", " << c.call << " " << i << " fails: told "
+                      << (boxes.empty() ? "nothing" : boxes[0]) << "; button entry "
+                      << (r.Entry(kButton) == before ? "as before" : "assigned") << ", backup "
+                      << r.Entry(kBackup + u"\\40C1").size() << " values, flag " << r.Flag()
+                      << "\n";
+        }
+    }
+}
+
 namespace {
 
 // A way the deliverables start programs, worked from the first call on.
@@ -306,6 +384,21 @@ const StartScenario kStarts[] = {
      [](sim::Device &d) {
          sim::StartSetupInstall(d, u"\\Program Files\\Pointrel");
          d.Wait(1300);
+     }}, // A removal long after the installation asks for feedback; Yes opens the
+    // page in the browser.
+    {"remove hook",
+     [](sim::Device &d) {
+         sim::StartSetupInstall(d, sim::kPackageFolder);
+         d.Wait(1200);
+         d.Answer(u"Welcome", IDOK);
+         d.Wait(800);
+         d.Reset();
+     },
+     [](sim::Device &d) {
+         sim::StartSetupUninstall(d);
+         d.Wait(1000);
+         EXPECT_TRUE(d.Answer(u"Uninstall Feedback", IDYES));
+         d.Wait(100);
      }},
 };
 
@@ -314,8 +407,11 @@ std::vector<std::string> Started(const sim::Device &d, size_t from) {
     std::vector<std::string> out;
     for (size_t e = from; e < d.Trace().size(); ++e) {
         const std::string &t = d.Trace()[e].text;
-        if (t.rfind("process start ", 0) == 0 && t.find("wceload") == std::string::npos)
-            out.push_back(t.substr(t.find('"') + 1, t.rfind('"') - t.find('"') - 1));
+        if (t.rfind("process start ", 0) == 0 && t.find("wceload") == std::string::npos) {
+            // The path, without the command line that may follow it.
+            size_t open = t.find('"'), close = t.find('"', open + 1);
+            out.push_back(t.substr(open + 1, close - open - 1));
+        }
     }
     return out;
 }
@@ -335,6 +431,12 @@ TEST(FaultSweep, EachProgramStartFailsInTurnAndIsReportedOrLeftAsBefore) {
         "\"Welcome\" \"Welcome to Pointrel!\\n\\nPointrel has started, and you can start moving "
         "the cursor with your D-Pad.\\n\\nTake a look at the Settings to setup Pointrel to your "
         "liking.\" 0x40";
+    const std::string kFeedback =
+        "\"Uninstall Feedback\" \"Please help us make our product better by telling us why you "
+        "uninstalled Pointrel.\\n\\nContinue? (Opens page in Internet Explorer.)\" 0x24";
+    const std::string kNoBrowser =
+        "\"Internet Explorer Error\" \"Opening Internet Explorer failed.\\n\\nPlease send your "
+        "product feedback by e-mail to feedback@quorvane.com.\\n\\nThank you!\" 0x30";
     const Outcome expected[] = {
         {"Show/Hide button", "\\Program Files\\Pointrel\\Pointrel.exe", {kNotOpened}, false, true},
         {"Cancel restarting the cursor",
@@ -344,6 +446,7 @@ TEST(FaultSweep, EachProgramStartFailsInTurnAndIsReportedOrLeftAsBefore) {
          false},
         {"install hook", "\\Program Files\\Pointrel\\Pointrel.exe", {kWelcome}, false, true},
         {"install hook", "\\Program Files\\Pointrel\\PLSettings.exe", {kWelcome}, true, false},
+        {"remove hook", "\\Windows\\iexplore.exe", {kFeedback, kNoBrowser}, false, false},
     };
     size_t row = 0;
     for (const StartScenario &s : kStarts) {

@@ -18,6 +18,17 @@ namespace conformance {
 // resources the process has ("" for none).
 void Run(void (*body)(), const char *image);
 
+// ---------------------------------------------------------------- platforms
+
+// Windows CE and desktop Windows differ in a few calls the suite checks, and
+// Wine in a few more from the Windows it imitates. A test branches on these
+// where they differ, beside a comment that names the documented behaviour of
+// each side: "Windows CE: ..." for the device's platform, "Wine differs: ..."
+// for a fault of Wine against desktop Windows' documentation. Everything
+// else is expected alike everywhere.
+bool IsWindowsCe(); // DeviceSim, the platform the deliverables are written for
+bool IsWine();      // desktop Windows as Wine imitates it
+
 // ---------------------------------------------------------------- messages
 
 // What a recorded message must match. A sequence ends with message 0.

@@ -8,6 +8,7 @@
 #include <windows.h>
 
 #include <string.h>
+#include <string>
 #include <vector>
 
 using namespace conformance;
@@ -80,14 +81,23 @@ void Key(HWND control, UINT vk) {
 
 void ExpectHeard(const std::vector<Heard> &expected, const char *what) {
     SCOPED_TRACE(what);
-    ASSERT_EQ(expected.size(), heard.size());
+    // What was heard is taken first, so a failed case leaves nothing behind
+    // for the next one.
+    std::vector<Heard> got;
+    got.swap(heard);
+    std::string all;
+    for (size_t i = 0; i < got.size(); ++i)
+        all += "\n  msg " + std::to_string(got[i].msg) + " code " +
+               std::to_string((int)got[i].code) + " id " + std::to_string(got[i].id) + " value " +
+               std::to_string(got[i].value) + " old " + std::to_string(got[i].old);
+    ASSERT_EQ(expected.size(), got.size()) << "heard:" << all;
     for (size_t i = 0; i < expected.size(); ++i) {
         SCOPED_TRACE(i);
-        EXPECT_EQ(expected[i].msg, heard[i].msg);
-        EXPECT_EQ(expected[i].code, heard[i].code);
-        EXPECT_EQ(expected[i].id, heard[i].id);
-        EXPECT_EQ(expected[i].value, heard[i].value);
-        EXPECT_EQ(expected[i].old, heard[i].old);
+        EXPECT_EQ(expected[i].msg, got[i].msg);
+        EXPECT_EQ(expected[i].code, got[i].code);
+        EXPECT_EQ(expected[i].id, got[i].id);
+        EXPECT_EQ(expected[i].value, got[i].value);
+        EXPECT_EQ(expected[i].old, got[i].old);
     }
     heard.clear();
 }

@@ -6,6 +6,14 @@
 
 namespace conformance {
 
+bool IsWindowsCe() {
+    return true;
+}
+
+bool IsWine() {
+    return false;
+}
+
 void Run(void (*body)(), const char *image) {
     sim::Device device;
     if (image)

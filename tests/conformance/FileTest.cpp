@@ -26,6 +26,13 @@ void MakeFile(LPCWSTR path, const char *text) {
     CloseHandle(h);
 }
 
+// Each test leaves the drive as it found it: on Windows the next test's
+// process sees the same file system, where DeviceSim gives it a new device.
+void RemoveFiles() {
+    DeleteFileW(kFile);
+    RemoveDirectoryW(kDir);
+}
+
 } // namespace
 
 CONFORMANCE_TEST(FileConformance, EachDispositionOpensCreatesOrRefusesAndSaysWhatItFound) {
@@ -82,7 +89,7 @@ CONFORMANCE_TEST(FileConformance, EachDispositionOpensCreatesOrRefusesAndSaysWha
     h = Open(kDir, GENERIC_READ, 0, OPEN_EXISTING);
     EXPECT_EQ(INVALID_HANDLE_VALUE, h);
     EXPECT_LAST_ERROR(ERROR_ACCESS_DENIED) << "a directory opens as no file";
-    DeleteFileW(kFile);
+    RemoveFiles();
 }
 
 CONFORMANCE_TEST(FileConformance, ReadsWritesAndSeeksShareOnePointer) {
@@ -145,7 +152,7 @@ CONFORMANCE_TEST(FileConformance, ReadsWritesAndSeeksShareOnePointer) {
     EXPECT_FALSE(ReadFile(h, buffer, sizeof buffer, &read, NULL));
     EXPECT_LAST_ERROR(ERROR_INVALID_HANDLE);
     EXPECT_EQ(0u, read) << "the count is cleared before any check";
-    DeleteFileW(kFile);
+    RemoveFiles();
 }
 
 CONFORMANCE_TEST(FileConformance, AccessAndSharingAreEnforcedAndAnOpenFileStays) {
@@ -197,6 +204,7 @@ CONFORMANCE_TEST(FileConformance, AccessAndSharingAreEnforcedAndAnOpenFileStays)
     SetLastError(0xdeadbeef);
     EXPECT_FALSE(DeleteFileW(kFile));
     EXPECT_LAST_ERROR(ERROR_FILE_NOT_FOUND);
+    RemoveFiles();
 }
 
 CONFORMANCE_TEST(FileConformance, DirectoriesAreMadeOnceAndAttributesTellThemFromFiles) {
@@ -243,5 +251,12 @@ CONFORMANCE_TEST(FileConformance, DirectoriesAreMadeOnceAndAttributesTellThemFro
     SetLastError(0xdeadbeef);
     EXPECT_FALSE(DeleteFileW(kDir)) << "DeleteFile takes files only";
     EXPECT_LAST_ERROR(ERROR_ACCESS_DENIED);
+    SetLastError(0xdeadbeef);
+    EXPECT_FALSE(RemoveDirectoryW(kDir)) << "a directory that holds a file stays";
+    EXPECT_LAST_ERROR(ERROR_DIR_NOT_EMPTY);
     EXPECT_TRUE(DeleteFileW(kFile));
+    EXPECT_TRUE(RemoveDirectoryW(kDir));
+    SetLastError(0xdeadbeef);
+    EXPECT_FALSE(RemoveDirectoryW(kDir));
+    EXPECT_LAST_ERROR(ERROR_FILE_NOT_FOUND);
 }

@@ -222,11 +222,21 @@ CONFORMANCE_TEST(RegistryConformance, DeletedValuesAndKeysAreNotFoundAgain) {
     EXPECT_EQ(ERROR_FILE_NOT_FOUND, RegDeleteKeyW(HKEY_CURRENT_USER, kTestKey));
 }
 
-// Windows CE deletes a key with everything below it; desktop Windows refuses
-// a key that has subkeys.
 CONFORMANCE_TEST(RegistryConformance, DeleteKeyTakesTheSubkeysWithItAsWindowsCEDoes) {
     HKEY key = CreateTestKey(TEXT("Software\\ConformanceTest\\A\\B"));
     RegCloseKey(key);
+    if (!conformance::IsWindowsCe()) {
+        // Desktop Windows refuses a key that has subkeys ("The subkey to be
+        // deleted must not have subkeys", RegDeleteKeyW); they go first.
+        EXPECT_EQ(ERROR_ACCESS_DENIED, RegDeleteKeyW(HKEY_CURRENT_USER, kTestKey));
+        EXPECT_EQ(ERROR_SUCCESS,
+                  RegDeleteKeyW(HKEY_CURRENT_USER, TEXT("Software\\ConformanceTest\\A\\B")));
+        EXPECT_EQ(ERROR_SUCCESS,
+                  RegDeleteKeyW(HKEY_CURRENT_USER, TEXT("Software\\ConformanceTest\\A")));
+    }
+    // Windows CE: "This function deletes a specified registry key and all its
+    // subkeys" (RegDeleteKey, Windows Embedded CE 6.0,
+    // learn.microsoft.com/en-us/previous-versions/windows/embedded/ee489528).
     EXPECT_EQ(ERROR_SUCCESS, RegDeleteKeyW(HKEY_CURRENT_USER, kTestKey));
     key = (HKEY)(ULONG_PTR)0xdeadbeef;
     EXPECT_EQ(ERROR_FILE_NOT_FOUND,

@@ -53,7 +53,12 @@ CONFORMANCE_TEST(WindowConformance, AClassRegistersOnceAndAWindowNeedsARegistere
     SetLastError(0xdeadbeef);
     EXPECT_EQ((HWND)NULL, CreateWindowExW(0, TEXT("NoSuchClass"), TEXT(""), WS_POPUP, 0, 0, 10, 10,
                                           NULL, NULL, NULL, NULL));
-    EXPECT_LAST_ERROR(ERROR_CANNOT_FIND_WND_CLASS);
+    // Wine differs: it reports ERROR_CLASS_DOES_NOT_EXIST, the code of the
+    // class functions, where CreateWindowEx on Windows reports
+    // ERROR_CANNOT_FIND_WND_CLASS.
+    if (!conformance::IsWine()) {
+        EXPECT_LAST_ERROR(ERROR_CANNOT_FIND_WND_CLASS);
+    }
     // Class names compare without regard to case.
     HWND hwnd = CreateWindowExW(0, TEXT("CONFORMANCECLASS"), TEXT(""), WS_POPUP, 0, 0, 10, 10, NULL,
                                 NULL, NULL, NULL);
@@ -238,7 +243,12 @@ CONFORMANCE_TEST(WindowConformance, PropertiesHoldPointersUntilRemovedOrTheWindo
     EXPECT_FALSE(IsWindow(hwnd));
     SetLastError(0xdeadbeef);
     EXPECT_FALSE(DestroyWindow(hwnd));
-    EXPECT_LAST_ERROR(ERROR_INVALID_WINDOW_HANDLE);
+    // Wine differs: its DestroyWindow answers ERROR_ACCESS_DENIED for every
+    // window the thread does not own, a handle that names nothing included;
+    // Windows tells an invalid handle by ERROR_INVALID_WINDOW_HANDLE.
+    if (!conformance::IsWine()) {
+        EXPECT_LAST_ERROR(ERROR_INVALID_WINDOW_HANDLE);
+    }
     EXPECT_FALSE(SetPropW(hwnd, TEXT("Other"), (HANDLE)(UINT_PTR)4));
     EXPECT_FALSE(SetWindowPos(hwnd, NULL, 0, 0, 0, 0, kKeepPlace | SWP_NOZORDER));
     RECT r;

@@ -23,6 +23,8 @@ add_fuzz_target(dialog_template DialogTemplateFuzzer.cpp devicesim_user)
 add_fuzz_target(menu_resource MenuResourceFuzzer.cpp devicesim_user)
 add_fuzz_target(device_script DeviceScriptFuzzer.cpp devicesim_script)
 add_fuzz_target(shortcut ShortcutFuzzer.cpp devicesim_shell)
+add_fuzz_target(shell_keys ShellKeysFuzzer.cpp plsettings_program devicesim_device)
+target_include_directories(shell_keys PRIVATE ${CMAKE_CURRENT_SOURCE_DIR}/SettingsGuiApplication)
 
 get_property(targets GLOBAL PROPERTY POINTREL_FUZZ_TARGETS)
 add_custom_target(fuzzers DEPENDS ${targets})

@@ -10,15 +10,32 @@
 
 namespace fuzz {
 
-// No shell: the targets feed a program's inputs, and every input then costs
-// one process start and nothing else.
+// The device of the current input. No shell: the targets feed a program's
+// inputs, and every input then costs one process start and nothing else.
+inline sim::Device *&CurrentDevice() {
+    static sim::Device *device = nullptr;
+    return device;
+}
+
 inline sim::Device &SharedDevice() {
-    static sim::Device *device = [] {
+    sim::Device *&device = CurrentDevice();
+    if (!device) {
         sim::DeviceConfig config;
         config.shell = false;
-        return new sim::Device(config);
-    }();
+        device = new sim::Device(config);
+    }
     return *device;
+}
+
+// A device keeps the record of every process it has run, as the platform
+// keeps an ended process for its handles; over millions of inputs those
+// records would fill the host's memory, so each device serves a few thousand.
+inline void RenewDeviceEvery(unsigned inputs) {
+    static unsigned served = 0;
+    if (++served % inputs == 0) {
+        delete CurrentDevice();
+        CurrentDevice() = nullptr;
+    }
 }
 
 // Runs body as a process of the device and waits for its end; a body that
@@ -36,6 +53,7 @@ inline void RunOnDevice(const std::function<void()> &body) {
         d.Wait(i == 0 ? 0 : 100);
     if (d.ExitCode(pid) == STILL_ACTIVE)
         __builtin_trap();
+    RenewDeviceEvery(4096);
 }
 
 } // namespace fuzz

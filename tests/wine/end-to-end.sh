@@ -14,46 +14,16 @@ bin=$(cd "$1" && pwd)
 src=$(cd "$2" && pwd)
 started=$(date +%s%N)
 
-work=$(mktemp -d)
-export WINEPREFIX=$work/prefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
-export XDG_CACHE_HOME=$work/cache
-cleanup() {
-    wineserver -k >/dev/null 2>&1 || true
-    [ -n "${xvfb:-}" ] && kill "$xvfb" 2>/dev/null || true
-    rm -rf "$work"
-}
-trap cleanup EXIT
-
-log=$work/target.log
+log=
 fail() {
     echo "FAIL: $*"
     echo "--- what the target received:"
     cat "$log" 2>/dev/null || true
     exit 1
 }
-# Milliseconds of the clock on the wall.
-now() { echo $(($(date +%s%N) / 1000000)); }
-# Polls a condition every 50 ms until it holds or `ms` milliseconds have
-# passed.
-wait_for() {
-    local deadline=$(($(now) + $1))
-    shift
-    until "$@"; do
-        [ "$(now)" -gt "$deadline" ] && return 1
-        sleep 0.05
-    done
-}
-
-# The screen: Xvfb picks a free display itself.
 width=640 height=480
-Xvfb -displayfd 3 -screen 0 ${width}x${height}x24 -nolisten tcp 3>"$work/display" \
-    >/dev/null 2>&1 &
-xvfb=$!
-wait_for 10000 test -s "$work/display" || fail "Xvfb did not start"
-export DISPLAY=:$(cat "$work/display")
-
-# One Wine prefix for this run.
-wineboot -i >/dev/null 2>&1 || fail "the Wine prefix could not be made"
+source "$src/tests/wine/session.sh" $width $height
+log=$work/target.log
 
 app=$work/app
 mkdir -p "$app/cursors"

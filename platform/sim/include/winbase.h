@@ -204,6 +204,8 @@ BOOL WINAPI DeleteFileW(LPCWSTR lpFileName);
 #define DeleteFile DeleteFileW
 BOOL WINAPI CreateDirectoryW(LPCWSTR lpPathName, LPSECURITY_ATTRIBUTES lpSecurityAttributes);
 #define CreateDirectory CreateDirectoryW
+BOOL WINAPI RemoveDirectoryW(LPCWSTR lpPathName);
+#define RemoveDirectory RemoveDirectoryW
 DWORD WINAPI GetFileAttributesW(LPCWSTR lpFileName);
 BOOL WINAPI GetFileTime(HANDLE hFile, LPFILETIME lpCreationTime, LPFILETIME lpLastAccessTime,
                         LPFILETIME lpLastWriteTime);

@@ -226,6 +226,29 @@ BOOL WINAPI CreateDirectoryW(LPCWSTR lpPathName, LPSECURITY_ATTRIBUTES) {
     return TRUE;
 }
 
+BOOL WINAPI RemoveDirectoryW(LPCWSTR lpPathName) {
+    sim::CountCall("RemoveDirectoryW");
+    if (!lpPathName) {
+        SetError(ERROR_INVALID_PARAMETER);
+        return FALSE;
+    }
+    std::u16string_view path = PathOf(lpPathName);
+    FsEntry entry;
+    FsStatus status = CurrentFiles().Stat(path, &entry);
+    // Files are removed by DeleteFile; the name is no directory's.
+    if (status == FsStatus::Ok && !entry.directory) {
+        SetError(ERROR_DIRECTORY);
+        return FALSE;
+    }
+    if (status == FsStatus::Ok)
+        status = CurrentFiles().Delete(path);
+    if (status != FsStatus::Ok) {
+        SetError(ToError(status));
+        return FALSE;
+    }
+    return TRUE;
+}
+
 DWORD WINAPI GetFileAttributesW(LPCWSTR lpFileName) {
     sim::CountCall("GetFileAttributesW");
     if (!lpFileName) {

@@ -314,6 +314,7 @@ Process *Kernel::NewProcess(const std::u16string &path, const ProgramImage *imag
 }
 
 Thread *Kernel::CreateThreadIn(Process *process, std::function<uint32_t()> body) {
+    JoinEndedThreads();
     threads_.push_back(std::make_unique<Thread>(*this, process, nextTid_++));
     Thread *t = threads_.back().get();
     t->signal = std::make_shared<ThreadSignal>(t);
@@ -348,8 +349,23 @@ void Kernel::ThreadEnded(Thread *thread) {
     // Waiters run once the baton has passed on from the ending thread.
     thread->state = Thread::State::Done;
     thread->signal->WakeWaiters();
+    ended_.push_back(thread);
     if (live.empty())
         ReleaseProcess(process);
+}
+
+void Kernel::JoinEndedThreads() {
+    // A host thread that has ended keeps its stack until it is joined; a
+    // device that starts programs for days would otherwise gather them all.
+    // The ending thread itself may be the caller, and is joined later.
+    std::vector<Thread *> later;
+    for (Thread *t : ended_) {
+        if (t == tCurrent)
+            later.push_back(t);
+        else
+            JoinHostThread(t->host);
+    }
+    ended_.swap(later);
 }
 
 void Kernel::ReleaseProcess(Process *process) {

@@ -143,6 +143,7 @@ private:
     Process *NewProcess(const std::u16string &path, const ProgramImage *image,
                         std::function<uint32_t()> body, const std::u16string &commandLine = u"");
     void ReleaseProcess(Process *process);
+    void JoinEndedThreads();
 
     uint64_t calendarAtZero_; // the calendar at virtual time 0 (may wrap; only sums are read)
     uint64_t upTimeAtZero_ = 0;
@@ -154,6 +155,7 @@ private:
     std::deque<ProgramImage> programs_;  // processes point into it
     std::deque<LibraryImage> libraries_; // loaded modules point into it
     std::vector<std::unique_ptr<Thread>> threads_;
+    std::vector<Thread *> ended_; // whose host threads are still to be joined
     std::vector<std::shared_ptr<Process>> processes_;
     struct PendingFault {
         uint32_t error;
