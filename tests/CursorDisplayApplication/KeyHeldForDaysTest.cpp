@@ -102,7 +102,7 @@ TEST(HeldKey, MovesAlikeWhereverTheTickCountStands) {
     }
 }
 
-// About a minute of host time in Release (2.4 s a device day), so it is
+// About a minute of host time in Release (2.1 to 2.4 s a device day), so it is
 // labelled long: run it with `ctest --test-dir build -L long`.
 TEST(LongRun, AKeyHeldFor25DaysKeepsTheTopSpeedAndTheScreen) {
     // The device was switched on an hour short of 2^31 ms before, so the
