@@ -94,6 +94,53 @@ TEST(Kernel, TimersKeepTheirScheduleInVirtualTime) {
     EXPECT_EQ(slow.at, (std::vector<DWORD>{100, 200, 300, 400, 500}));
 }
 
+TEST(Kernel, TheTickCountWrapsAfter49DaysAndTimersRunOn) {
+    // A device that has been on for a while when the session begins. The
+    // tick count is a DWORD of milliseconds: past 2^31 it no longer fits a
+    // signed 32-bit number, at 2^32 (49.7 days) it starts again from 0.
+    struct Case {
+        const char *what;
+        uint64_t upTime;
+        DWORD atStart;
+        std::vector<DWORD> timers; // each WM_TIMER's time, and the tick count then
+    };
+    const Case cases[] = {
+        {"fresh device", 0, 0, {50, 100, 150, 200}},
+        {"past 2^31 ms",
+         0x7FFFFFFFull - 99,
+         0x7FFFFF9C,
+         {0x7FFFFFCE, 0x80000000, 0x80000032, 0x80000064}},
+        {"past 2^32 ms", 0xFFFFFFFFull - 119, 0xFFFFFF88, {0xFFFFFFBA, 0xFFFFFFEC, 30, 80}},
+        {"a second time round", 2 * 0x100000000ull - 100, 0xFFFFFF9C, {0xFFFFFFCE, 0, 50, 100}},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.what);
+        sim::DeviceConfig config = NoShell();
+        config.upTime = c.upTime;
+        sim::Device d(config);
+        EXPECT_EQ(d.TickCount(), c.atStart);
+        DWORD atStart = 0;
+        std::vector<DWORD> messageTimes, tickCounts;
+        RunInside(d, [&] {
+            atStart = GetTickCount();
+            HWND w = MakeWindow(u"T");
+            SetTimer(w, 1, 50, nullptr);
+            MSG msg;
+            while (messageTimes.size() < c.timers.size() && GetMessageW(&msg, nullptr, 0, 0)) {
+                if (msg.message != WM_TIMER)
+                    continue;
+                messageTimes.push_back(msg.time);
+                tickCounts.push_back(GetTickCount());
+            }
+        });
+        EXPECT_EQ(atStart, c.atStart);
+        EXPECT_EQ(messageTimes, c.timers);
+        EXPECT_EQ(tickCounts, c.timers);
+        // Device time itself runs on from 0 whatever the device's uptime.
+        EXPECT_EQ(d.Now(), 200u);
+    }
+}
+
 TEST(Kernel, SleepAndThreadsInterleaveDeterministically) {
     std::string order;
     for (int run = 0; run < 3; ++run) {

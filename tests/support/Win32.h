@@ -15,13 +15,14 @@ inline ATOM RegisterWindowClass(const WCHAR *name, WNDPROC proc = DefWindowProcW
 }
 
 // Dispatches the calling thread's messages for `ms` of device time; one
-// thread timer wakes the pump at the end.
+// thread timer wakes the pump at the end. Time is measured as a difference
+// of tick counts, which stays right when the count wraps.
 inline void PumpFor(DWORD ms) {
-    DWORD end = GetTickCount() + ms;
+    DWORD start = GetTickCount();
     UINT_PTR timer = 0;
     MSG msg;
-    while (GetTickCount() < end) {
-        timer = SetTimer(nullptr, timer, end - GetTickCount(), nullptr);
+    while (GetTickCount() - start < ms) {
+        timer = SetTimer(nullptr, timer, ms - (GetTickCount() - start), nullptr);
         GetMessageW(&msg, nullptr, 0, 0);
         DispatchMessageW(&msg);
     }

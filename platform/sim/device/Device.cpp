@@ -14,6 +14,7 @@
 namespace sim {
 
 Device::Device(DeviceConfig config) : config_(config) {
+    kernel_.SetUpTimeAtZero(config.upTime);
     // The device's own programs are there from the start.
     kernel_.AddProgram(BrowserImage());
     kernel_.WriteProgramFile(kBrowserPath, BrowserImage().name);

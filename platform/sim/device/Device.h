@@ -30,6 +30,9 @@ struct DeviceConfig {
     bool keysUnreadable = false;
     int repeatDelay = 500; // 0: no auto-repeat
     int repeatPeriod = 100;
+    // How long the device has been on when the session begins, in ms: where
+    // GetTickCount starts (it wraps after 2^32 ms, 49.7 days of uptime).
+    uint64_t upTime = 0;
 };
 
 struct WindowInfo {
@@ -180,6 +183,8 @@ public:
     // The calendar (UTC), in milliseconds since 1601-01-01.
     uint64_t CalendarNow() const { return kernel_.CalendarNow(); }
     void SetCalendar(uint64_t ms) { kernel_.SetCalendar(ms); }
+    // What GetTickCount answers now.
+    uint32_t TickCount() const { return kernel_.TickCount(); }
     std::optional<WindowInfo> FindTopmost(const std::u16string &className);
     std::vector<WindowInfo> TopLevelWindows();
     std::optional<WindowInfo> Foreground();

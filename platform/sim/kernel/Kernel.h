@@ -49,6 +49,13 @@ public:
     uint64_t CalendarNow() const { return calendarAtZero_ + Now(); }
     // Sets the calendar to `ms` now; it runs on from there.
     void SetCalendar(uint64_t ms) { calendarAtZero_ = ms - Now(); }
+    // How long the device had been on when virtual time 0 came, in ms: a
+    // device can have run for weeks before a session looks at it.
+    void SetUpTimeAtZero(uint64_t ms) { upTimeAtZero_ = ms; }
+    // Milliseconds since the device was switched on, as GetTickCount and a
+    // message's time give them: a DWORD, so it wraps to 0 after 2^32 ms
+    // (49.7 days) while the clock and every timer run on.
+    uint32_t TickCount() const { return static_cast<uint32_t>(upTimeAtZero_ + Now()); }
     Scheduler &scheduler() { return scheduler_; }
     HandleTable &handles() { return handles_; }
     Registry &registry() { return *registry_; }
@@ -139,6 +146,7 @@ private:
     void JoinEndedThreads();
 
     uint64_t calendarAtZero_; // the calendar at virtual time 0 (may wrap; only sums are read)
+    uint64_t upTimeAtZero_ = 0;
     Thread driver_;
     Scheduler scheduler_;
     HandleTable handles_;

@@ -273,7 +273,7 @@ void WINAPI Sleep(DWORD ms) {
 
 DWORD WINAPI GetTickCount(void) {
     sim::CountCall("GetTickCount");
-    return static_cast<DWORD>(CurrentTime());
+    return CurrentKernel().TickCount();
 }
 DWORD WINAPI GetCurrentThreadId(void) {
     sim::CountCall("GetCurrentThreadId");

@@ -12,6 +12,7 @@
 #include <map>
 #include <memory>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 namespace sim {
@@ -101,9 +102,10 @@ public:
     bool ended = false;
     uint32_t exitCode = 0x103; // STILL_ACTIVE
     // Platform calls made by the process, by the address of the function's
-    // name (each counting site passes its own literal; kept cheap because
-    // every call passes here).
-    std::map<const char *, uint64_t> calls;
+    // name (each counting site passes its own literal). Hashed by address:
+    // every call passes here, and a tree walk was the largest single cost of
+    // a held key's tick.
+    std::unordered_map<const char *, uint64_t> calls;
     // The deepest stack any of its threads used at a platform call, in bytes.
     size_t stackPeak = 0;
     // Libraries it has loaded, and the serial that tells their handles apart.

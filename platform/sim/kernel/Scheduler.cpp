@@ -103,7 +103,8 @@ void Scheduler::Switch(Thread *self, std::unique_lock<std::mutex> &lock) {
 
 void Scheduler::AdvanceClock() {
     // Threads due now wake in the order of their ids, then due callbacks run.
-    std::vector<Thread *> due;
+    std::vector<Thread *> &due = due_;
+    due.clear();
     for (Thread *t : waiting_)
         if (t != driver_ && t->wakeAt <= now_)
             due.push_back(t);

@@ -62,6 +62,7 @@ private:
     std::deque<Thread *> ready_;
     std::vector<Thread *> waiting_;
     std::multimap<uint64_t, std::function<void()>> events_;
+    std::vector<Thread *> due_; // AdvanceClock's, kept to spare an allocation per tick
     uint64_t now_ = 0;
     uint64_t switches_ = 0;
 };

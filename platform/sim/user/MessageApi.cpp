@@ -44,7 +44,7 @@ LRESULT WINAPI DispatchMessageW(const MSG *msg) {
         if ((msg->hwnd && !w) ||
             !Windows().IsTimerCallback(w, &CurrentThread(), msg->wParam, callback))
             return 0;
-        callback(msg->hwnd, WM_TIMER, msg->wParam, static_cast<DWORD>(CurrentTime()));
+        callback(msg->hwnd, WM_TIMER, msg->wParam, CurrentKernel().TickCount());
         return 0;
     }
     if (!w || !OwnThread(w))

@@ -61,7 +61,7 @@ void WindowManager::ProcessSentMessages(Thread *t) {
 bool WindowManager::PostToThread(Thread *t, HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
     if (t->state == Thread::State::Done || t->terminating)
         return false;
-    MSG m{hwnd, msg, wParam, lParam, static_cast<DWORD>(kernel.Now()), POINT{0, 0}};
+    MSG m{hwnd, msg, wParam, lParam, kernel.TickCount(), POINT{0, 0}};
     QueueOf(t).posted.push_back(m);
     WakeForMessages(t);
     return true;
@@ -91,18 +91,14 @@ bool WindowManager::NextMessage(MSG *msg, HWND filter, UINT first, UINT last, bo
             return true;
         }
         if (q.quit) {
-            *msg = MSG{nullptr,
-                       WM_QUIT,
-                       static_cast<WPARAM>(q.quitCode),
-                       0,
-                       static_cast<DWORD>(kernel.Now()),
+            *msg = MSG{nullptr,    WM_QUIT, static_cast<WPARAM>(q.quitCode), 0, kernel.TickCount(),
                        POINT{0, 0}};
             if (remove)
                 q.quit = false;
             return true;
         }
         if (Window *w = NextToPaint(&self); w && wanted(w->Hwnd(), WM_PAINT)) {
-            *msg = MSG{w->Hwnd(), WM_PAINT, 0, 0, static_cast<DWORD>(kernel.Now()), POINT{0, 0}};
+            *msg = MSG{w->Hwnd(), WM_PAINT, 0, 0, kernel.TickCount(), POINT{0, 0}};
             return true;
         }
         uint64_t now = kernel.Now();
@@ -123,7 +119,7 @@ bool WindowManager::NextMessage(MSG *msg, HWND filter, UINT first, UINT last, bo
                        WM_TIMER,
                        dueTimer->id,
                        reinterpret_cast<LPARAM>(dueTimer->callback),
-                       static_cast<DWORD>(now),
+                       kernel.TickCount(),
                        POINT{0, 0}};
             if (remove) {
                 // The timer re-arms from its own schedule; expiries missed

@@ -97,7 +97,7 @@ Rect WindowManager::ScreenRect(const Window *w) const {
 Window *WindowManager::FindTopmost(const std::u16string &className,
                                    const std::u16string *title) const {
     for (Window *w : topLevel_) {
-        if (!className.empty() && NameKey(w->cls->name) != NameKey(className))
+        if (!className.empty() && CompareNames(w->cls->name, className) != 0)
             continue;
         if (title && w->title != *title)
             continue;
@@ -277,25 +277,33 @@ bool WindowManager::SetPos(Window *w, HWND insertAfter, int x, int y, int cx, in
     if (!(flags & SWP_NOSIZE))
         next.right = next.left + std::max(cx, 0), next.bottom = next.top + std::max(cy, 0);
     bool moved = !(next == old);
-    Change(
-        [&] {
-            w->rect = next;
-            w->update = w->update.Intersect(Region(Rect{0, 0, next.Width(), next.Height()}));
-            // A window placed after itself keeps its place, and so does a
-            // window of the normal band sent to the top of that band.
-            bool keepPlace =
-                insertAfter == w->Hwnd() || (insertAfter == HWND_NOTOPMOST && !w->Topmost());
-            if (!(flags & SWP_NOZORDER) && !keepPlace) {
-                PlaceInZOrder(w, insertAfter);
-                if (!(flags & SWP_NOOWNERZORDER))
-                    KeepOwnedAbove(w);
-            }
-            if (flags & SWP_SHOWWINDOW)
-                w->style |= WS_VISIBLE;
-            if (flags & SWP_HIDEWINDOW)
-                w->style &= ~WS_VISIBLE;
-        },
-        moved ? w : nullptr);
+    // A window put where it already is, in its place in the z-order and
+    // without a change of visibility, leaves the layout as it was (its update
+    // region already lies inside its unchanged size): a program that keeps
+    // a window pressed against the screen's edge does this many times a
+    // second, so the layouts are not even compared.
+    bool layoutKept =
+        !moved && (flags & SWP_NOZORDER) && !(flags & (SWP_SHOWWINDOW | SWP_HIDEWINDOW));
+    if (!layoutKept)
+        Change(
+            [&] {
+                w->rect = next;
+                w->update = w->update.Intersect(Region(Rect{0, 0, next.Width(), next.Height()}));
+                // A window placed after itself keeps its place, and so does a
+                // window of the normal band sent to the top of that band.
+                bool keepPlace =
+                    insertAfter == w->Hwnd() || (insertAfter == HWND_NOTOPMOST && !w->Topmost());
+                if (!(flags & SWP_NOZORDER) && !keepPlace) {
+                    PlaceInZOrder(w, insertAfter);
+                    if (!(flags & SWP_NOOWNERZORDER))
+                        KeepOwnedAbove(w);
+                }
+                if (flags & SWP_SHOWWINDOW)
+                    w->style |= WS_VISIBLE;
+                if (flags & SWP_HIDEWINDOW)
+                    w->style &= ~WS_VISIBLE;
+            },
+            moved ? w : nullptr);
     if (!(flags & SWP_NOACTIVATE))
         Activate(w);
     // The platform reports the move before the new size.
