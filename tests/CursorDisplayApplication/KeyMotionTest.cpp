@@ -40,37 +40,6 @@ sim::Device *Make(std::unique_ptr<sim::Device> &holder, const Motion &s) {
     return &d;
 }
 
-// Lets `ms` pass one millisecond at a time and returns every move of the
-// cursor as (dx, dy).
-std::vector<std::pair<int, int>> Moves(sim::Device &d, int ms) {
-    std::vector<std::pair<int, int>> moves;
-    sim::Rect last = CursorRect(d);
-    for (int i = 0; i < ms; ++i) {
-        d.Wait(1);
-        sim::Rect now = CursorRect(d);
-        if (now.left != last.left || now.top != last.top)
-            moves.emplace_back(now.left - last.left, now.top - last.top);
-        last = now;
-    }
-    return moves;
-}
-
-std::vector<int> Dx(const std::vector<std::pair<int, int>> &moves) {
-    std::vector<int> out;
-    for (auto m : moves)
-        out.push_back(m.first);
-    return out;
-}
-
-// After a pause, the first step of a fresh press of VK_LEFT (0 when none came).
-int FirstStepOfTheNextPress(sim::Device &d) {
-    d.Wait(200);
-    d.Key(VK_LEFT, false);
-    std::vector<int> dx = Dx(Moves(d, 50));
-    d.Key(VK_LEFT, true);
-    return dx.empty() ? 0 : dx[0];
-}
-
 } // namespace
 
 TEST(KeyMotion, HeldKeyFollowsTheAccelerationProfile) {

@@ -15,6 +15,7 @@
 #include <map>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace test {
@@ -141,6 +142,37 @@ inline std::vector<uint8_t> MakeBmp24(int width, int height,
 inline sim::Rect CursorRect(sim::Device &d) {
     std::optional<sim::WindowInfo> c = d.FindTopmost(kCursorClass);
     return c ? c->rect : sim::Rect{-1, -1, -1, -1};
+}
+
+// Lets `ms` pass one millisecond at a time and returns every move of the
+// cursor as (dx, dy).
+inline std::vector<std::pair<int, int>> Moves(sim::Device &d, uint64_t ms) {
+    std::vector<std::pair<int, int>> moves;
+    sim::Rect last = CursorRect(d);
+    for (uint64_t i = 0; i < ms; ++i) {
+        d.Wait(1);
+        sim::Rect now = CursorRect(d);
+        if (now.left != last.left || now.top != last.top)
+            moves.emplace_back(now.left - last.left, now.top - last.top);
+        last = now;
+    }
+    return moves;
+}
+
+inline std::vector<int> Dx(const std::vector<std::pair<int, int>> &moves) {
+    std::vector<int> out;
+    for (auto m : moves)
+        out.push_back(m.first);
+    return out;
+}
+
+// After a pause, the first step of a fresh press of VK_LEFT (0 when none came).
+inline int FirstStepOfTheNextPress(sim::Device &d) {
+    d.Wait(200);
+    d.Key(VK_LEFT, false);
+    std::vector<int> dx = Dx(Moves(d, 50));
+    d.Key(VK_LEFT, true);
+    return dx.empty() ? 0 : dx[0];
 }
 
 // The top-level windows' classes, top of the z-order first.
